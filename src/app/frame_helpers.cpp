@@ -1,0 +1,113 @@
+#include "app/frame_helpers.h"
+
+#include <cmath>
+
+#include "platform/clock.h"
+#include "platform/graphics.h"
+
+namespace {
+int sharedCalls = 0;
+int sharedDeadline = 0;
+float sinTable[360];
+float cosTable[360];
+bool tablesReady = false;
+}  // namespace
+
+std::shared_ptr<CDeltaTime> CDeltaTime::Create() {
+    auto d = std::make_shared<CDeltaTime>();
+    d->lastTime = sq::CurrentMillis();
+    return d;
+}
+
+std::shared_ptr<CDeltaTime> CDeltaTime::Destroy(std::shared_ptr<CDeltaTime>& d) {
+    d.reset();
+    return nullptr;
+}
+
+void CDeltaTime::Update() {
+    deltaSeconds = float((sq::CurrentMillis() - lastTime) * 0.001);
+    lastTime = sq::CurrentMillis();
+}
+
+int CDeltaTime::CountFps() {
+    ++sharedCalls;
+    if (sq::CurrentMillis() > sharedDeadline) {
+        fps = sharedCalls;
+        sharedDeadline = sq::CurrentMillis() + 1000;
+        sharedCalls = 0;
+    }
+    return fps;
+}
+
+void CDeltaTime::StartTimer(int ms) {
+    if (timerStart != 0 || timerLength != 0) return;
+    timerStart = sq::CurrentMillis();
+    timerLength = ms;
+}
+
+int CDeltaTime::TimerDone() {
+    if (timerStart == 0 && timerLength == 0) return 1;
+    if (sq::CurrentMillis() - timerStart > timerLength) {
+        timerStart = 0;
+        timerLength = 0;
+        return 1;
+    }
+    return 0;
+}
+
+void CDeltaTime::ResetShared() {
+    sharedCalls = 0;
+    sharedDeadline = 0;
+}
+
+void CFPS::Reset() {
+    count = 0;
+    windowStart = sq::CurrentMillis();
+    lastCount = 0;
+    minFps = 999;
+}
+
+void CFPS::Tick() {
+    ++count;
+    if (sq::CurrentMillis() > windowStart + 1001) {
+        lastCount = count;
+        count = 0;
+        windowStart = sq::CurrentMillis();
+        if (lastCount > maxFps) maxFps = lastCount;
+        if (lastCount < minFps) minFps = lastCount;
+        fps = lastCount;
+    }
+}
+
+void DRAW2DENV::Save() {
+    sq::GetDrawColor(red, green, blue);
+    blendMode = sq::GetBlendMode();
+    alpha = sq::GetDrawAlpha();
+    sq::GetClipRect(clipX, clipY, clipWidth, clipHeight);
+}
+
+void DRAW2DENV::Restore() {
+    sq::SetDrawColor(red, green, blue);
+    sq::SetBlendMode(blendMode);
+    sq::SetDrawAlpha(alpha);
+    sq::SetClipRect(clipX, clipY, clipWidth, clipHeight);
+}
+
+void InitDegreeTables() {
+    for (int i = 0; i < 360; ++i) {
+        double rad = i * 3.14159265358979323846 / 180.0;
+        sinTable[i] = float(std::sin(rad));
+        cosTable[i] = float(std::cos(rad));
+    }
+    tablesReady = true;
+}
+
+static int DegreeIndex(int degrees) {
+    if (!tablesReady) InitDegreeTables();
+    int d = degrees % 360;  // the sign follows the dividend
+    if (d < 0) d += 360;
+    return d;
+}
+
+float SinDeg(int degrees) { return sinTable[DegreeIndex(degrees)]; }
+float CosDeg(int degrees) { return cosTable[DegreeIndex(degrees)]; }

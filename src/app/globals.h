@@ -1,0 +1,58 @@
+#pragma once
+// The game's globals: one per picture and sound, the long-lived objects, the
+// level's objects and the game state. They live here so a reader finds
+// `player` or `liveBar` at once; ResetGlobals() gives tests a fresh set.
+#include <memory>
+
+#include "platform/graphics.h"
+#include "platform/sound.h"
+
+class CGameScore;
+class CFPS;
+class tMainGameLoop;
+class CPlayer;
+class CSnow;
+class tTitle;
+class CLiveBar;
+class CShoot;
+class CGameMusic;
+class CEnemy;
+class FmpMap;
+
+// ---- Pictures (loaded once at start-up, in this order) ----
+extern sq::ImageRef imgBackground, imgFiocco, imgStar, imgTitle, imgAdventure, imgBnatale4, imgLives,
+    imgPneve, imgGring2, imgAureola, imgScores, imgLevelComplete, imgTimer, imgPagina2, imgStartGFX,
+    imgHIScores, imgInstruction, imgCredits, imgQuit, imgGameOver, imgCreditsBack, imgRecord, imgPacco,
+    imgFlash, imgNuvole;
+
+// ---- Sounds ----
+extern sq::SoundRef sndPassi, sndPop, sndJump2, sndCaduta, sndAhh, sndLancio, sndMorto, sndKey, sndRide,
+    sndHoho, sndDead, sndTimclick, sndGameOver, sndCambioLivello;
+
+// ---- Long-lived objects ----
+extern std::shared_ptr<CGameScore> gameScore;
+extern std::shared_ptr<CFPS> frameCounter;
+extern std::shared_ptr<CFPS> updateCounter;
+extern std::shared_ptr<tMainGameLoop> gameLoop;
+extern std::shared_ptr<CPlayer> player;
+extern std::shared_ptr<CSnow> snow;
+extern std::shared_ptr<tTitle> title;
+extern std::shared_ptr<CLiveBar> liveBar;
+extern std::shared_ptr<CShoot> gifts;
+extern std::shared_ptr<CGameMusic> music;
+
+// ---- The level's objects (replaced by every level set-up) ----
+extern std::shared_ptr<FmpMap> levelMap;
+extern std::shared_ptr<CEnemy> enemies;
+
+// ---- Game state ----
+extern float cloudAngleA, cloudAngleB;
+extern int currentLevel;  // 1..6
+extern int playState;     // 1 menu, 6 playing, 4 exit reached, 5 game over
+extern int playerDying;   // the death sequence runs
+extern int deathStart;    // ms: the last logic step in which the player was not dying
+
+inline constexpr const char* kAppTitle = "Snowquill";
+
+// Drops every global back to its start value (tests use it between cases).
+void ResetGlobals();

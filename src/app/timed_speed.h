@@ -1,0 +1,23 @@
+#pragma once
+// The base of every screen: turns the time since the last frame into fixed
+// 5 ms logic steps, the last one scaled by `tickDelta`.
+
+// Fraction of a whole step the current Update covers (1.0, or the remainder
+// of the frame's last step). Every speed and timer is multiplied by it.
+extern float tickDelta;
+
+class CTimedSpeed {
+public:
+    virtual ~CTimedSpeed() = default;
+    virtual void Init();
+    virtual void ComputeTicks();
+    virtual void SetTween(float value);
+    virtual int Update() = 0;
+    virtual int Run();
+
+    float stepsPerSecond = 200.0f;
+    double lastTime = 0;
+    double pendingSteps = 0;
+    double lastSteps = 0;
+    float msPerStep = 0;
+};

@@ -1,0 +1,35 @@
+#pragma once
+// Keyboard state, indexed by Windows virtual-key numbers (the game's key
+// codes). The window system's events are turned into these codes inside the
+// platform layer; tests inject the same events directly.
+#include <functional>
+
+namespace sq {
+
+inline constexpr int kKeyBackspace = 8, kKeyEnter = 13, kKeyEscape = 27, kKeySpace = 32,
+                     kKeyLeft = 37, kKeyUp = 38, kKeyRight = 39, kKeyDown = 40, kKeyLControl = 162;
+
+int IsKeyDown(int key);
+int KeyHitCount(int key);
+void ClearKeys();
+int FirstKeyHit();
+
+// Event entry points, as the window system delivers them. `repeat` marks the
+// operating system's auto-repeat of a held key.
+void PostKeyDown(int key, bool repeat = false);
+void PostKeyUp(int key);
+void PostFocusChange();  // suspended or resumed: the state is cleared
+void PostQuitRequest();  // recorded, never acted on by the game
+bool QuitRequested();
+
+// The source of pending window events, run by every keyboard operation and
+// by PresentFrame. The display installs one; without it nothing is polled.
+void SetEventPump(std::function<void()> pump);
+void PumpEvents();
+
+// Mouse pointer over the game's window.
+void HidePointer();
+void ShowPointer();
+bool PointerHidden();
+
+}  // namespace sq

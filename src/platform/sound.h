@@ -1,0 +1,83 @@
+#pragma once
+// Sounds, channels and the software mixer.
+//
+// A TSound is decoded whole when it is loaded. A TChannel is a voice owned
+// by the object that makes the noise. Channel commands from the game thread
+// reach the mixer through a lock-free queue; the mixer never blocks the game.
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace sq {
+
+inline constexpr int kMixRate = 44100;
+
+class TSound {
+public:
+    // Interleaved stereo 16-bit samples at kMixRate (mono files are spread to
+    // both sides, other rates are resampled at load time).
+    std::vector<int16_t> samples;
+    int frames = 0;
+    bool loop = false;
+    std::string path;
+    double Seconds() const { return double(frames) / kMixRate; }
+};
+using SoundRef = std::shared_ptr<TSound>;
+
+class TChannel;
+using ChannelRef = std::shared_ptr<TChannel>;
+
+// Decodes an Ogg Vorbis file (backslashes are separators). flags 1: loops.
+// Returns nullptr when the file is missing or cannot be decoded.
+SoundRef LoadSoundFile(const std::string& path, int flags);
+// The same from bytes in memory (tools and tests).
+SoundRef DecodeSound(const std::vector<uint8_t>& oggBytes, int flags, const std::string& name = {});
+
+ChannelRef NewChannel();
+void PlaySoundOn(const SoundRef& sound, const ChannelRef& channel);
+void CueSoundOn(const SoundRef& sound, const ChannelRef& channel);
+void HaltChannel(const ChannelRef& channel);
+int IsChannelBusy(const ChannelRef& channel);
+
+class TChannel {
+public:
+    ~TChannel();
+    void SetGain(float v);
+    void SetBalance(float p);
+    void SetPlaybackRate(float r);
+    void SetSuspended(int flag);
+    float Gain() const { return gain_; }
+    float Balance() const { return balance_; }
+    float PlaybackRate() const { return rate_; }
+    bool Suspended() const { return suspended_; }
+    int Voice() const { return voice_; }
+
+private:
+    friend ChannelRef NewChannel();
+    friend void PlaySoundOn(const SoundRef&, const ChannelRef&);
+    friend void CueSoundOn(const SoundRef&, const ChannelRef&);
+    friend void HaltChannel(const ChannelRef&);
+    friend int IsChannelBusy(const ChannelRef&);
+    int voice_ = -1;  // the mixer's voice slot
+    float gain_ = 1.0f, balance_ = 0.0f, rate_ = 1.0f;
+    bool suspended_ = false;
+    SoundRef sound_;  // keeps the samples alive while the mixer reads them
+    uint32_t serial_ = 0;
+};
+
+// The mixer: a plain function of the channels' state that fills a buffer.
+// The SDL audio callback calls MixAudio; tests call it directly.
+void MixAudio(int16_t* out, int frames);  // interleaved stereo
+
+// Audio device control. OpenAudio returns false when no device can be opened;
+// the game then runs silently and channels report playing for the length of
+// their sound, measured on the game clock.
+bool OpenAudio();
+void CloseAudio();
+bool AudioDeviceOpen();
+// Tests: no device, and no wall-clock timing; the mixer runs only when
+// MixAudio is called.
+void UseManualAudio();
+
+}  // namespace sq
