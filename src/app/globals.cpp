@@ -28,6 +28,7 @@ int currentLevel = 1;
 int playState = 1;
 int playerDying = 0;
 int deathStart = 0;
+int levelTimeLimit = 300;
 
 void ResetGlobals() {
     for (ImageRef* img : {&imgBackground, &imgFiocco, &imgStar, &imgTitle, &imgAdventure, &imgBnatale4, &imgLives,
@@ -55,4 +56,5 @@ void ResetGlobals() {
     playState = 1;
     playerDying = 0;
     deathStart = 0;
+    levelTimeLimit = 300;
 }

@@ -51,6 +51,7 @@ extern int currentLevel;  // 1..6
 extern int playState;     // 1 menu, 6 playing, 4 exit reached, 5 game over
 extern int playerDying;   // the death sequence runs
 extern int deathStart;    // ms: the last logic step in which the player was not dying
+extern int levelTimeLimit;  // seconds on the clock of the current level (300 before any level)
 
 inline constexpr const char* kAppTitle = "Snowquill";
 
