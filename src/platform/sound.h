@@ -42,11 +42,15 @@ int IsChannelBusy(const ChannelRef& channel);
 
 class TChannel {
 public:
+    TChannel() = default;
     ~TChannel();
-    void SetGain(float v);
-    void SetBalance(float p);
-    void SetPlaybackRate(float r);
-    void SetSuspended(int flag);
+    TChannel(const TChannel&) = delete;
+    TChannel& operator=(const TChannel&) = delete;
+    // Settings apply at once to the sound playing and stay for later sounds.
+    void SetGain(float v);         // 0 silent .. 1 full
+    void SetBalance(float p);      // -1 left .. +1 right
+    void SetPlaybackRate(float r); // speed and pitch factor, 1 normal
+    void SetSuspended(int flag);   // 1 pause, 0 resume
     float Gain() const { return gain_; }
     float Balance() const { return balance_; }
     float PlaybackRate() const { return rate_; }
@@ -59,11 +63,16 @@ private:
     friend void CueSoundOn(const SoundRef&, const ChannelRef&);
     friend void HaltChannel(const ChannelRef&);
     friend int IsChannelBusy(const ChannelRef&);
-    int voice_ = -1;  // the mixer's voice slot
+    friend struct TChannelAccess;
+    int voice_ = -1;  // the mixer's voice slot, taken at the first play
     float gain_ = 1.0f, balance_ = 0.0f, rate_ = 1.0f;
     bool suspended_ = false;
+    bool active_ = false;  // started and neither halted nor seen finished
     SoundRef sound_;  // keeps the samples alive while the mixer reads them
     uint32_t serial_ = 0;
+    // Without a mixer the channel times its sound on the game clock.
+    double clockFrames_ = 0;
+    uint32_t clockLast_ = 0;
 };
 
 // The mixer: a plain function of the channels' state that fills a buffer.
@@ -79,5 +88,8 @@ bool AudioDeviceOpen();
 // Tests: no device, and no wall-clock timing; the mixer runs only when
 // MixAudio is called.
 void UseManualAudio();
+
+// The longest sound that loads (longer files are refused).
+inline constexpr int kMaxSoundSeconds = 600;
 
 }  // namespace sq

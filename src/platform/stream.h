@@ -15,7 +15,13 @@ public:
     TStream& operator=(const TStream&) = delete;
     std::FILE* File() { return file_; }
     const std::string& Path() const { return path_; }
-    void Close();
+    // Closes the file; false when the close reported a failed write.
+    bool Close();
+
+    // A C stream opened for reading and writing needs a seek or flush when
+    // it turns from one to the other; the stream functions track the turns.
+    enum class LastOp { kNone, kRead, kWrite };
+    LastOp lastOp = LastOp::kNone;
 
 private:
     std::FILE* file_;
@@ -29,6 +35,7 @@ int PathKind(const std::string& path);            // 0 none, 1 file, 2 directory
 StreamRef OpenFileStream(const std::string& path, int readable, int writeable);
 inline StreamRef OpenReadStream(const std::string& path) { return OpenFileStream(path, 1, 0); }
 inline StreamRef CreateFileStream(const std::string& path) { return OpenFileStream(path, 0, 1); }
+// Closes the file; a close that fails to write raises "Error writing to stream".
 void CloseFileStream(const StreamRef& stream);
 
 int StreamPosition(const StreamRef& stream);
@@ -36,7 +43,8 @@ void StreamSeek(const StreamRef& stream, int offset);
 bool StreamEof(const StreamRef& stream);
 int StreamSize(const StreamRef& stream);
 
-// Reads at the end of the file stop quietly: missing bytes count as 0.
+// Reads at the end of the file stop quietly: missing bytes count as 0
+// (ReadBytesText always returns n characters, code 0 for the missing ones).
 // A read that fails before the end raises "Error reading from stream".
 int StreamReadByte(const StreamRef& stream);
 int ReadInt32(const StreamRef& stream);

@@ -1,0 +1,111 @@
+#include "platform/keyboard.h"
+
+#include <SDL.h>
+
+#include <cstring>
+
+namespace sq {
+
+namespace {
+
+constexpr int kKeyCount = 256;
+
+uint8_t keyDown[kKeyCount];
+int keyHits[kKeyCount];
+bool quitRequested = false;
+bool pointerHidden = false;
+bool pumping = false;
+std::function<void()>& Pump() {
+    static std::function<void()> pump;
+    return pump;
+}
+
+bool ValidKey(int key) { return key >= 0 && key < kKeyCount; }
+
+void ResetKeyTables() {
+    std::memset(keyDown, 0, sizeof keyDown);
+    std::memset(keyHits, 0, sizeof keyHits);
+}
+
+}  // namespace
+
+void SetEventPump(std::function<void()> pump) { Pump() = std::move(pump); }
+
+void PumpEvents() {
+    // The pump delivers events through the Post* functions; a pump that
+    // ends up calling a keyboard operation must not recurse into itself.
+    if (pumping || !Pump()) return;
+    pumping = true;
+    try {
+        Pump()();
+    } catch (...) {
+        pumping = false;
+        throw;
+    }
+    pumping = false;
+}
+
+int IsKeyDown(int key) {
+    PumpEvents();
+    return ValidKey(key) ? keyDown[key] : 0;
+}
+
+int KeyHitCount(int key) {
+    PumpEvents();
+    if (!ValidKey(key)) return 0;
+    int n = keyHits[key];
+    keyHits[key] = 0;
+    return n;
+}
+
+void ClearKeys() {
+    PumpEvents();
+    ResetKeyTables();
+}
+
+int FirstKeyHit() {
+    PumpEvents();
+    for (int k = 0; k < kKeyCount; ++k) {
+        if (keyHits[k] != 0) {
+            keyHits[k] = 0;
+            return k;
+        }
+    }
+    return 0;
+}
+
+void PostKeyDown(int key, bool /*repeat*/) {
+    if (!ValidKey(key)) return;
+    // Only a key that was up counts a press: the operating system's
+    // auto-repeat finds the flag set and adds nothing. After ClearKeys the
+    // flag is down again, so the next repeat of a held key counts once more.
+    if (!keyDown[key]) {
+        keyDown[key] = 1;
+        if (keyHits[key] < 0x7FFFFFFF) ++keyHits[key];
+    }
+}
+
+void PostKeyUp(int key) {
+    if (!ValidKey(key)) return;
+    keyDown[key] = 0;
+}
+
+void PostFocusChange() { ResetKeyTables(); }
+
+void PostQuitRequest() { quitRequested = true; }
+
+bool QuitRequested() { return quitRequested; }
+
+void HidePointer() {
+    pointerHidden = true;
+    if (SDL_WasInit(SDL_INIT_VIDEO)) SDL_ShowCursor(SDL_DISABLE);
+}
+
+void ShowPointer() {
+    pointerHidden = false;
+    if (SDL_WasInit(SDL_INIT_VIDEO)) SDL_ShowCursor(SDL_ENABLE);
+}
+
+bool PointerHidden() { return pointerHidden; }
+
+}  // namespace sq
