@@ -1,0 +1,195 @@
+#include "app/screen_flow.h"
+
+#include "app/frame_helpers.h"
+#include "app/globals.h"
+#include "app/resources.h"
+#include "app/startup.h"
+#include "audio/game_music.h"
+#include "game/game_score.h"
+#include "game/live_bar.h"
+#include "game/main_game_loop.h"
+#include "platform/clock.h"
+#include "platform/graphics.h"
+#include "platform/keyboard.h"
+#include "platform/sound.h"
+#include "scores/hi_score.h"
+#include "screens/credits.h"
+#include "screens/end_screens.h"
+#include "screens/fade.h"
+#include "screens/instructions.h"
+#include "screens/title.h"
+
+using namespace sq;
+
+void RunMenu() {
+    CreateStars();
+    auto fade = Object_Fade::NewColourFade(10, 10, 10);
+    fade->SetFadeIn();
+    fade->Start();
+    music->Pause();
+    SelectTune(3);
+    music->Play();
+
+    auto menuFrame = [&] {
+        title->Run();
+        title->Draw();
+        fade->UpdateAndDraw();
+        PresentFrame(1);
+    };
+    // The menu keeps moving under the fade; its choices are not acted on.
+    auto fadeMenu = [&](bool out) {
+        fade->Stop();
+        if (out)
+            fade->SetFadeOut();
+        else
+            fade->SetFadeIn();
+        fade->Start();
+        if (!out) {
+            music->Pause();
+            SelectTune(3);
+            music->Play();
+        }
+        while (fade->IsRunning()) menuFrame();
+    };
+
+    int choice = 0;
+    while (choice != kMenuQuit) {
+        choice = title->Run();
+        if (choice == kMenuStart || choice == kMenuHighScores || choice == kMenuCredits ||
+            choice == kMenuInstructions) {
+            fadeMenu(true);
+            switch (choice) {
+                case kMenuStart:
+                    gameScore->Reset();
+                    ClearKeys();
+                    SelectTune(1);
+                    music->Play();
+                    PlayGame();
+                    ClearKeys();
+                    playState = 1;
+                    break;
+                case kMenuHighScores:
+                    ClearKeys();
+                    music->Pause();
+                    SelectTune(2);
+                    music->Play();
+                    ShowHighScores();
+                    ClearKeys();
+                    break;
+                case kMenuCredits:
+                    music->Pause();
+                    SelectTune(4);
+                    music->Play();
+                    ClearKeys();
+                    ShowCredits();
+                    ClearKeys();
+                    break;
+                case kMenuInstructions:
+                    music->Pause();
+                    ShowInstructions();
+                    break;
+            }
+            fadeMenu(false);
+        }
+        title->Draw();
+        fade->UpdateAndDraw();
+        PresentFrame(1);
+    }
+    fadeMenu(true);
+    ClearKeys();
+}
+
+void PlayGame() {
+    ChannelRef clockChannel = NewChannel();
+    int lastTick = CurrentMillis();
+    auto fade = Object_Fade::NewColourFade(10, 10, 10);
+    SetUpLevel(currentLevel);
+    fade->SetFadeIn();
+    fade->Start();
+    // A new game: two spare lives, no gifts, full energy.
+    liveBar->lives = 2;
+    liveBar->giftCount = 0;
+    liveBar->energy = kFullEnergy;
+    while (fade->IsRunning()) {
+        gameLoop->Run();
+        gameLoop->Draw();
+        fade->UpdateAndDraw();
+        PresentFrame(1);
+    }
+    while (playState != 5) {
+        // The level clock stands still during the death sequence; the tick
+        // alternates between a lower one on the left and a higher one on the right.
+        if (CurrentMillis() > lastTick + 1001 && playerDying == 0) {
+            lastTick = CurrentMillis();
+            liveBar->TickSecond();
+            if (liveBar->timeLeft % 2 != 0) {
+                clockChannel->SetBalance(-0.3f);
+                clockChannel->SetPlaybackRate(0.9f);
+            } else {
+                clockChannel->SetBalance(0.3f);
+                clockChannel->SetPlaybackRate(1.1f);
+            }
+            PlaySoundOn(sndTimclick, clockChannel);
+        }
+        gameLoop->Run();
+        frameCounter->Tick();
+        gameLoop->Draw();
+        if (IsKeyDown(kKeyEscape)) playState = 5;
+        int state = playState;
+        if (state == 4) {
+            gameScore->Tally();
+            if (currentLevel == 6) {
+                ShowEndScreen();
+                playState = 5;
+            } else {
+                ShowLevelComplete();
+            }
+        } else if (state == 5) {
+            GameOver();
+            currentLevel = 1;
+        }
+        PresentFrame(1);
+    }
+    HaltChannel(clockChannel);
+    clockChannel = nullptr;
+    TearDownLevel();
+}
+
+void ShowLevelComplete() {
+    auto screen = std::make_shared<tGoNextLevel>();
+    ChannelRef channel = NewChannel();
+    screen->screenShot = GrabScreenImage();
+    screen->Init();
+    ClearKeys();
+    music->Pause();
+    PlaySoundOn(sndCambioLivello, channel);
+    // The last frame of the level stays on screen; nothing is polled meanwhile.
+    WaitMillis(1800);
+    while (!IsKeyDown(kKeySpace)) {
+        screen->Draw();
+        screen->Run();
+        PresentFrame(1);
+    }
+    ClearKeys();
+    HaltChannel(channel);
+    music->Play();
+    playState = 6;
+    currentLevel += 1;
+    SetUpLevel(currentLevel);
+    screen->Release();
+}
+
+void GameOver() {
+    auto table = std::make_shared<THiScore>();
+    ChannelRef channel = NewChannel();
+    auto screen = std::make_shared<tGameOver>();
+    ImageRef background = GrabScreenImage();
+    music->Pause();
+    // Left to play out while the tally shows.
+    PlaySoundOn(sndGameOver, channel);
+    ShowGameOverTally(background);
+    CheckHighScore(*table);
+    screen->Release();
+    imgBackground = LoadImageFrom("gfx/MenuBack.png", -1);
+    NoteLoadedFile(imgBackground, "gfx/MenuBack.png");
+}

@@ -1,0 +1,13 @@
+#pragma once
+// The loops that chain the screens: the title menu, one game over the
+// levels, the level-complete screen between levels and the game-over path.
+
+// The title menu loop; returns when the player chooses Quit.
+void RunMenu();
+// One game from `currentLevel` until `playState` becomes 5.
+void PlayGame();
+// The level tally over the last frame; then the next level is set up.
+void ShowLevelComplete();
+// The game-over tally and the high-score check.
+void GameOver();
+

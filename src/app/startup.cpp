@@ -1,0 +1,171 @@
+#include "app/startup.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+#include "app/frame_helpers.h"
+#include "app/globals.h"
+#include "app/resources.h"
+#include "app/screen_flow.h"
+#include "audio/game_music.h"
+#include "game/game_score.h"
+#include "game/live_bar.h"
+#include "game/main_game_loop.h"
+#include "game/player.h"
+#include "game/shoot.h"
+#include "game/snow.h"
+#include "platform/clock.h"
+#include "platform/graphics.h"
+#include "platform/keyboard.h"
+#include "platform/random.h"
+#include "platform/runtime_error.h"
+#include "platform/sound.h"
+#include "scores/hi_score.h"
+#include "screens/fade.h"
+#include "screens/title.h"
+
+using namespace sq;
+
+namespace {
+
+bool entered = false;
+
+void CreateLongLivedObjects() {
+    gameScore = std::make_shared<CGameScore>();
+    frameCounter = std::make_shared<CFPS>();
+    frameCounter->Reset();
+    updateCounter = std::make_shared<CFPS>();
+    updateCounter->Reset();
+    gameLoop = std::make_shared<tMainGameLoop>();
+    gameLoop->Init();
+    player = std::make_shared<CPlayer>();  // set up by every level
+    snow = CSnow::Create(200);
+    title = std::make_shared<tTitle>();  // initialised once the display is chosen
+    liveBar = std::make_shared<CLiveBar>();
+    liveBar->SetLives(3);
+    gifts = std::make_shared<CShoot>();
+    gifts->NewGiftChannel();
+    music = std::make_shared<CGameMusic>();
+    music->Init();
+}
+
+// Makes sure "HISCORES.DAT" exists (a missing one is written with the
+// default table).
+void EnsureHighScoreFile() {
+    auto table = std::make_shared<THiScore>();
+    table->Init();
+    table->Load();
+    table->Release();
+}
+
+void ShutDown() {
+    title->Release();
+    imgLives = nullptr;
+    imgBackground = nullptr;
+    imgPneve = nullptr;
+    imgGring2 = nullptr;
+    gifts->ReleaseGiftChannel();
+    gifts = nullptr;
+    title = nullptr;
+    imgAureola = nullptr;
+    if (player) {
+        player->Release();
+        player = nullptr;
+    }
+    music->Release();
+    music = nullptr;
+    snow = CSnow::Destroy(snow);
+    gameLoop = nullptr;
+    imgTitle = nullptr;
+    sndPassi = nullptr;
+    sndPop = nullptr;
+    gameScore = nullptr;
+    CloseGraphicsMode();
+    ShowPointer();
+}
+
+}  // namespace
+
+void AllowAnotherRun() { entered = false; }
+
+void IdlePoll() {
+    IClock& clock = Clock();
+    clock.SleepUntil(clock.Millis() + 1);
+}
+
+void WaitMillis(float ms) {
+    const uint32_t start = uint32_t(CurrentMillis());
+    while (double(uint32_t(CurrentMillis()) - start) <= ms) IdlePoll();
+}
+
+void OpenDisplay(int width, int height, int depth, int hz, int flags) {
+    if (!OpenGraphicsMode(width, height, depth, hz, flags))
+        throw TRuntimeError("Could not open the display",
+                            std::to_string(width) + " x " + std::to_string(height) + " x " + std::to_string(depth) +
+                                " display mode");
+}
+
+void ShowSplash() {
+    OpenDisplay(640, 480, 16, 60, 0);
+    ImageRef splash = LoadImageFrom("gfx/splash.png", -1);
+    NoteLoadedFile(splash, "gfx/splash.png");
+    auto fade = Object_Fade::NewColourFade(10, 10, 10);
+    fade->SetFadeIn();
+    fade->Start();
+    auto fadeLoop = [&] {
+        while (fade->IsRunning()) {
+            DrawImageAt(splash, 0, 0, 0);
+            fade->UpdateAndDraw();
+            PresentFrame(1);
+        }
+    };
+    fadeLoop();
+    // No key shortens the splash.
+    WaitMillis(6000);
+    fade->Stop();
+    fade->SetFadeOut();
+    fade->Start();
+    fadeLoop();
+}
+
+void ChooseDisplayMode() {
+    if (DisplayModeAvailable(320, 240, 32, 0)) {
+        OpenDisplay(320, 240, 32, 60, 0);
+    } else {
+        OpenDisplay(640, 480, 32, 60, 0);
+        SetVirtualResolution(320, 240);
+    }
+}
+
+int RunGame(const TStartOptions& options) {
+    if (entered) return 0;
+    entered = true;
+
+    TDisplayOptions display;
+    display.windowed = options.windowed;
+    SetDisplayOptions(display);
+    InitDegreeTables();
+    if (!OpenAudio()) std::fprintf(stderr, "Snowquill: no audio device could be opened; playing without sound\n");
+
+    SetLoadMaskColor(255, 0, 255);
+    SeedRandom(CurrentMillis());
+    LoadResources();
+    CenterResourceHandles();
+    CreateLongLivedObjects();
+    cloudAngleA = float(RandomFloat(0, 360));
+    cloudAngleB = float(RandomFloat(0, 360));
+    SetWindowCaption(kAppTitle);
+    HidePointer();
+    ShowSplash();
+    OpenDisplay(320, 240, 32, 60, 0);
+    EnsureHighScoreFile();
+    ChooseDisplayMode();
+    title->Init();
+
+    RunMenu();
+
+    ShutDown();
+    CloseAudio();
+    return 0;
+}

@@ -1,0 +1,198 @@
+#include "screens/end_screens.h"
+
+#include "app/globals.h"
+#include "app/resources.h"
+#include "app/startup.h"
+#include "audio/game_music.h"
+#include "game/game_score.h"
+#include "platform/keyboard.h"
+#include "platform/sound.h"
+#include "platform/text.h"
+#include "scores/hi_score.h"
+#include "screens/record.h"
+
+using namespace sq;
+
+namespace {
+
+constexpr const char* kPressSpace = "PRESS SPACE TO CONTINUE";
+
+std::string Filled(int n, int width) { return PadLeft(IntToText(n), width, "0"); }
+
+}  // namespace
+
+std::string MinutesSeconds(int seconds) { return Filled(seconds / 60, 2) + ":" + Filled(seconds % 60, 2); }
+
+TTallyLines MakeTallyLines(const CGameScore& s) {
+    TTallyLines t;
+    t.gifts = "x " + Filled(s.levelGifts, 3) + " = +" + Filled(s.levelGifts * 250, 5);
+    t.kills2 = "x " + Filled(s.killsType2, 3) + " = -" + Filled(s.killsType2 * 150, 5);
+    t.kills1 = "x " + Filled(s.killsType1, 3) + " = -" + Filled(s.killsType1 * 75, 5);
+    t.time = MinutesSeconds(s.timeLeft) + " = +" + IntToText(s.timeLeft * 10);
+    t.score = "SCORE : " + IntToText(s.total);
+    return t;
+}
+
+TTotalLines MakeTotalLines(const CGameScore& s) {
+    TTotalLines t;
+    t.score = "TOTAL SCORE: " + IntToText(s.total);
+    t.time = "TOTAL TIME : " + MinutesSeconds(s.totalTime);
+    t.gifts = "TOTAL GIFTS: " + IntToText(s.totalGifts);
+    return t;
+}
+
+void DrawTallyLines(const TTallyLines& lines, float x) {
+    DrawTextAt(lines.gifts, x, 80);
+    DrawTextAt(lines.kills2, x, 105);
+    DrawTextAt(lines.kills1, x, 132);
+    DrawTextAt(lines.time, x, 155);
+}
+
+namespace {
+void DrawTally(const TTallyLines& lines, float x, int r, int g, int b) {
+    SetDrawColor(r, g, b);
+    DrawTallyLines(lines, x);
+}
+}  // namespace
+
+// ---- Level complete ----
+
+void tGoNextLevel::Init() { CTimedSpeed::Init(); }
+int tGoNextLevel::Update() { return 0; }
+
+void tGoNextLevel::Draw() {
+    SetDrawColor(100, 100, 100);
+    DrawImageAt(screenShot, 0, 0, 0);
+    SetDrawColor(255, 255, 255);
+    SetDrawAlpha(0.8f);
+    DrawImageAt(imgPagina2, -10, 0, 0);
+    SetDrawAlpha(1);
+    SetBlendMode(kBlendAlpha);
+    DrawImageAt(imgLevelComplete, 91, 45, 0);
+    DrawImageAt(imgPacco, 95, 85, 0);
+    DrawImageAt(imgPneve, 83, 95, 0);
+    DrawImageAt(imgGring2, 83, 124, 0);
+    DrawImageAt(imgTimer, 80, 145, 0);
+    TTallyLines lines = MakeTallyLines(*gameScore);
+    DrawTally(lines, 108, 156, 76, 0);
+    SetDrawColor(255, 0, 0);
+    DrawTextAt(lines.score, 108, 180);
+    SetDrawColor(67, 70, 255);
+    DrawTextAt(kPressSpace, 64, 200);
+}
+
+void tGoNextLevel::Release() { screenShot = nullptr; }
+
+// ---- Game over ----
+
+void tEndIn::Init() {
+    CTimedSpeed::Init();
+    zoom = 2.5f;
+}
+
+int tEndIn::Update() {
+    zoom -= 0.0024f * tickDelta;
+    if (zoom > 1) return 0;
+    zoom = 1;
+    Draw();
+    return 1;
+}
+
+void tEndIn::Draw() {
+    SetDrawColor(120, 120, 120);
+    SetDrawScale(1, 1);
+    DrawImageAt(screenShot, 0, 0, 0);
+    SetDrawColor(255, 255, 255);
+    SetBlendMode(kBlendAlpha);
+    SetDrawScale(zoom, zoom);
+    DrawImageAt(imgGameOver, 160, 120, 0);
+    SetDrawColor(0, 0, 0);
+}
+
+void ShowGameOverTally(const ImageRef& shot) {
+    auto screen = std::make_shared<tEndIn>();
+    screen->Init();
+    screen->screenShot = shot;
+    int done = 0;
+    while (done == 0) {
+        done = screen->Run();
+        screen->Draw();
+        PresentFrame(1);
+    }
+    // The level being played counts too, with the time left on its clock.
+    gameScore->Tally();
+    // Drawn once over the last zoom frame, with no clearing.
+    SetDrawColor(255, 255, 255);
+    DrawImageAt(imgPacco, 95, 85, 0);
+    DrawImageAt(imgPneve, 83, 95, 0);
+    DrawImageAt(imgGring2, 83, 124, 0);
+    DrawImageAt(imgTimer, 80, 145, 0);
+    TTallyLines lines = MakeTallyLines(*gameScore);
+    DrawTally(lines, 108, 156, 76, 0);
+    SetDrawColor(255, 0, 0);
+    DrawTextAt(lines.score, 108, 180);
+    SetDrawColor(0, 255, 0);
+    DrawTextAt(kPressSpace, 64, 206);
+    PresentFrame(1);
+    // Only Space leaves; nothing is drawn while waiting.
+    while (!IsKeyDown(kKeySpace)) IdlePoll();
+    ClearKeys();
+    ClearKeys();
+}
+
+// ---- End of the game ----
+
+void DrawEndScreen(const ImageRef& picture) {
+    DrawImageAt(picture, 0, 0, 0);
+    SetDrawColor(255, 255, 255);
+    DrawImageAt(imgPacco, 25, 85, 0);
+    DrawImageAt(imgPneve, 13, 95, 0);
+    DrawImageAt(imgGring2, 13, 124, 0);
+    DrawImageAt(imgTimer, 10, 145, 0);
+    DrawTally(MakeTallyLines(*gameScore), 38, 156, 255, 100);
+    TTotalLines totals = MakeTotalLines(*gameScore);
+    SetDrawColor(0, 0, 0);
+    DrawTextAt(totals.score, 18, 180);
+    DrawTextAt(totals.time, 18, 192);
+    DrawTextAt(totals.gifts, 18, 204);
+    SetDrawColor(255, 100, 140);
+    DrawTextAt(totals.score, 17, 179);
+    DrawTextAt(totals.time, 17, 191);
+    DrawTextAt(totals.gifts, 17, 203);
+    SetDrawColor(255, 255, 255);
+}
+
+void CheckHighScore(THiScore& table) {
+    table.entries = DefaultHiScoreTable();
+    table.Load();
+    if (table.AddScore(gameScore->total, 0, "") != 0) {
+        std::string name = EnterRecordName();
+        table.AddScore(gameScore->total, 1, name);
+    }
+    table.entries = nullptr;
+}
+
+void ShowEndScreen() {
+    ClearKeys();
+    auto table = std::make_shared<THiScore>();
+    ImageRef picture = LoadImageFrom("gfx/endScreen.png", -1);
+    NoteLoadedFile(picture, "gfx/endScreen.png");
+    ChannelRef channel = NewChannel();
+    music->Pause();
+    PlaySoundOn(sndCambioLivello, channel);
+    WaitMillis(1800);
+    SelectTune(4);
+    music->Play();
+    ClearKeys();
+    while (FirstKeyHit() == 0) {
+        DrawEndScreen(picture);
+        PresentFrame(-1);
+    }
+    ClearKeys();
+    music->Pause();
+    // The entry records level 6: the level is put back to 1 only afterwards.
+    CheckHighScore(*table);
+    currentLevel = 1;
+    imgBackground = LoadImageFrom("gfx/MenuBack.png", -1);
+    NoteLoadedFile(imgBackground, "gfx/MenuBack.png");
+}

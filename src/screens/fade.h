@@ -1,0 +1,49 @@
+#pragma once
+// Full-screen colour fades between screens, paced by the wall clock rather
+// than the logic steps so a fade lasts about a second at any frame rate.
+#include <memory>
+
+#include "platform/graphics.h"
+
+// A one-shot millisecond deadline.
+class Fade_Timer {
+public:
+    static Fade_Timer New(int ms);
+    virtual ~Fade_Timer() = default;
+    virtual void OnExpired() {}
+    int Expired();
+
+    int startTime = 0;
+    int deadline = 0;
+};
+
+class Object_Fade {
+public:
+    static constexpr float kAlphaStep = 0.015f;
+    static constexpr int kStepMillis = 15;
+
+    void SaveDrawState();
+    void RestoreDrawState();
+    static std::shared_ptr<Object_Fade> NewColourFade(int red, int green, int blue);
+    static std::shared_ptr<Object_Fade> NewImageFade(const sq::ImageRef& imageA, const sq::ImageRef& imageB);
+    void Start();
+    void Stop();
+    int IsRunning() const;
+    void SetFadeIn();
+    void SetFadeOut();
+    void SetImages(const sq::ImageRef& a, const sq::ImageRef& b);
+    void UpdateAndDraw();
+
+    int x = 0, y = 0, width = 0, height = 0;
+    unsigned char red = 0, green = 0, blue = 0;
+    sq::ImageRef imageA, imageB;
+    int mode = 0;  // 1 fade in, 2 fade out, 3 image cross-fade
+    int running = 0;
+    float alpha = 0.0f;
+    int stepMillis = 0;
+    // Replaced after every step; held by value so a step allocates nothing.
+    Fade_Timer timer;
+    int savedRed = 0, savedGreen = 0, savedBlue = 0;
+    int savedBlend = 0;
+    float savedAlpha = 0.0f;
+};

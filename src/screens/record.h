@@ -1,0 +1,32 @@
+#pragma once
+// The new-record name entry: up to 12 characters typed over the last frame
+// of the game, confirmed with Enter.
+#include <string>
+
+#include "app/timed_speed.h"
+#include "platform/graphics.h"
+#include "platform/sound.h"
+
+class CRecord : public CTimedSpeed {
+public:
+    static constexpr int kMaxName = 12;
+    static constexpr int kConfirmed = 100;
+
+    CRecord();  // makes the key-click channel
+    void Init() override;
+    int Update() override;
+    void Release();
+    void Draw();
+
+    sq::ChannelRef keyChannel;
+    std::string name;
+    sq::ImageRef screenShot;
+    int nameLength = 0;
+};
+
+// Whether a key code types a character into the name: Space, and the codes
+// from 49 ('1') to 121 (so the 0 key, code 48, types nothing).
+bool NameEntryAccepts(int key);
+
+// Runs the entry; the name comes back padded with spaces to 12 characters.
+std::string EnterRecordName();

@@ -1,0 +1,173 @@
+#include "screens/title.h"
+
+#include "app/frame_helpers.h"
+#include "app/globals.h"
+#include "game/snow.h"
+#include "platform/graphics.h"
+#include "platform/keyboard.h"
+#include "platform/random.h"
+#include "platform/text.h"
+
+using namespace sq;
+
+std::array<cStars, kStarCount> stars;
+
+namespace {
+
+const ImageRef& ItemPicture(int item) {
+    switch (item) {
+        case 0: return imgStartGFX;
+        case 1: return imgHIScores;
+        case 2: return imgInstruction;
+        case 3: return imgCredits;
+        default: return imgQuit;
+    }
+}
+
+void DrawStars(int layer) {
+    for (const cStars& s : stars) {
+        SetDrawScale(s.scale, s.scale);
+        SetDrawRotation(s.angle);
+        if (s.layer == layer) {
+            SetDrawColor(s.red, s.green, s.blue);
+            DrawImageAt(imgStar, s.x, s.y, 0);
+        }
+    }
+}
+
+}  // namespace
+
+void CreateStars() {
+    for (cStars& s : stars) {
+        s.x = float(RandomFloat(0, 320));
+        // Some start below the screen and only show after they wrap.
+        s.y = float(RandomFloat(0, 320));
+        s.scale = float(RandomFloat(0.4, 1));
+        s.fallSpeed = float(RandomFloat(0.08, 0.2));
+        s.angle = float(RandomInt(0, 360));
+        s.layer = RandomInt(1, 2);
+        s.red = RandomInt(60, 255);
+        s.green = RandomInt(60, 255);
+        s.blue = RandomInt(60, 255);
+    }
+}
+
+float& tTitle::ItemScale(int item) {
+    switch (item) {
+        case 0: return scaleStart;
+        case 1: return scaleHiScores;
+        case 2: return scaleInstructions;
+        case 3: return scaleCredits;
+        default: return scaleQuit;
+    }
+}
+
+void tTitle::Init() {
+    CTimedSpeed::Init();
+    snowEffect = CSnow::Create(300);
+    keyChannel = NewChannel();
+}
+
+int tTitle::Update() {
+    pulsePhase = ToInt(pulsePhase + 4 * tickDelta);
+    if (pulsePhase > 360) pulsePhase = 0;
+    snowEffect->Update();
+    cloudAngleA += 0.01f * tickDelta;
+    cloudAngleB -= 0.025f * tickDelta;
+    for (cStars& s : stars) {
+        s.y += s.fallSpeed * tickDelta;
+        s.angle += s.fallSpeed * tickDelta;
+        if (s.y > 272) {
+            s.y = -32;
+            s.scale = float(RandomFloat(0.4, 1));
+            s.fallSpeed = float(RandomFloat(0.08, 0.2));
+            s.angle = float(RandomInt(0, 360));
+            s.layer = RandomInt(1, 2);
+            s.x = float(RandomFloat(0, 320));
+            s.red = RandomInt(60, 255);
+            s.green = RandomInt(60, 255);
+            s.blue = RandomInt(60, 255);
+        }
+    }
+    // Clearing the keys after a move makes a held arrow move once per key-down
+    // event, and means Down wins when both arrows are held.
+    if (IsKeyDown(kKeyDown)) {
+        pulsePhase = 0;
+        selected += 1;
+        ClearKeys();
+        PlaySoundOn(sndKey, keyChannel);
+    }
+    if (IsKeyDown(kKeyUp)) {
+        pulsePhase = 0;
+        selected -= 1;
+        ClearKeys();
+        PlaySoundOn(sndKey, keyChannel);
+    }
+    if (selected > 4) selected = 0;
+    if (selected < 0) selected = 4;
+    for (int i = 0; i < int(kMenuItems.size()); ++i) {
+        if (i == selected)
+            ItemScale(i) += SinDeg(pulsePhase) / 80 * tickDelta;
+        else
+            ItemScale(i) = 1;
+    }
+    if (IsKeyDown(kKeySpace) || IsKeyDown(kKeyEnter)) return kMenuItems[selected].code;
+    return kMenuNothing;
+}
+
+void tTitle::Draw() {
+    SetDrawColor(255, 255, 255);
+    DrawImageAt(imgBackground, 0, 0, 0);
+
+    SetDrawColor(150, 150, 150);
+    SetDrawScale(8, 8);
+    SetDrawAlpha(0.5f);
+    SetBlendMode(kBlendAlpha);
+    SetDrawRotation(cloudAngleA);
+    DrawImageAt(imgNuvole, 160, 120, 0);
+    SetDrawRotation(cloudAngleB);
+    DrawImageAt(imgNuvole, 160, 120, 0);
+    SetDrawScale(1, 1);
+    SetDrawRotation(0);
+    SetDrawAlpha(1);
+    SetDrawColor(255, 255, 255);
+    SetBlendMode(kBlendMask);
+
+    snowEffect->Draw();
+
+    SetBlendMode(kBlendAlpha);
+    DrawStars(1);
+
+    SetDrawColor(255, 255, 255);
+    SetDrawRotation(0);
+    SetDrawScale(1, 1);
+    DrawImageAt(imgTitle, 30, 2, 0);
+    DrawImageAt(imgAdventure, 140, 72, 0);
+
+    for (int i = 0; i < int(kMenuItems.size()); ++i) {
+        float s = ItemScale(i);
+        SetDrawScale(s, s);
+        if (i == selected)
+            SetDrawColor(255, 255, 255);
+        else
+            SetDrawColor(200, 200, 255);
+        DrawImageAt(ItemPicture(i), 160, float(kMenuItems[i].y), 0);
+    }
+
+    SetDrawScale(1, 1);
+    SetDrawColor(255, 255, 255);
+    DrawStars(2);
+
+    SetDrawColor(255, 255, 255);
+    SetDrawRotation(0);
+    SetDrawScale(1, 1);
+    SetBlendMode(kBlendMask);
+    SetDrawAlpha(1);
+}
+
+void tTitle::Release() {
+    HaltChannel(keyChannel);
+    keyChannel = nullptr;
+    snowEffect = CSnow::Destroy(snowEffect);
+    snowEffect = nullptr;
+}
