@@ -50,7 +50,7 @@ struct TSimSnapshot {
     float mapAnimTimer = 0, haloAlpha = 1.0f;
     int touching = 0;
     int playState = 6, playerDying = 0, deathStart = 0;
-    uint32_t now = 0, lastTick = 0;
+    uint32_t now = 0, lastTick = 0;  // Restore shifts these to the present
 };
 
 class TLevelSim {
@@ -81,10 +81,16 @@ public:
     TPlayerState SavePlayer() const;
     void RestorePlayer(const TPlayerState& s);
     TSimSnapshot Save() const;
+    void SaveInto(TSimSnapshot& s) const;  // reuses the snapshot's storage
     void Restore(const TSimSnapshot& s);
 
+    // The snow costs time and changes nothing else; the level checker may
+    // switch it off (the random numbers it draws then go unused).
     bool Snow() const { return snowOn_; }
-    void SetSnow(bool on) { snowOn_ = on; }  // the snow costs time and changes nothing else
+    void SetSnow(bool on);
+    // Mixing 5 ms of sound per step lets channels finish their sounds as they
+    // would in play (on by default; off saves a little time).
+    void SetMixing(bool on) { mixing_ = on; }
     int Steps() const { return steps_; }
     uint32_t Now() const { return clock_->Peek(); }
     sq::TManualClock& Clock() { return *clock_; }
@@ -95,6 +101,8 @@ private:
     void SetKeys(unsigned keys);
     void TickLevelClock();
     void RecordEdits();
+    void MixStep();
+    void Finish();
 
     std::shared_ptr<sq::TManualClock> clock_;
     std::shared_ptr<class CSnow> snowAside_;
@@ -102,6 +110,11 @@ private:
     uint32_t lastTick_ = 0;
     int steps_ = 0;
     bool snowOn_ = true;
+    bool mixing_ = true;
+    double mixCarry_ = 0;
+    TLevelInfo customInfo_{};
+    std::vector<TSpawnPoint> customKind2_, customKind1_;
+    bool customActive_ = false;
     int pickupsSeen_ = 0;
     std::vector<TCellEdit> edits_;
 };

@@ -19,6 +19,9 @@ struct TLevelInfo {
 inline constexpr int kLevelCount = 6;
 // Row of level 1..6 of the level table.
 const TLevelInfo& LevelInfo(int level);
+// Replaces row 1..6 with another level (the headless simulation plays its own
+// maps through the game's code); nullptr puts the game's row back.
+void OverrideLevelInfo(int level, const TLevelInfo* info);
 
 class tMainGameLoop : public CTimedSpeed {
 public:

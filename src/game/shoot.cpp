@@ -1,0 +1,88 @@
+#include "game/shoot.h"
+
+#include "app/globals.h"
+#include "app/timed_speed.h"
+#include "game/enemy.h"
+#include "game/live_bar.h"
+#include "game/player.h"
+#include "platform/graphics.h"
+#include "platform/runtime_error.h"
+
+using namespace sq;
+
+namespace {
+constexpr float kThrowSpeed = 2.0f;
+constexpr float kGiftGravity = 0.015f;
+constexpr float kSpinPerStep = 4.0f;
+constexpr float kHitWindow = 4.0f;  // wider than a step's travel, so no monster is flown through
+constexpr float kDropBelow = 8.0f;
+}  // namespace
+
+void CShoot::NewGiftChannel() { channel = NewChannel(); }
+
+void CShoot::ReleaseGiftChannel() {
+    if (channel) HaltChannel(channel);
+    channel.reset();
+}
+
+int CShoot::Throw(const CPlayer& p) {
+    RequireObject(liveBar, "liveBar");
+    if (liveBar->giftCount <= 0 || fallSpeed != 0) return 0;
+    speed = kThrowSpeed;
+    fallSpeed = 0;
+    x = p.x;
+    y = p.y;
+    inFlight = 1;
+    direction = p.facing ? -1.0f : 1.0f;
+    liveBar->giftCount -= 1;
+    return 1;
+}
+
+void CShoot::Draw() {
+    if (!inFlight) return;
+    const int halfW = (player && player->sprite) ? player->sprite->frameWidth / 2 : 14;
+    const float scrollX = player ? player->scrollX : 0, scrollY = player ? player->scrollY : 0;
+    SetDrawRotation(float(angle));
+    DrawImageAt(imgPacco, x - scrollX + halfW, y - scrollY, 0);
+    SetDrawRotation(0);
+}
+
+void CShoot::Update(TList<EnemyInfo>& enemyList) {
+    if (!inFlight) return;
+    RequireObject(player, "player");
+    angle = int(float(angle) + kSpinPerStep * tickDelta);
+    x += speed * tickDelta * direction;
+    y += fallSpeed * tickDelta;
+    fallSpeed += kGiftGravity * tickDelta;
+    // Only the bottom and right edges end a flight: a gift thrown left flies
+    // on until it has fallen out of the view.
+    if (y > player->scrollY + 240 || x > player->scrollX + 320) {
+        speed = 0;
+        fallSpeed = 0;
+        inFlight = 0;
+        angle = 0;
+        return;
+    }
+    for (const auto& ep : enemyList) {
+        EnemyInfo& e = *ep;
+        if (e.hitPoints <= 0) continue;
+        const float ex = e.sprite->x, ey = e.sprite->y, eh = float(e.sprite->frameHeight);
+        if (!(ex < x && x < ex + kHitWindow && ey < y && y < ey + eh)) continue;
+        // The gift loses its horizontal speed and drops; it stays in flight
+        // and may hit another monster below.
+        if (e.hitPoints == 1) {
+            speed = 0;
+            e.hitPoints = 0;
+            if (e.kind == 1)
+                PlaySoundOn(sndMorto, channel);
+            else if (e.kind == 2)
+                PlaySoundOn(sndHoho, channel);
+        } else {
+            e.hitPoints -= 1;
+            speed = 0;
+            y = ey + eh + kDropBelow;
+            PlaySoundOn(sndRide, channel);
+        }
+        break;
+    }
+}
