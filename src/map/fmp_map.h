@@ -71,8 +71,9 @@ inline constexpr int kAnimEndMarker = 255;
 inline constexpr int kFmpOk = 0;
 inline constexpr int kFmpBadContainer = 1;   // header not "FORM" ... "FMAP"; loading goes on
 inline constexpr int kFmpHeaderRefused = 3;  // major version above 1 or map type above 3
-inline constexpr int kFmpTooLarge = 4;       // sizes outside the limits below: the header is refused
+inline constexpr int kFmpBadSizes = 4;       // sizes outside the limits below: the header is refused
 inline constexpr int kFmpBadAnims = 5;       // "ANDT" without an end marker or with more than 1000 records
+inline constexpr int kFmpBadChunk = 6;       // a chunk length above 2^31 - 1: the rest of the file is not read
 
 // Limits past which a file is refused.
 inline constexpr int kFmpMaxMapCells = 4096;     // columns and rows
@@ -197,6 +198,7 @@ private:
     // The block a cell value shows; nullptr when it names nothing that exists.
     const BLKSTR* ResolveBlock(int value) const;
     const BLKSTR& BlockZero() const;
+    int PaletteByte(int index) const;
     int* CellPtr(int column, int row, int layer);
     const int* CellPtr(int column, int row, int layer) const;
     void DrawGridLayer(int mapX, int mapY, int x, int y, int w, int h, int which, bool skipZero, bool solid);
