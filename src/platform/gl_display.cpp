@@ -1,0 +1,679 @@
+// The real display: an SDL2 window with an OpenGL context. Every mode's
+// picture is drawn at the mode's own size into an offscreen target and, when
+// the frame is shown, scaled onto the window with its aspect kept (black bars
+// where the shapes differ) and without smoothing, so the 320 x 240 picture
+// stays crisp on a large desktop.
+#include <SDL.h>
+#include <SDL_opengl.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <unordered_set>
+#include <vector>
+
+#include "platform/display_device.h"
+#include "platform/keyboard.h"
+#include "platform/sdl_keymap.h"
+
+namespace sq {
+
+namespace {
+
+int NextPowerOfTwo(int n) {
+    int p = 1;
+    while (p < n) p <<= 1;
+    return p;
+}
+
+uint64_t NowMicros() {
+    return uint64_t(std::chrono::duration_cast<std::chrono::microseconds>(
+                        std::chrono::steady_clock::now().time_since_epoch())
+                        .count());
+}
+
+// Framebuffer objects (OpenGL 3.0 or the EXT extension), fetched at run time.
+struct TFboApi {
+    PFNGLGENFRAMEBUFFERSEXTPROC genFramebuffers = nullptr;
+    PFNGLDELETEFRAMEBUFFERSEXTPROC deleteFramebuffers = nullptr;
+    PFNGLBINDFRAMEBUFFEREXTPROC bindFramebuffer = nullptr;
+    PFNGLFRAMEBUFFERTEXTURE2DEXTPROC framebufferTexture2D = nullptr;
+    PFNGLCHECKFRAMEBUFFERSTATUSEXTPROC checkFramebufferStatus = nullptr;
+
+    bool Load() {
+        auto get = [](const char* core, const char* ext) {
+            void* p = SDL_GL_GetProcAddress(core);
+            return p ? p : SDL_GL_GetProcAddress(ext);
+        };
+        genFramebuffers = reinterpret_cast<PFNGLGENFRAMEBUFFERSEXTPROC>(get("glGenFramebuffers", "glGenFramebuffersEXT"));
+        deleteFramebuffers =
+            reinterpret_cast<PFNGLDELETEFRAMEBUFFERSEXTPROC>(get("glDeleteFramebuffers", "glDeleteFramebuffersEXT"));
+        bindFramebuffer = reinterpret_cast<PFNGLBINDFRAMEBUFFEREXTPROC>(get("glBindFramebuffer", "glBindFramebufferEXT"));
+        framebufferTexture2D = reinterpret_cast<PFNGLFRAMEBUFFERTEXTURE2DEXTPROC>(
+            get("glFramebufferTexture2D", "glFramebufferTexture2DEXT"));
+        checkFramebufferStatus = reinterpret_cast<PFNGLCHECKFRAMEBUFFERSTATUSEXTPROC>(
+            get("glCheckFramebufferStatus", "glCheckFramebufferStatusEXT"));
+        return genFramebuffers && deleteFramebuffers && bindFramebuffer && framebufferTexture2D &&
+               checkFramebufferStatus;
+    }
+};
+
+class TGLDevice : public TDisplayDevice {
+public:
+    ~TGLDevice() override { Close(); }
+
+    bool Open(const TOpenRequest& request) override;
+    void Close() override;
+    bool VsyncWorks() const override { return vsync_; }
+    int ModeAvailable(int width, int height, int depth, int hz) override;
+    void SetCaption(const std::string& caption) override {
+        caption_ = caption;
+        if (window_) SDL_SetWindowTitle(window_, caption.c_str());
+    }
+    void ShowErrorBox(const std::string& title, const std::string& message) override {
+        if (!window_) return;
+        if (fullScreen_) SDL_MinimizeWindow(window_);
+        if (SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, title.c_str(), message.c_str(), window_) != 0)
+            SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, title.c_str(), message.c_str(), nullptr);
+    }
+
+    void SetProjection(float width, float height) override {
+        projW_ = width;
+        projH_ = height;
+        LoadProjection(width, height);
+    }
+    void SetBlend(int mode) override {
+        blend_ = mode;
+        ApplyBlend(mode);
+    }
+    void SetScissor(bool on, int x, int y, int w, int h) override {
+        scissorOn_ = on;
+        scissor_[0] = x, scissor_[1] = y, scissor_[2] = w, scissor_[3] = h;
+        ApplyScissor();
+    }
+    void SetColor(float r, float g, float b, float a) override {
+        color_[0] = r, color_[1] = g, color_[2] = b, color_[3] = a;
+        glColor4f(r, g, b, a);
+    }
+    void SetLineWidth(float width) override {
+        lineWidth_ = width > 0 ? width : 1;
+        glLineWidth(lineWidth_);
+        glPointSize(lineWidth_);
+    }
+    void DrawTexturedQuad(uint32_t texture, const float* xy, float u1, float v1) override {
+        EnableTexturing(true);
+        BindTexture(texture);
+        glBegin(GL_QUADS);
+        glTexCoord2f(0, 0), glVertex2f(xy[0], xy[1]);
+        glTexCoord2f(u1, 0), glVertex2f(xy[2], xy[3]);
+        glTexCoord2f(u1, v1), glVertex2f(xy[4], xy[5]);
+        glTexCoord2f(0, v1), glVertex2f(xy[6], xy[7]);
+        glEnd();
+    }
+    void DrawQuad(const float* xy) override {
+        EnableTexturing(false);
+        glBegin(GL_QUADS);
+        for (int i = 0; i < 4; ++i) glVertex2f(xy[2 * i], xy[2 * i + 1]);
+        glEnd();
+    }
+    void DrawLine(float x1, float y1, float x2, float y2, bool lastPixel) override {
+        EnableTexturing(false);
+        glBegin(GL_LINES);
+        glVertex2f(x1, y1);
+        glVertex2f(x2, y2);
+        glEnd();
+        if (lastPixel) {
+            glBegin(GL_POINTS);
+            glVertex2f(x2, y2);
+            glEnd();
+        }
+    }
+    void Clear(int r, int g, int b) override {
+        if (scissorOn_) glDisable(GL_SCISSOR_TEST);
+        glClearColor(float(r) / 255.0f, float(g) / 255.0f, float(b) / 255.0f, 1.0f);
+        glClear(GL_COLOR_BUFFER_BIT);
+        if (scissorOn_) glEnable(GL_SCISSOR_TEST);
+    }
+
+    bool TextureSizeOk(int width, int height) override {
+        GLint w = 0;
+        glTexImage2D(GL_PROXY_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
+        glGetTexLevelParameteriv(GL_PROXY_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &w);
+        return w != 0;
+    }
+    uint32_t UploadTexture(uint32_t texture, const uint8_t* rgba, int texWidth, int texHeight, bool filtered,
+                           bool mipmapped) override;
+    void DeleteTexture(uint32_t texture) override {
+        if (!context_ || !textures_.erase(texture)) return;
+        GLuint name = texture;
+        glDeleteTextures(1, &name);
+        if (boundTexture_ == texture) boundTexture_ = 0;
+    }
+
+    PixmapRef ReadPixels(int x, int y, int w, int h) override;
+    void Present(bool waitVblank) override;
+    void PumpEvents() override;
+
+private:
+    bool CreateWindow(const TOpenRequest& request);
+    bool CreateTarget();
+    void DestroyTarget();
+    void DeleteAllTextures();
+    void ResetGLState();
+    bool CheckVsync(int hz);
+    void SetSwapInterval(int interval) {
+        if (interval == swapInterval_) return;
+        if (SDL_GL_SetSwapInterval(interval) == 0) swapInterval_ = interval;
+    }
+    void WindowedSize(int& w, int& h) const;
+    void ToggleFullScreen();
+    void LoadProjection(float width, float height) {
+        glMatrixMode(GL_PROJECTION);
+        glLoadIdentity();
+        glOrtho(0, width, height, 0, -1, 1);
+        glMatrixMode(GL_MODELVIEW);
+        glLoadIdentity();
+    }
+    void ApplyBlend(int mode);
+    void ApplyScissor() {
+        if (scissorOn_) {
+            glEnable(GL_SCISSOR_TEST);
+            glScissor(scissor_[0], height_ - scissor_[1] - scissor_[3], std::max(scissor_[2], 0),
+                      std::max(scissor_[3], 0));
+        } else {
+            glDisable(GL_SCISSOR_TEST);
+        }
+    }
+    void EnableTexturing(bool on) {
+        if (on == texturing_) return;
+        texturing_ = on;
+        if (on)
+            glEnable(GL_TEXTURE_2D);
+        else
+            glDisable(GL_TEXTURE_2D);
+    }
+    void BindTexture(uint32_t texture) {
+        if (texture == boundTexture_) return;
+        boundTexture_ = texture;
+        glBindTexture(GL_TEXTURE_2D, texture);
+    }
+    void DrawScreenTexture(int x, int y, int w, int h, int viewW, int viewH);
+
+    SDL_Window* window_ = nullptr;
+    SDL_GLContext context_ = nullptr;
+    bool videoUp_ = false;
+    std::string caption_;
+    TDisplayOptions options_;
+    int width_ = 0, height_ = 0;
+    bool fullScreen_ = false;
+    bool vsync_ = false;
+    int swapInterval_ = -2;
+    bool inPump_ = false;
+    int cursorShown_ = -1;
+
+    TFboApi fbo_;
+    bool useFbo_ = false;
+    GLuint framebuffer_ = 0, screenTexture_ = 0;
+    int screenTexW_ = 0, screenTexH_ = 0;
+
+    std::unordered_set<uint32_t> textures_;
+    uint32_t boundTexture_ = 0;
+    bool texturing_ = false;
+    float projW_ = 0, projH_ = 0;
+    int blend_ = 2;
+    bool scissorOn_ = false;
+    int scissor_[4] = {0, 0, 0, 0};
+    float color_[4] = {1, 1, 1, 1};
+    float lineWidth_ = 1;
+    std::vector<uint8_t> rowScratch_;
+};
+
+bool TGLDevice::Open(const TOpenRequest& request) {
+    if (request.width <= 0 || request.height <= 0) return false;
+    if (!videoUp_) {
+        if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+            std::fprintf(stderr, "No display: %s\n", SDL_GetError());
+            return false;
+        }
+        videoUp_ = true;
+    }
+    options_ = request.options;
+    caption_ = request.caption;
+    width_ = request.width;
+    height_ = request.height;
+    if (window_) {
+        // A new mode in the same window: nothing made for the old one survives.
+        DeleteAllTextures();
+        DestroyTarget();
+        bool wantFull = request.fullScreen;
+        if (wantFull != fullScreen_) SDL_SetWindowFullscreen(window_, wantFull ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
+        fullScreen_ = wantFull;
+        if (!fullScreen_) {
+            int w = 0, h = 0;
+            WindowedSize(w, h);
+            SDL_SetWindowSize(window_, w, h);
+            SDL_SetWindowPosition(window_, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
+        }
+        SDL_SetWindowTitle(window_, caption_.c_str());
+    } else if (!CreateWindow(request)) {
+        Close();
+        return false;
+    }
+    ResetGLState();
+    if (!CreateTarget()) {
+        std::fprintf(stderr, "No render target for %dx%d\n", width_, height_);
+        Close();
+        return false;
+    }
+    vsync_ = request.hz > 0 && CheckVsync(request.hz);
+    if (!vsync_) SetSwapInterval(0);
+    if (useFbo_) fbo_.bindFramebuffer(GL_FRAMEBUFFER_EXT, framebuffer_);
+    glViewport(0, 0, width_, height_);
+    SetProjection(float(width_), float(height_));
+    Clear(0, 0, 0);
+    if (fullScreen_) {
+        int w = 0, h = 0;
+        SDL_GetWindowSize(window_, &w, &h);
+        SDL_WarpMouseInWindow(window_, w / 2, h / 2);
+    }
+    cursorShown_ = -1;
+    return true;
+}
+
+void TGLDevice::WindowedSize(int& w, int& h) const {
+    int scale = options_.windowScale;
+    if (scale <= 0) {
+        SDL_Rect usable{0, 0, 1024, 768};
+        if (SDL_GetDisplayUsableBounds(0, &usable) != 0) {
+            SDL_DisplayMode desk;
+            if (SDL_GetDesktopDisplayMode(0, &desk) == 0) usable.w = desk.w, usable.h = desk.h;
+        }
+        // Leave room for the window frame and panels.
+        scale = std::max(1, std::min((usable.w - 16) / width_, (usable.h - 64) / height_));
+    }
+    w = width_ * scale;
+    h = height_ * scale;
+}
+
+bool TGLDevice::CreateWindow(const TOpenRequest& request) {
+    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, 0);
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 0);
+    SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 0);
+    Uint32 flags = SDL_WINDOW_OPENGL | (request.options.hidden ? SDL_WINDOW_HIDDEN : SDL_WINDOW_SHOWN);
+    fullScreen_ = request.fullScreen;
+    int w = width_, h = height_;
+    if (fullScreen_)
+        flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
+    else
+        WindowedSize(w, h);
+    window_ = SDL_CreateWindow(caption_.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, w, h, flags);
+    if (!window_) {
+        std::fprintf(stderr, "Cannot open a window: %s\n", SDL_GetError());
+        return false;
+    }
+    context_ = SDL_GL_CreateContext(window_);
+    if (!context_) {
+        std::fprintf(stderr, "Cannot create an OpenGL context: %s\n", SDL_GetError());
+        return false;
+    }
+    if (SDL_GL_MakeCurrent(window_, context_) != 0) return false;
+    swapInterval_ = -2;
+    useFbo_ = fbo_.Load();
+    return true;
+}
+
+void TGLDevice::ResetGLState() {
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_CULL_FACE);
+    glDisable(GL_LIGHTING);
+    glDisable(GL_DITHER);
+    glDisable(GL_TEXTURE_2D);
+    glDisable(GL_BLEND);
+    glDisable(GL_ALPHA_TEST);
+    glDisable(GL_SCISSOR_TEST);
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    texturing_ = false;
+    boundTexture_ = 0;
+    glBindTexture(GL_TEXTURE_2D, 0);
+    blend_ = 2;
+    scissorOn_ = false;
+    SetColor(1, 1, 1, 1);
+    SetLineWidth(1);
+}
+
+bool TGLDevice::CreateTarget() {
+    // A power-of-two texture holds the picture in its lower-left corner, so
+    // even an implementation without non-power-of-two textures can show it.
+    screenTexW_ = NextPowerOfTwo(width_);
+    screenTexH_ = NextPowerOfTwo(height_);
+    glGenTextures(1, &screenTexture_);
+    glBindTexture(GL_TEXTURE_2D, screenTexture_);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, screenTexW_, screenTexH_, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    if (glGetError() != GL_NO_ERROR) return false;
+    if (useFbo_) {
+        fbo_.genFramebuffers(1, &framebuffer_);
+        fbo_.bindFramebuffer(GL_FRAMEBUFFER_EXT, framebuffer_);
+        fbo_.framebufferTexture2D(GL_FRAMEBUFFER_EXT, GL_COLOR_ATTACHMENT0_EXT, GL_TEXTURE_2D, screenTexture_, 0);
+        if (fbo_.checkFramebufferStatus(GL_FRAMEBUFFER_EXT) != GL_FRAMEBUFFER_COMPLETE_EXT) {
+            // Draw into the back buffer instead and copy it out when presenting.
+            fbo_.bindFramebuffer(GL_FRAMEBUFFER_EXT, 0);
+            fbo_.deleteFramebuffers(1, &framebuffer_);
+            framebuffer_ = 0;
+            useFbo_ = false;
+        }
+    }
+    if (!useFbo_) {
+        int dw = 0, dh = 0;
+        SDL_GL_GetDrawableSize(window_, &dw, &dh);
+        if (dw < width_ || dh < height_) return false;
+    }
+    return true;
+}
+
+void TGLDevice::DestroyTarget() {
+    if (!context_) return;
+    if (framebuffer_) {
+        fbo_.bindFramebuffer(GL_FRAMEBUFFER_EXT, 0);
+        fbo_.deleteFramebuffers(1, &framebuffer_);
+        framebuffer_ = 0;
+    }
+    if (screenTexture_) glDeleteTextures(1, &screenTexture_);
+    screenTexture_ = 0;
+}
+
+void TGLDevice::DeleteAllTextures() {
+    if (!context_) return;
+    for (uint32_t t : textures_) {
+        GLuint name = t;
+        glDeleteTextures(1, &name);
+    }
+    textures_.clear();
+    boundTexture_ = 0;
+}
+
+void TGLDevice::Close() {
+    if (context_) {
+        DeleteAllTextures();
+        DestroyTarget();
+        SDL_GL_DeleteContext(context_);
+        context_ = nullptr;
+    }
+    if (window_) {
+        SDL_DestroyWindow(window_);
+        window_ = nullptr;
+    }
+    if (videoUp_) {
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        videoUp_ = false;
+    }
+    vsync_ = false;
+    width_ = height_ = 0;
+}
+
+bool TGLDevice::CheckVsync(int hz) {
+    // Three swaps in a row that land one refresh period apart (within a
+    // millisecond) show that the swap waits for the vertical blank. Software
+    // renderers and virtual displays return at once; ten quick swaps in a row
+    // settle that without spending the whole second.
+    if (SDL_GL_SetSwapInterval(1) != 0) return false;
+    swapInterval_ = 1;
+    if (useFbo_) fbo_.bindFramebuffer(GL_FRAMEBUFFER_EXT, 0);
+    int dw = 0, dh = 0;
+    SDL_GL_GetDrawableSize(window_, &dw, &dh);
+    glViewport(0, 0, dw, dh);
+    glClearColor(0, 0, 0, 1);
+    const double period = 1e6 / hz;
+    glClear(GL_COLOR_BUFFER_BIT);
+    SDL_GL_SwapWindow(window_);
+    const uint64_t start = NowMicros();
+    uint64_t last = start;
+    int good = 0, quick = 0;
+    bool ok = false;
+    while (NowMicros() - start < 1000000) {
+        glClear(GL_COLOR_BUFFER_BIT);
+        SDL_GL_SwapWindow(window_);
+        uint64_t now = NowMicros();
+        double dt = double(now - last);
+        last = now;
+        if (std::fabs(dt - period) <= 1000.0) {
+            if (++good == 3) {
+                ok = true;
+                break;
+            }
+        } else {
+            good = 0;
+        }
+        if (dt < period / 2) {
+            if (++quick == 10) break;
+        } else {
+            quick = 0;
+        }
+    }
+    return ok;
+}
+
+void TGLDevice::ApplyBlend(int mode) {
+    switch (mode) {
+        case 1:  // mask: opaque, but pixels at or below half alpha are dropped
+            glDisable(GL_BLEND);
+            glEnable(GL_ALPHA_TEST);
+            glAlphaFunc(GL_GREATER, 0.5f);
+            break;
+        case 3:
+            glEnable(GL_BLEND);
+            glDisable(GL_ALPHA_TEST);
+            glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+            break;
+        case 4:
+            glEnable(GL_BLEND);
+            glDisable(GL_ALPHA_TEST);
+            glBlendFunc(GL_SRC_ALPHA, GL_ONE);
+            break;
+        case 5:
+            glEnable(GL_BLEND);
+            glDisable(GL_ALPHA_TEST);
+            glBlendFunc(GL_DST_COLOR, GL_ZERO);
+            break;
+        default:
+            glDisable(GL_BLEND);
+            glDisable(GL_ALPHA_TEST);
+            break;
+    }
+}
+
+uint32_t TGLDevice::UploadTexture(uint32_t texture, const uint8_t* rgba, int texWidth, int texHeight, bool filtered,
+                                  bool mipmapped) {
+    if (!context_) return 0;
+    GLuint name = texture;
+    if (!name || !textures_.count(name)) {
+        glGenTextures(1, &name);
+        if (!name) return 0;
+        textures_.insert(name);
+    }
+    BindTexture(name);
+    GLint mag = filtered ? GL_LINEAR : GL_NEAREST;
+    GLint min = mag;
+    if (mipmapped) min = filtered ? GL_LINEAR_MIPMAP_LINEAR : GL_NEAREST_MIPMAP_NEAREST;
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, min);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, mag);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_2D, GL_GENERATE_MIPMAP, mipmapped ? GL_TRUE : GL_FALSE);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, texWidth, texHeight, 0, GL_RGBA, GL_UNSIGNED_BYTE, rgba);
+    if (glGetError() != GL_NO_ERROR) {
+        DeleteTexture(name);
+        return 0;
+    }
+    return name;
+}
+
+PixmapRef TGLDevice::ReadPixels(int x, int y, int w, int h) {
+    PixmapRef out = NewPixmap(std::max(w, 0), std::max(h, 0), kPfRGBA);
+    if (!out || !context_ || w <= 0 || h <= 0) return out;
+    // Only the part inside the picture is read; the rest stays black.
+    int x0 = std::max(x, 0), y0 = std::max(y, 0);
+    int x1 = std::min(x + w, width_), y1 = std::min(y + h, height_);
+    if (x0 < x1 && y0 < y1) {
+        int rw = x1 - x0, rh = y1 - y0;
+        rowScratch_.resize(std::size_t(rw) * std::size_t(rh) * 4);
+        if (!useFbo_) glReadBuffer(GL_BACK);
+        glReadPixels(x0, height_ - y1, rw, rh, GL_RGBA, GL_UNSIGNED_BYTE, rowScratch_.data());
+        for (int r = 0; r < rh; ++r) {
+            // OpenGL's rows run bottom-up.
+            const uint8_t* src = rowScratch_.data() + std::size_t(rh - 1 - r) * std::size_t(rw) * 4;
+            std::memcpy(out->Row(y0 - y + r) + std::size_t(x0 - x) * 4, src, std::size_t(rw) * 4);
+        }
+    }
+    for (std::size_t i = 3; i < out->pixels.size(); i += 4) out->pixels[i] = 255;
+    return out;
+}
+
+void TGLDevice::DrawScreenTexture(int x, int y, int w, int h, int viewW, int viewH) {
+    glViewport(0, 0, viewW, viewH);
+    LoadProjection(float(viewW), float(viewH));
+    float u = float(width_) / float(screenTexW_), v = float(height_) / float(screenTexH_);
+    glBindTexture(GL_TEXTURE_2D, screenTexture_);
+    glBegin(GL_QUADS);
+    // The picture's top row is the texture's row height_ - 1.
+    glTexCoord2f(0, v), glVertex2f(float(x), float(y));
+    glTexCoord2f(u, v), glVertex2f(float(x + w), float(y));
+    glTexCoord2f(u, 0), glVertex2f(float(x + w), float(y + h));
+    glTexCoord2f(0, 0), glVertex2f(float(x), float(y + h));
+    glEnd();
+}
+
+void TGLDevice::Present(bool waitVblank) {
+    if (!context_) return;
+    SetSwapInterval(vsync_ && waitVblank ? 1 : 0);
+    if (useFbo_) {
+        fbo_.bindFramebuffer(GL_FRAMEBUFFER_EXT, 0);
+    } else {
+        glBindTexture(GL_TEXTURE_2D, screenTexture_);
+        glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 0, width_, height_);
+    }
+    int dw = 0, dh = 0;
+    SDL_GL_GetDrawableSize(window_, &dw, &dh);
+    glDisable(GL_SCISSOR_TEST);
+    glDisable(GL_BLEND);
+    glDisable(GL_ALPHA_TEST);
+    glEnable(GL_TEXTURE_2D);
+    glColor4f(1, 1, 1, 1);
+    glClearColor(0, 0, 0, 1);
+    glClear(GL_COLOR_BUFFER_BIT);
+    if (dw > 0 && dh > 0) {
+        double scale = std::min(double(dw) / width_, double(dh) / height_);
+        int w = int(std::lround(width_ * scale)), h = int(std::lround(height_ * scale));
+        DrawScreenTexture((dw - w) / 2, (dh - h) / 2, w, h, dw, dh);
+    }
+    SDL_GL_SwapWindow(window_);
+    if (useFbo_) {
+        fbo_.bindFramebuffer(GL_FRAMEBUFFER_EXT, framebuffer_);
+    } else {
+        // Put the frame back where the next one is drawn, so that reading the
+        // screen still finds the last frame.
+        DrawScreenTexture(0, dh - height_, width_, height_, dw, dh);
+    }
+    glViewport(0, 0, width_, height_);
+    LoadProjection(projW_, projH_);
+    glBindTexture(GL_TEXTURE_2D, boundTexture_);
+    if (!texturing_) glDisable(GL_TEXTURE_2D);
+    glColor4f(color_[0], color_[1], color_[2], color_[3]);
+    ApplyBlend(blend_);
+    ApplyScissor();
+}
+
+void TGLDevice::ToggleFullScreen() {
+    if (!window_) return;
+    if (fullScreen_) {
+        if (SDL_SetWindowFullscreen(window_, 0) != 0) return;
+        int w = 0, h = 0;
+        WindowedSize(w, h);
+        SDL_SetWindowSize(window_, w, h);
+        SDL_SetWindowPosition(window_, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
+        fullScreen_ = false;
+    } else {
+        if (SDL_SetWindowFullscreen(window_, SDL_WINDOW_FULLSCREEN_DESKTOP) != 0) return;
+        fullScreen_ = true;
+    }
+}
+
+void TGLDevice::PumpEvents() {
+    if (!window_ || inPump_) return;
+    inPump_ = true;
+    SDL_Event e;
+    while (SDL_PollEvent(&e)) {
+        switch (e.type) {
+            case SDL_KEYDOWN:
+            case SDL_KEYUP: {
+                // F11 belongs to the window, not to the game.
+                if (e.key.keysym.sym == SDLK_F11) {
+                    if (e.type == SDL_KEYDOWN && !e.key.repeat) ToggleFullScreen();
+                    break;
+                }
+                int vk = VirtualKeyFromSdl(e.key.keysym.sym, e.key.keysym.scancode);
+                if (!vk) break;
+                if (e.type == SDL_KEYDOWN)
+                    PostKeyDown(vk, e.key.repeat != 0);
+                else
+                    PostKeyUp(vk);
+                break;
+            }
+            case SDL_WINDOWEVENT:
+                if (e.window.event == SDL_WINDOWEVENT_FOCUS_LOST || e.window.event == SDL_WINDOWEVENT_FOCUS_GAINED)
+                    PostFocusChange();
+                break;
+            case SDL_QUIT:
+                PostQuitRequest();
+                break;
+            default:
+                break;
+        }
+    }
+    int shown = PointerHidden() ? 0 : 1;
+    if (shown != cursorShown_) {
+        SDL_ShowCursor(shown ? SDL_ENABLE : SDL_DISABLE);
+        cursorShown_ = shown;
+    }
+    inPump_ = false;
+}
+
+int TGLDevice::ModeAvailable(int width, int height, int depth, int hz) {
+    bool started = false;
+    if (!videoUp_ && !SDL_WasInit(SDL_INIT_VIDEO)) {
+        if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return 0;
+        started = true;
+    }
+    int found = 0;
+    int count = SDL_GetNumDisplayModes(0);
+    for (int i = 0; i < count && !found; ++i) {
+        SDL_DisplayMode m;
+        if (SDL_GetDisplayMode(0, i, &m) != 0) continue;
+        int bits = int(SDL_BITSPERPIXEL(m.format)), bytes = int(SDL_BYTESPERPIXEL(m.format));
+        // A 32-bit mode is listed as 24 bits of colour in 4 bytes.
+        bool depthOk = depth == 0 || depth == bits || depth == bytes * 8;
+        if ((width == 0 || width == m.w) && (height == 0 || height == m.h) && depthOk &&
+            (hz == 0 || hz == m.refresh_rate))
+            found = 1;
+    }
+    if (started) SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    return found;
+}
+
+}  // namespace
+
+std::unique_ptr<TDisplayDevice> MakeGLDevice() { return std::make_unique<TGLDevice>(); }
+
+}  // namespace sq
