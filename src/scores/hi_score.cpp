@@ -186,6 +186,8 @@ void THiScore::Load() {
     }
     if (!s) {
         Report("could not read the high-score table " + fileName + Reason() + "; using the default table");
+        // Ranked as a loaded table would be: highest first.
+        entries->Sort(true, HighScoreOrder);
         return;
     }
     auto read = std::make_shared<HiScoreList>();
@@ -204,6 +206,7 @@ void THiScore::Load() {
         }
     } catch (const TRuntimeError& e) {
         Report("could not read the high-score table " + fileName + " (" + e.what() + "); using the table in memory");
+        entries->Sort(true, HighScoreOrder);
         return;
     }
     CloseFileStream(s);
