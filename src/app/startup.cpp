@@ -31,6 +31,8 @@ namespace {
 
 bool entered = false;
 
+}  // namespace
+
 void CreateLongLivedObjects() {
     gameScore = std::make_shared<CGameScore>();
     frameCounter = std::make_shared<CFPS>();
@@ -49,6 +51,8 @@ void CreateLongLivedObjects() {
     music = std::make_shared<CGameMusic>();
     music->Init();
 }
+
+namespace {
 
 // Makes sure "HISCORES.DAT" exists (a missing one is written with the
 // default table).

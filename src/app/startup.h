@@ -9,6 +9,10 @@ struct TStartOptions {
 // exit status (0). A second call in the same process returns at once.
 int RunGame(const TStartOptions& options);
 
+// Start-up step 7: gameScore, the frame counters, gameLoop, player, snow,
+// title, liveBar, gifts and music, in that order.
+void CreateLongLivedObjects();
+
 void ShowSplash();
 void ChooseDisplayMode();
 // OpenGraphicsMode, stopping the game with a clear message when the display

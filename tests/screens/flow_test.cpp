@@ -1,0 +1,124 @@
+// One game through PlayGame with the real levels and a driven clock: a level
+// completed leads to the next, level 6 to the end screen, Escape and the
+// last life lost to the game-over tally, and every game ends back at level 1.
+// Skipped when the game's data has not been built.
+#include <cstdlib>
+#include <filesystem>
+#include <set>
+
+#include "app/globals.h"
+#include "app/resources.h"
+#include "app/screen_flow.h"
+#include "app/startup.h"
+#include "game/game_score.h"
+#include "game/live_bar.h"
+#include "platform/keyboard.h"
+#include "scores/hi_score.h"
+#include "screen_fixture.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+fs::path GameDir() {
+    if (const char* env = std::getenv("SNOWQUILL_GAME_DIR")) return env;
+    return SQ_GAME_DIR;
+}
+
+class PlayGameTest : public ScreenTest {
+protected:
+    void SetUp() override {
+        ScreenTest::SetUp();
+        fs::path game = GameDir();
+        for (int level = 1; level <= 6; ++level)
+            if (!fs::exists(game / "maps" / ("level_" + std::to_string(level) + ".FMP")))
+                GTEST_SKIP() << "no game data in " << game << " (build the data first)";
+        // The real pictures, sounds and maps, and a table file of our own.
+        for (const char* folder : {"gfx", "sfx", "musica", "maps"}) fs::create_directory_symlink(game / folder, folder);
+        LoadResources();
+        ASSERT_TRUE(MissingFiles().empty()) << MissingFiles().front();
+        CenterResourceHandles();
+        CreateLongLivedObjects();
+        gameScore->Reset();
+        currentLevel = 1;
+        playState = 1;
+    }
+
+    std::shared_ptr<HiScoreItem> TopEntry() {
+        auto table = std::make_shared<THiScore>();
+        table->entries = DefaultHiScoreTable();
+        table->Load();
+        return table->entries->ValueAt(0);
+    }
+
+    // The keys the tallies and the name entry wait for.
+    static void AnswerScreens() {
+        sq::PostKeyDown(sq::kKeySpace);
+        sq::PostKeyDown(sq::kKeyEnter);
+    }
+    std::set<int> levelsPlayed;
+};
+
+TEST_F(PlayGameTest, ACompletedLevelLeadsToTheNextAndEscapeEndsTheGame) {
+    pump = [&] {
+        if (playState == 6) {
+            levelsPlayed.insert(currentLevel);
+            if (currentLevel == 1)
+                playState = 4;  // the player steps on the exit
+            else
+                sq::PostKeyDown(sq::kKeyEscape);
+        } else if (playState == 4 || playState == 5) {
+            AnswerScreens();
+        }
+    };
+    PlayGame();
+    EXPECT_EQ(levelsPlayed, (std::set<int>{1, 2}));
+    EXPECT_EQ(currentLevel, 1);
+    EXPECT_EQ(playState, 5);
+    // Level 1 was tallied with its time left; the game ended on level 2.
+    EXPECT_GT(gameScore->total, 0);
+    auto top = TopEntry();
+    EXPECT_EQ(top->score, gameScore->total);
+    EXPECT_EQ(top->level, 2);
+    EXPECT_EQ(top->name, std::string(12, ' '));
+}
+
+TEST_F(PlayGameTest, TheExitOfLevelSixShowsTheEndScreen) {
+    currentLevel = 6;
+    gameScore->total = 50000;  // sure of a place in the table
+    pump = [&] {
+        if (playState == 6) {
+            levelsPlayed.insert(currentLevel);
+            playState = 4;
+        } else {
+            AnswerScreens();
+            sq::PostKeyDown('Z');  // any key leaves the end screen
+        }
+    };
+    PlayGame();
+    EXPECT_EQ(levelsPlayed, std::set<int>{6});
+    EXPECT_EQ(currentLevel, 1);
+    EXPECT_EQ(TopEntry()->level, 6);
+}
+
+TEST_F(PlayGameTest, TheClockRunningOutOnTheLastLifeEndsTheGame) {
+    bool armed = false;
+    pump = [&] {
+        if (playState == 6 && !armed) {
+            levelsPlayed.insert(currentLevel);
+            liveBar->lives = 0;
+            liveBar->timeLeft = 2;  // two ticks of the level clock left
+            armed = true;
+        } else if (playState == 5) {
+            AnswerScreens();
+        }
+    };
+    int startMs = sq::CurrentMillis();
+    PlayGame();
+    EXPECT_GT(sq::CurrentMillis() - startMs, 2002);
+    EXPECT_EQ(liveBar->lives, -1);
+    EXPECT_EQ(levelsPlayed, std::set<int>{1});
+    EXPECT_EQ(currentLevel, 1);
+}
+
+}  // namespace

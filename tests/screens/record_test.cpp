@@ -1,0 +1,91 @@
+// The name entry: which keys type what, Backspace, the 12-character limit,
+// the click, and Enter ending the entry.
+#include <string>
+#include <vector>
+
+#include "app/globals.h"
+#include "audio/game_music.h"
+#include "platform/keyboard.h"
+#include "screen_fixture.h"
+#include "screens/record.h"
+
+namespace {
+
+class RecordTest : public ScreenTest {
+protected:
+    void SetUp() override {
+        ScreenTest::SetUp();
+        entry = std::make_shared<CRecord>();
+        entry->Init();
+    }
+    // One logic step with `keys` pressed (and released) just before it;
+    // returns whether the step clicked.
+    bool Step(const std::vector<int>& keys) {
+        sq::HaltChannel(entry->keyChannel);
+        for (int k : keys) Tap(k);
+        entry->Update();
+        return sq::IsChannelBusy(entry->keyChannel) != 0;
+    }
+    std::shared_ptr<CRecord> entry;
+};
+
+TEST_F(RecordTest, KeysTypeTheCharacterWithTheirCode) {
+    for (int k : std::vector<int>{'S', 'A', ' ', '1', '9', '0', 97, 105, 112, 121, 122, 186, 27, 37})
+        Step({k});
+    // The 0 key, keys from 122 up, Escape and the arrows type nothing; the
+    // keypad 1 and 9 give a and i, F1 and F10 give p and y.
+    EXPECT_EQ(entry->name, "SA 19aipy");
+    EXPECT_EQ(entry->nameLength, 9);
+}
+
+TEST_F(RecordTest, BackspaceRemovesTheLastCharacterAndClicks) {
+    EXPECT_FALSE(Step({8}));  // nothing to remove: no click
+    EXPECT_TRUE(Step({'A'}));
+    Step({'B'});
+    EXPECT_TRUE(Step({8}));
+    Step({'D'});
+    EXPECT_EQ(entry->name, "AD");
+    EXPECT_EQ(entry->nameLength, 2);
+}
+
+TEST_F(RecordTest, TheThirteenthCharacterIsIgnoredSilently) {
+    for (int i = 0; i < 12; ++i) EXPECT_TRUE(Step({'A' + i}));
+    EXPECT_FALSE(Step({'Z'}));
+    EXPECT_EQ(entry->name, "ABCDEFGHIJKL");
+    EXPECT_EQ(entry->nameLength, 12);
+}
+
+TEST_F(RecordTest, TwoKeysInOneStepComeLowestFirst) {
+    Step({'Q', 'B'});
+    EXPECT_EQ(entry->name, "B");
+    Step({});
+    EXPECT_EQ(entry->name, "BQ");
+}
+
+TEST_F(RecordTest, EnterHeldEndsTheEntryAndDropsTheKeyOfThatStep) {
+    sq::PostKeyDown('X');
+    sq::PostKeyDown(13);
+    EXPECT_EQ(entry->Update(), CRecord::kConfirmed);
+    EXPECT_EQ(entry->name, "");
+}
+
+TEST_F(RecordTest, EnterRecordNamePadsTheNameToTwelve) {
+    std::vector<int> script = {'A', 'B', 8, 'D'};
+    std::size_t next = 0;
+    pump = [&] {
+        if (polls % 5 != 0) return;
+        if (next < script.size())
+            Tap(script[next++]);
+        else
+            sq::PostKeyDown(13);
+    };
+    EXPECT_EQ(EnterRecordName(), "AD          ");
+    EXPECT_FALSE(music->channel->Suspended());  // the tune plays again
+}
+
+TEST_F(RecordTest, EnterAtOnceGivesTwelveSpaces) {
+    pump = [] { sq::PostKeyDown(13); };
+    EXPECT_EQ(EnterRecordName(), std::string(12, ' '));
+}
+
+}  // namespace

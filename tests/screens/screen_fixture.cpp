@@ -1,0 +1,153 @@
+#include "screen_fixture.h"
+
+#include <unistd.h>
+#include <vorbis/vorbisenc.h>
+
+#include <fstream>
+#include <stdexcept>
+#include <vector>
+
+#include "app/frame_helpers.h"
+#include "app/globals.h"
+#include "app/resources.h"
+#include "audio/game_music.h"
+#include "game/game_score.h"
+#include "platform/graphics.h"
+#include "platform/keyboard.h"
+#include "platform/pixmap.h"
+#include "scores/hi_score.h"
+
+namespace fs = std::filesystem;
+
+sq::SoundRef TestSound(int frames) {
+    auto s = std::make_shared<sq::TSound>();
+    s->frames = frames;
+    s->samples.assign(std::size_t(frames) * 2, 0);
+    return s;
+}
+
+void ScreenTest::SetUp() {
+    ResetGlobals();
+    ResetResources();
+    THiScore::ForgetUnsavedTable();
+    oldDir = fs::current_path();
+    dir = fs::temp_directory_path() / ("sq_screens_" + std::to_string(::getpid()) + "_" +
+                                       ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    fs::current_path(dir);
+
+    clock = std::make_shared<sq::TManualClock>(100000, 1);
+    sq::SetClock(clock);
+    sq::UseManualAudio();
+    sq::SetGraphicsBackend(sq::GraphicsBackend::kHeadless);
+    ASSERT_TRUE(sq::OpenGraphicsMode(320, 240, 32, 60, 0));
+    InitDegreeTables();
+    sq::SetEventPump([this] {
+        // A loop that never ends fails the test instead of hanging it.
+        if (++polls > pollLimit) throw std::runtime_error("the screen never ended");
+        if (pump) pump();
+    });
+    sq::ClearKeys();
+    FakeResources();
+    gameScore = std::make_shared<CGameScore>();
+    music = std::make_shared<CGameMusic>();
+    music->Init();
+    music->tune = TestSound(100);
+}
+
+void ScreenTest::TearDown() {
+    sq::SetEventPump(nullptr);
+    pump = nullptr;
+    sq::ClearKeys();
+    sq::CloseGraphicsMode();
+    ResetGlobals();
+    sq::SetClock(nullptr);
+    fs::current_path(oldDir);
+    std::error_code ec;
+    fs::remove_all(dir, ec);
+}
+
+void ScreenTest::FakeResources() {
+    for (const TResource& r : ResourceTable()) {
+        if (r.image) {
+            int frames = r.cellCount > 0 ? r.cellCount : 1;
+            int w = r.cellCount > 0 ? r.cellWidth : 16, h = r.cellCount > 0 ? r.cellHeight : 16;
+            *r.image = sq::CreateImageBuffer(w, h, frames, r.flags);
+        } else {
+            *r.sound = TestSound(441);
+        }
+    }
+    CenterResourceHandles();
+}
+
+void ScreenTest::Tap(int key) {
+    sq::PostKeyDown(key);
+    sq::PostKeyUp(key);
+}
+
+void ScreenTest::WriteSilentOgg(const fs::path& path, double seconds) {
+    fs::create_directories(path.parent_path());
+    vorbis_info vi;
+    vorbis_info_init(&vi);
+    ASSERT_EQ(vorbis_encode_init_vbr(&vi, 1, 44100, 0.1f), 0);
+    vorbis_comment vc;
+    vorbis_comment_init(&vc);
+    vorbis_dsp_state vd;
+    vorbis_analysis_init(&vd, &vi);
+    vorbis_block vb;
+    vorbis_block_init(&vd, &vb);
+    ogg_stream_state os;
+    ogg_stream_init(&os, 7);
+    std::ofstream out(path, std::ios::binary);
+    auto write = [&](const ogg_page& og) {
+        out.write(reinterpret_cast<const char*>(og.header), og.header_len);
+        out.write(reinterpret_cast<const char*>(og.body), og.body_len);
+    };
+    ogg_packet h, hc, hcode;
+    vorbis_analysis_headerout(&vd, &vc, &h, &hc, &hcode);
+    ogg_stream_packetin(&os, &h);
+    ogg_stream_packetin(&os, &hc);
+    ogg_stream_packetin(&os, &hcode);
+    ogg_page og;
+    while (ogg_stream_flush(&os, &og)) write(og);
+    long frames = long(seconds * 44100), done = 0;
+    bool eos = false;
+    while (!eos) {
+        long n = std::min(1024L, frames - done);
+        if (n > 0) {
+            float** buf = vorbis_analysis_buffer(&vd, int(n));
+            for (long i = 0; i < n; ++i) buf[0][i] = 0.0f;
+            vorbis_analysis_wrote(&vd, int(n));
+            done += n;
+        } else {
+            vorbis_analysis_wrote(&vd, 0);
+        }
+        while (vorbis_analysis_blockout(&vd, &vb) == 1) {
+            vorbis_analysis(&vb, nullptr);
+            vorbis_bitrate_addblock(&vb);
+            ogg_packet op;
+            while (vorbis_bitrate_flushpacket(&vd, &op)) {
+                ogg_stream_packetin(&os, &op);
+                while (ogg_stream_pageout(&os, &og)) {
+                    write(og);
+                    if (ogg_page_eos(&og)) eos = true;
+                }
+            }
+        }
+    }
+    ogg_stream_clear(&os);
+    vorbis_block_clear(&vb);
+    vorbis_dsp_clear(&vd);
+    vorbis_comment_clear(&vc);
+    vorbis_info_clear(&vi);
+}
+
+void ScreenTest::WriteScreenFiles() {
+    for (int n = 1; n <= 4; ++n) WriteSilentOgg(TuneInfo(n)->file, 0.2);
+    WriteSilentOgg("sfx/info.ogg", 2.0);
+    for (const char* png : {"gfx/InstructionsBACK.png", "gfx/endScreen.png", "gfx/MenuBack.png"}) {
+        fs::create_directories(fs::path(png).parent_path());
+        ASSERT_TRUE(sq::SavePixmapPNG(sq::NewPixmap(8, 8, sq::kPfRGBA), png));
+    }
+}
