@@ -4,6 +4,7 @@
 #include <cstring>
 #include <exception>
 #include <string>
+#include <vector>
 
 #include "app/globals.h"
 #include "app/resources.h"
@@ -31,7 +32,13 @@ void PrintUsage(std::FILE* out) {
 int ReportFatal(const std::string& message, const std::string& subject) {
     std::string text = message;
     if (!subject.empty()) text += " (" + subject + ")";
-    for (const std::string& file : MissingFiles()) text += "\nMissing or unreadable file: " + sq::NativePath(file);
+    const std::vector<std::string>& missing = MissingFiles();
+    constexpr std::size_t kListed = 8;
+    for (std::size_t i = 0; i < missing.size() && i < kListed; ++i)
+        text += "\nMissing or unreadable file: " + sq::NativePath(missing[i]);
+    if (missing.size() > kListed) text += "\n... and " + std::to_string(missing.size() - kListed) + " more";
+    if (!missing.empty() && sq::PathKind("gfx") != 2)
+        text += "\nThere is no folder gfx here: start the game from its own folder.";
     std::fprintf(stderr, "Snowquill: %s\n", text.c_str());
     if (sq::GraphicsModeOpen()) {
         sq::ShowErrorBox(kAppTitle, text);

@@ -150,7 +150,8 @@ int RunGame(const TStartOptions& options) {
     display.windowed = options.windowed;
     SetDisplayOptions(display);
     InitDegreeTables();
-    if (!OpenAudio()) std::fprintf(stderr, "Snowquill: no audio device could be opened; playing without sound\n");
+    // Without a sound device the game plays silently (the audio layer says so).
+    OpenAudio();
 
     SetLoadMaskColor(255, 0, 255);
     SeedRandom(CurrentMillis());
