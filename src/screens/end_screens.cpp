@@ -121,7 +121,9 @@ void ShowGameOverTally(const ImageRef& shot) {
     }
     // The level being played counts too, with the time left on its clock.
     gameScore->Tally();
-    // Drawn once over the last zoom frame, with no clearing.
+    // Drawn once over the last zoom frame, with no clearing. The zoom frame is
+    // drawn again first: after a buffer swap the back buffer may hold anything.
+    screen->Draw();
     SetDrawColor(255, 255, 255);
     DrawImageAt(imgPacco, 95, 85, 0);
     DrawImageAt(imgPneve, 83, 95, 0);

@@ -1,0 +1,102 @@
+// Start-up: the resource table and its loaded flags, the record of missing
+// files that the error report names, the splash that no key shortens, and
+// the display mode.
+#include <filesystem>
+
+#include "app/globals.h"
+#include "app/resources.h"
+#include "app/startup.h"
+#include "platform/graphics.h"
+#include "platform/keyboard.h"
+#include "platform/pixmap.h"
+#include "platform/runtime_error.h"
+#include "platform/stream.h"
+#include "screen_fixture.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class StartupTest : public ScreenTest {
+protected:
+    // Every file of the resource table, strips wide enough for their frames.
+    void WriteResourceFiles(const std::string& except = "") {
+        for (const TResource& r : ResourceTable()) {
+            std::string file = sq::NativePath(r.file);
+            if (file == except) continue;
+            fs::create_directories(fs::path(file).parent_path());
+            if (r.image) {
+                int w = r.cellCount > 0 ? r.cellWidth * r.cellCount : 12, h = r.cellCount > 0 ? r.cellHeight : 10;
+                ASSERT_TRUE(sq::SavePixmapPNG(sq::NewPixmap(w, h, sq::kPfRGBA), file));
+            } else {
+                WriteSilentOgg(file, 0.05);
+            }
+        }
+    }
+};
+
+TEST_F(StartupTest, TheTableLoadsEveryGlobalOnceInItsOrder) {
+    ASSERT_EQ(ResourceTable().size(), 25u + 14u);
+    EXPECT_EQ(std::string(ResourceTable().front().file), "gfx/MenuBack.png");
+    EXPECT_EQ(std::string(ResourceTable().back().file), "sfx\\cambiolivello.ogg");
+    ResetGlobals();
+    WriteResourceFiles();
+    LoadResources();
+    EXPECT_TRUE(MissingFiles().empty());
+    ASSERT_TRUE(imgBnatale4 && imgPneve && imgGring2 && sndCambioLivello && sndKey);
+    EXPECT_EQ(imgBnatale4->FrameCount(), 16);
+    EXPECT_EQ(imgPneve->FrameCount(), 24);
+    EXPECT_EQ(imgGring2->width, 26);
+    EXPECT_EQ(imgFiocco->flags, sq::kImgMasked);
+    EXPECT_EQ(imgStar->flags, sq::kImgFiltered);
+    // A second pass keeps what the first one loaded.
+    auto fiocco = imgFiocco;
+    LoadResources();
+    EXPECT_EQ(imgFiocco, fiocco);
+    CenterResourceHandles();
+    EXPECT_EQ(imgQuit->handleX, 6.0f);
+    EXPECT_EQ(imgPacco->handleY, 5.0f);
+    EXPECT_EQ(imgTitle->handleX, 0.0f);
+}
+
+TEST_F(StartupTest, AMissingFileIsRememberedForTheErrorReport) {
+    ResetGlobals();
+    WriteResourceFiles("gfx/fiocco.png");
+    LoadResources();
+    EXPECT_FALSE(imgFiocco);
+    ASSERT_EQ(MissingFiles().size(), 1u);
+    EXPECT_EQ(MissingFiles()[0], "gfx/fiocco.png");
+    EXPECT_THROW(sq::DrawImageAt(imgFiocco, 0, 0, 0), sq::TRuntimeError);
+}
+
+TEST_F(StartupTest, NoKeyShortensTheSplash) {
+    fs::create_directories("gfx");
+    ASSERT_TRUE(sq::SavePixmapPNG(sq::NewPixmap(640, 480, sq::kPfRGBA), "gfx/splash.png"));
+    pump = [] {
+        sq::PostKeyDown(sq::kKeySpace);
+        sq::PostKeyDown(sq::kKeyEscape);
+    };
+    int start = sq::CurrentMillis();
+    ShowSplash();
+    int ms = sq::CurrentMillis() - start;
+    // Two fades of 67 steps of more than 15 ms each, and six seconds.
+    EXPECT_GT(ms, 6000 + 2 * 67 * 15);
+    EXPECT_LT(ms, 11000);
+    EXPECT_EQ(sq::ScreenWidth(), 640);
+}
+
+TEST_F(StartupTest, TheDisplayIsThreeTwentyByTwoFortyWhenOffered) {
+    ChooseDisplayMode();
+    EXPECT_EQ(sq::ScreenWidth(), 320);
+    EXPECT_EQ(sq::ScreenHeight(), 240);
+}
+
+TEST_F(StartupTest, WaitMillisWaitsMoreThanItsTime) {
+    clock->SetAutoStep(0);
+    int start = sq::CurrentMillis();
+    WaitMillis(1800);
+    EXPECT_GT(sq::CurrentMillis() - start, 1800);
+    EXPECT_LT(sq::CurrentMillis() - start, 1805);
+}
+
+}  // namespace
