@@ -60,7 +60,7 @@ TLevelSim::TLevelSim(int seed) {
     SeedRandom(seed);
     ClearKeys();
 
-    // The effects the level plays; pictures are only needed to draw (Draw).
+    // Stand-ins for the effects and pictures that no file provided.
     FillSound(sndPassi, 0.3);
     FillSound(sndPop, 0.2);
     FillSound(sndJump2, 0.4);
@@ -72,6 +72,15 @@ TLevelSim::TLevelSim(int seed) {
     FillSound(sndHoho, 0.8);
     FillSound(sndDead, 1.5);
     FillSound(sndTimclick, 0.05);
+    FillImage(imgBnatale4, 28, 28, 16);
+    FillImage(imgPneve, 24, 24, 24);
+    FillImage(imgGring2, 24, 24, 16);
+    FillImage(imgAureola, 24, 8, 1);
+    FillImage(imgFlash, 32, 32, 1);
+    FillImage(imgPacco, 12, 12, 1);
+    FillImage(imgFiocco, 3, 3, 1);
+    FillImage(imgLives, 14, 14, 1);
+    FillImage(imgTimer, 24, 24, 1);
 
     // The long-lived objects as start-up makes them, then a new game.
     gameScore = std::make_shared<CGameScore>();
@@ -233,16 +242,7 @@ int TLevelSim::StepFrame(unsigned keys, int ms) {
 }
 
 void TLevelSim::Draw() {
-    FillImage(imgBackground, 320, 240, 1);
-    FillImage(imgBnatale4, 28, 28, 16);
-    FillImage(imgPneve, 24, 24, 24);
-    FillImage(imgGring2, 24, 24, 16);
-    FillImage(imgAureola, 24, 8, 1);
-    FillImage(imgFlash, 32, 32, 1);
-    FillImage(imgPacco, 12, 12, 1);
-    FillImage(imgFiocco, 3, 3, 1);
-    FillImage(imgLives, 14, 14, 1);
-    FillImage(imgTimer, 24, 24, 1);
+    FillImage(imgBackground, 320, 240, 1);  // the level's own when its file was found
     gameLoop->Draw();
 }
 
