@@ -57,6 +57,8 @@ public:
         for (bool swapped = true; swapped && n > 1; --n) {
             swapped = false;
             for (std::size_t i = 0; i + 1 < n; ++i) {
+                // An empty link has no value to compare: the Null object.
+                if (!items_[i] || !items_[i + 1]) throw TRuntimeError(kNullObjectMessage, "list");
                 int c = compare(*items_[i], *items_[i + 1]);
                 if (ascending ? c > 0 : c < 0) {
                     std::swap(items_[i], items_[i + 1]);

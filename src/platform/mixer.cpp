@@ -56,16 +56,18 @@ struct TMixerState {
     }
 };
 
-// Never destroyed: channels held by the game's globals may be released after
-// this file's statics would be gone, and the device callback may still run
-// while the program exits.
+// Made on first use and never destroyed: channels held by the game's globals
+// may be released after this file's statics would be gone, and the device
+// callback may still run while the program exits.
 union TStateHolder {
     TMixerState state;
     TStateHolder() : state() {}
     ~TStateHolder() {}
 };
-TStateHolder holder;
-TMixerState& S() { return holder.state; }
+TMixerState& S() {
+    static TStateHolder holder;
+    return holder.state;
+}
 
 bool TryPush(const TMixCommand& c) {
     TMixerState& s = S();
@@ -143,8 +145,8 @@ void ProcessCommands() {
 }
 
 // Adds `frames` frames of voice `index` to the chunk accumulator.
-void MixVoice(int index, float* acc, int frames) {
-    TVoice& v = S().voices[index];
+void MixVoice(TMixerState& s, int index, float* acc, int frames) {
+    TVoice& v = s.voices[index];
     const int16_t* smp = v.samples;
     const uint32_t last = v.frames - 1;
     const float gl = v.gainLeft, gr = v.gainRight;
@@ -168,7 +170,7 @@ void MixVoice(int index, float* acc, int frames) {
         v.pos += v.step;
     }
     if (v.loop && v.pos >= v.end) v.pos %= v.end;
-    S().position[index].store(uint32_t(v.pos >> 32), std::memory_order_relaxed);
+    s.position[index].store(uint32_t(v.pos >> 32), std::memory_order_relaxed);
     if (!v.loop && v.pos >= v.end) Finish(index);
 }
 
@@ -246,7 +248,7 @@ void MixAudio(int16_t* out, int frames) {
         std::memset(acc, 0, sizeof(float) * std::size_t(n) * 2);
         for (int i = 0; i < kMaxVoices; ++i) {
             TVoice& v = s.voices[i];
-            if (v.playing && !v.paused) MixVoice(i, acc, n);
+            if (v.playing && !v.paused) MixVoice(s, i, acc, n);
         }
         for (int i = 0; i < n * 2; ++i) {
             float x = acc[i];

@@ -85,6 +85,12 @@ TEST_F(ListTest, BubbleSortIsStableBothWays) {
     EXPECT_EQ(Names(list), "dcba");
 }
 
+TEST_F(ListTest, SortingAnEmptyLinkIsTheNullObjectError) {
+    list.InsertBefore(nullptr, 2);
+    EXPECT_THROW(list.Sort(true, [](const TEntry& x, const TEntry& y) { return x.score - y.score; }),
+                 TRuntimeError);
+}
+
 TEST(ListSortSize, TableOfTwentyWithTies) {
     // The high-score table: 20 entries, many equal, sorted descending.
     TList<TEntry> list;

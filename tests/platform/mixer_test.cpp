@@ -428,3 +428,29 @@ TEST_F(MixerTest, GameThreadNeverWaitsForTheMixerThread) {
 }
 
 }  // namespace
+
+namespace {
+
+// The SDL device path, on SDL's dummy driver (no sound hardware needed).
+TEST(AudioDevice, OpensPlaysAndClosesOnTheDummyDriver) {
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    CloseAudio();
+    if (!OpenAudio()) GTEST_SKIP() << "no dummy audio driver";
+    EXPECT_TRUE(AudioDeviceOpen());
+    EXPECT_TRUE(OpenAudio());  // already open
+    {
+        auto ch = NewChannel();
+        auto snd = std::make_shared<TSound>();
+        snd->frames = kMixRate * 10;
+        snd->samples.assign(std::size_t(snd->frames) * 2, 100);
+        PlaySoundOn(snd, ch);
+        EXPECT_EQ(IsChannelBusy(ch), 1);  // answered at once, whatever the callback is doing
+        ch->SetGain(0.2f);
+    }
+    CloseAudio();
+    EXPECT_FALSE(AudioDeviceOpen());
+    EXPECT_EQ(mixer::Consumed(), mixer::Issued());
+    UseManualAudio();
+}
+
+}  // namespace

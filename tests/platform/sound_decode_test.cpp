@@ -125,7 +125,9 @@ TEST(SoundDecode, BadDataGivesTheNullObject) {
     auto good = EncodeSine(1, 44100, 4410, 440.0);
     std::vector<uint8_t> cut(good.begin(), good.begin() + long(good.size() / 3));
     auto s = DecodeSound(cut, 0);  // a cut file: whatever decodes, never a crash
-    if (s) EXPECT_LE(s->frames, 4410);
+    if (s) {
+        EXPECT_LE(s->frames, 4410);
+    }
     std::vector<uint8_t> header(good.begin(), good.begin() + 60);
     EXPECT_EQ(DecodeSound(header, 0), nullptr);
 }
