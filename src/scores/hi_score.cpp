@@ -68,6 +68,11 @@ std::shared_ptr<HiScoreList> DefaultHiScoreTable() {
     return list;
 }
 
+float HiScoreColumnX(float x, const std::string& text) {
+    float right = float(kLogicalWidth - TextWidth(text));
+    return x < right ? x : right;
+}
+
 int HighScoreOrder(const HiScoreItem& a, const HiScoreItem& b) { return a.score < b.score ? 1 : 0; }
 
 void THiScore::ForgetUnsavedTable() { unsavedTable.reset(); }
@@ -233,9 +238,12 @@ void THiScore::Draw() {
         if (rowY < 15) SetDrawAlpha(1 - (15 - rowY) / 20);
         DrawShadowText(255, 255, 255, IntToText(i + 1) + ".", tableX + 5, rowY);
         DrawShadowText(255, 125, 125, entry->name, tableX + 30, rowY);
-        DrawShadowText(250, 250, 160, PadLeft(IntToText(entry->score), 6, "0"), tableX + 130, rowY);
-        DrawShadowText(255, 255, 0, PadLeft(IntToText(entry->giftTotal), 4, "0"), tableX + 190, rowY);
-        DrawShadowText(0, 243, 0, PadLeft(IntToText(entry->level), 2, "0"), tableX + 235, rowY);
+        std::string text = PadLeft(IntToText(entry->score), 6, "0");
+        DrawShadowText(250, 250, 160, text, HiScoreColumnX(tableX + 130, text), rowY);
+        text = PadLeft(IntToText(entry->giftTotal), 4, "0");
+        DrawShadowText(255, 255, 0, text, HiScoreColumnX(tableX + 190, text), rowY);
+        text = PadLeft(IntToText(entry->level), 2, "0");
+        DrawShadowText(0, 243, 0, text, HiScoreColumnX(tableX + 235, text), rowY);
         SetDrawAlpha(1);
         SetBlendMode(kBlendAlpha);
         SetDrawScale(1, 1);

@@ -27,6 +27,11 @@ public:
 };
 using HiScoreList = sq::TList<HiScoreItem>;
 
+// Where a number column is drawn: at x, or further left when a damaged file
+// holds a number too long to end within the 320-pixel screen.
+inline constexpr int kLogicalWidth = 320;
+float HiScoreColumnX(float x, const std::string& text);
+
 // 20 entries with the scores 0, 100, ... 1900, in that (ascending) order.
 std::shared_ptr<HiScoreList> DefaultHiScoreTable();
 // 1 when a scores lower than b: with the list's ascending sort this gives

@@ -127,6 +127,13 @@ TEST_F(InfoScreensTest, RowsFromYThreeHundredTwentyAreNotDrawnAndOddValuesDrawSa
     screen.Release();
 }
 
+TEST(HiScoreColumns, NumbersTooLongForTheScreenMoveLeftWhole) {
+    EXPECT_EQ(HiScoreColumnX(300, "06"), 300.0f);  // the level column as usual
+    EXPECT_EQ(HiScoreColumnX(255, "0042"), 255.0f);
+    EXPECT_EQ(HiScoreColumnX(300, "-2147483648"), 320.0f - 88);
+    EXPECT_EQ(HiScoreColumnX(255, "2147483647"), 240.0f);
+}
+
 TEST_F(InfoScreensTest, TheHighScoreScreenWaitsForTheFadeInBeforeAKeyEndsIt) {
     int startMs = sq::CurrentMillis();
     pump = [&] {
