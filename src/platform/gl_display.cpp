@@ -28,6 +28,11 @@ int NextPowerOfTwo(int n) {
     return p;
 }
 
+// Half alpha, placed between the 8-bit steps 127 and 128 so that an
+// implementation that compares in 8 bits (rounding the reference to 128)
+// still draws alpha 128 and drops 127.
+constexpr float kMaskAlphaRef = 0.499f;
+
 uint64_t NowMicros() {
     return uint64_t(std::chrono::duration_cast<std::chrono::microseconds>(
                         std::chrono::steady_clock::now().time_since_epoch())
@@ -470,7 +475,7 @@ void TGLDevice::ApplyBlend(int mode) {
         case 1:  // mask: opaque, but pixels at or below half alpha are dropped
             glDisable(GL_BLEND);
             glEnable(GL_ALPHA_TEST);
-            glAlphaFunc(GL_GREATER, 0.5f);
+            glAlphaFunc(GL_GREATER, kMaskAlphaRef);
             break;
         case 3:
             glEnable(GL_BLEND);

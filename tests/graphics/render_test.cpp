@@ -1,0 +1,420 @@
+// Pixel tests of the OpenGL display: draw into a small hidden window and read
+// the picture back. Skipped when no display can be opened.
+#include <SDL.h>
+#include <SDL_opengl.h>
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "graphics_test_support.h"
+#include "platform/graphics.h"
+#include "platform/keyboard.h"
+
+namespace {
+
+using namespace sq;
+using sqtest::Near;
+using sqtest::SolidPixmap;
+
+class GLRender : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        SetGraphicsBackend(GraphicsBackend::kOpenGL);
+        TDisplayOptions options;
+        options.windowed = true;
+        options.windowScale = 1;
+        options.hidden = true;
+        SetDisplayOptions(options);
+    }
+    static void TearDownTestSuite() {
+        CloseGraphicsMode();
+        SetDisplayOptions(TDisplayOptions{});
+    }
+    void SetUp() override { Open(64, 64); }
+    void Open(int w, int h) {
+        if (!OpenGraphicsMode(w, h, 0, 0, 0)) GTEST_SKIP() << "no OpenGL display";
+        SetLoadMaskColor(0, 0, 0);
+        ClearScreen(0, 0, 0);
+    }
+    uint32_t Px(int x, int y) { return PixmapGetPixel(ReadScreenPixels(), x, y); }
+    // An unfiltered, unmasked one-colour image.
+    static ImageRef Solid(int w, int h, uint32_t argb, int flags = 0) {
+        return LoadImageFrom(SolidPixmap(w, h, kPfRGBA, argb), flags);
+    }
+};
+
+// ---- Blend modes ----
+
+struct BlendCase {
+    int mode;
+    uint32_t expected;  // over grey 100 of a red 200 source with alpha 128
+};
+
+class GLBlend : public GLRender, public ::testing::WithParamInterface<BlendCase> {};
+
+TEST_P(GLBlend, CombinesSourceAndDestination) {
+    ClearScreen(100, 100, 100);
+    SetBlendMode(GetParam().mode);
+    DrawImageAt(Solid(8, 8, 0x80C80000u), 4, 4, 0);
+    EXPECT_PRED3(Near, Px(7, 7), GetParam().expected, 2) << std::hex << Px(7, 7);
+    EXPECT_EQ(Px(20, 20), 0xFF646464u);  // outside the image
+}
+
+INSTANTIATE_TEST_SUITE_P(Modes, GLBlend,
+                         ::testing::Values(BlendCase{kBlendMask, 0xFFC80000u},   // alpha 128 passes the test
+                                           BlendCase{kBlendSolid, 0xFFC80000u},  // alpha ignored
+                                           BlendCase{kBlendAlpha, 0xFF963232u},  // 200a + 100(1-a), 100(1-a)
+                                           BlendCase{kBlendLight, 0xFFC86464u},  // 200a + 100, 100
+                                           BlendCase{kBlendShade, 0xFF4E0000u},  // 100 x 200 / 255
+                                           BlendCase{7, 0xFFC80000u}));          // unknown: solid
+
+TEST_F(GLRender, MaskModeDrawsAlpha128AndDropsAlpha127) {
+    for (int flags : {0, int(kImgFiltered)}) {
+        ClearScreen(0, 0, 0);
+        SetBlendMode(kBlendMask);
+        DrawImageAt(Solid(8, 8, 0x80FFFFFFu, flags), 0, 0, 0);
+        DrawImageAt(Solid(8, 8, 0x7FFFFFFFu, flags), 16, 0, 0);
+        EXPECT_EQ(Px(4, 4), 0xFFFFFFFFu) << "flags " << flags;
+        EXPECT_EQ(Px(20, 4), 0xFF000000u) << "flags " << flags;
+    }
+}
+
+TEST_F(GLRender, DrawAlphaIsClampedWhenApplied) {
+    ClearScreen(0, 0, 255);
+    SetBlendMode(kBlendAlpha);
+    SetDrawAlpha(1.5f);
+    DrawImageAt(Solid(8, 8, 0xFFFF0000u), 0, 0, 0);
+    EXPECT_EQ(Px(4, 4), 0xFFFF0000u);  // fully opaque
+    SetDrawAlpha(-1.0f);
+    DrawImageAt(Solid(8, 8, 0xFFFF0000u), 16, 0, 0);
+    EXPECT_EQ(Px(20, 4), 0xFF0000FFu);  // nothing visible
+    SetDrawAlpha(1.0f);
+}
+
+TEST_F(GLRender, DrawColourMultipliesAndIsClamped) {
+    SetBlendMode(kBlendSolid);
+    SetDrawColor(300, 128, -20);
+    DrawImageAt(Solid(8, 8, 0xFFFFFFFFu), 0, 0, 0);
+    EXPECT_PRED3(Near, Px(4, 4), 0xFFFF8000u, 1);
+    SetDrawColor(255, 255, 255);
+    FillRect(16, 0, 4, 4);
+    EXPECT_EQ(Px(17, 1), 0xFFFFFFFFu);
+}
+
+// ---- Clipping ----
+
+TEST_F(GLRender, ClipRectangleLimitsEveryDraw) {
+    SetClipRect(10, 12, 20, 8);
+    FillRect(0, 0, 64, 64);
+    EXPECT_EQ(Px(9, 12), 0xFF000000u);
+    EXPECT_EQ(Px(10, 12), 0xFFFFFFFFu);
+    EXPECT_EQ(Px(29, 19), 0xFFFFFFFFu);
+    EXPECT_EQ(Px(30, 19), 0xFF000000u);
+    EXPECT_EQ(Px(29, 20), 0xFF000000u);
+    ClearScreen(0, 0, 0);  // the whole back buffer, clip or not
+    EXPECT_EQ(Px(15, 15), 0xFF000000u);
+    SetClipRect(0, 0, ScreenWidth(), ScreenHeight());  // clipping off
+    FillRect(0, 0, 64, 64);
+    EXPECT_EQ(Px(0, 0), 0xFFFFFFFFu);
+    EXPECT_EQ(Px(63, 63), 0xFFFFFFFFu);
+}
+
+// ---- Transform ----
+
+TEST_F(GLRender, ScaleStretchesAboutTheHandle) {
+    ImageRef quad = LoadImageFrom(sqtest::QuadrantPixmap(), 0);
+    SetDrawScale(2, 1);
+    DrawImageAt(quad, 0, 0, 0);
+    EXPECT_EQ(Px(20, 8), 0xFFFF0000u);  // u = 10: red quadrant
+    EXPECT_EQ(Px(40, 8), 0xFF00FF00u);  // u = 20: green
+    EXPECT_EQ(Px(40, 24), 0xFFFFFF00u);
+    EXPECT_EQ(Px(20, 40), 0xFF000000u);  // below the 32 rows
+}
+
+TEST_F(GLRender, RotationTurnsClockwiseOnScreen) {
+    ImageRef quad = LoadImageFrom(sqtest::QuadrantPixmap(), 0);
+    CenterImageHandle(quad);
+    SetDrawRotation(90);
+    DrawImageAt(quad, 32, 32, 0);
+    // A point (u, v) lands at (-v, u): red top-left goes to the top right.
+    EXPECT_EQ(Px(40, 24), 0xFFFF0000u);
+    EXPECT_EQ(Px(40, 40), 0xFF00FF00u);
+    EXPECT_EQ(Px(24, 40), 0xFFFFFF00u);
+    EXPECT_EQ(Px(24, 24), 0xFF0000FFu);
+}
+
+TEST_F(GLRender, OriginMovesEveryDrawAndShapeHandleMovesShapes) {
+    SetDrawOrigin(10, 20);
+    FillRect(0, 0, 2, 2);
+    EXPECT_EQ(Px(10, 20), 0xFFFFFFFFu);
+    EXPECT_EQ(Px(9, 20), 0xFF000000u);
+    SetShapeHandle(1, 1);
+    FillRect(20, 0, 2, 2);
+    EXPECT_EQ(Px(29, 19), 0xFFFFFFFFu);
+    EXPECT_EQ(Px(31, 21), 0xFF000000u);
+}
+
+// ---- Textures ----
+
+TEST_F(GLRender, TextureRepeatsTheLastColumnAndRowOnce) {
+    PixmapRef pic = NewPixmap(24, 24, kPfRGBA);
+    for (int y = 0; y < 24; ++y)
+        for (int x = 0; x < 24; ++x) PixmapSetPixel(pic, x, y, 0xFF000000u | uint32_t(x * 10) << 16 | uint32_t(y * 10));
+    ImageRef img = LoadImageFrom(pic, 0);
+    DrawImageAt(img, 0, 0, 0);
+    const TImageFrame& f = img->frames[0];
+    ASSERT_EQ(f.texWidth, 32);
+    ASSERT_EQ(f.texHeight, 32);
+    GLint previous = 0;
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &previous);
+    std::vector<uint8_t> tex(32 * 32 * 4);
+    glBindTexture(GL_TEXTURE_2D, f.texture);
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, tex.data());
+    glBindTexture(GL_TEXTURE_2D, GLuint(previous));
+    auto texel = [&](int x, int y) {
+        const uint8_t* p = &tex[size_t(y * 32 + x) * 4];
+        return uint32_t(p[3]) << 24 | uint32_t(p[0]) << 16 | uint32_t(p[1]) << 8 | p[2];
+    };
+    for (int y = 0; y < 24; ++y) EXPECT_EQ(texel(24, y), texel(23, y)) << "row " << y;
+    for (int x = 0; x < 24; ++x) EXPECT_EQ(texel(x, 24), texel(x, 23)) << "column " << x;
+    EXPECT_EQ(texel(24, 24), texel(23, 23));
+    EXPECT_EQ(texel(25, 3), 0u);  // copied once only
+    EXPECT_EQ(texel(3, 25), 0u);
+}
+
+TEST_F(GLRender, FilteredEdgesDoNotFadeIntoTheEmptyTexture) {
+    SetBlendMode(kBlendSolid);
+    SetDrawScale(2, 2);
+    DrawImageAt(Solid(24, 24, 0xFFFFFFFFu, kImgFiltered), 0, 0, 0);
+    EXPECT_EQ(Px(47, 20), 0xFFFFFFFFu);
+    EXPECT_EQ(Px(20, 47), 0xFFFFFFFFu);
+    EXPECT_EQ(Px(47, 47), 0xFFFFFFFFu);
+}
+
+TEST_F(GLRender, MaskedSpritesKeepTheirColourAtFilteredEdges) {
+    // A red square in a magenta frame, masked and filtered, enlarged over
+    // white: along its soft edge only the alpha falls, the colour stays red,
+    // so red never darkens.
+    SetLoadMaskColor(255, 0, 255);
+    PixmapRef pic = SolidPixmap(8, 8, kPfRGB, 0xFFFF00FFu);
+    for (int y = 2; y < 6; ++y)
+        for (int x = 2; x < 6; ++x) PixmapSetPixel(pic, x, y, 0xFFFF0000u);
+    ImageRef sprite = LoadImageFrom(pic, -1);
+    ClearScreen(255, 255, 255);
+    SetBlendMode(kBlendAlpha);
+    SetDrawScale(6, 6);
+    DrawImageAt(sprite, 4, 4, 0);
+    PixmapRef shot = ReadScreenPixels();
+    int soft = 0;
+    for (int y = 0; y < 52; ++y)
+        for (int x = 0; x < 52; ++x) {
+            uint32_t c = PixmapGetPixel(shot, x, y);
+            ASSERT_GE((c >> 16) & 255, 253u) << x << "," << y;
+            if ((c & 255) > 5 && (c & 255) < 250) ++soft;
+        }
+    EXPECT_GT(soft, 20);  // there is a soft edge at all
+    EXPECT_EQ(Px(28, 28), 0xFFFF0000u);
+}
+
+TEST_F(GLRender, WrittenPixelsShowAtTheNextDraw) {
+    ImageRef img = Solid(4, 4, 0xFF00FF00u);
+    DrawImageAt(img, 0, 0, 0);
+    EXPECT_EQ(Px(1, 1), 0xFF00FF00u);
+    PixmapRef p = LockImagePixels(img, 0, 1, 1);
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 4; ++x) PixmapSetPixel(p, x, y, 0xFF0000FFu);
+    UnlockImagePixels(img, 0);
+    DrawImageAt(img, 0, 0, 0);
+    EXPECT_EQ(Px(1, 1), 0xFF0000FFu);
+}
+
+TEST_F(GLRender, ImagesAreRemadeAfterADisplayModeChange) {
+    ImageRef img = Solid(4, 4, 0xFFFF8000u);
+    DrawImageAt(img, 0, 0, 0);
+    Open(32, 32);
+    DrawImageAt(img, 2, 2, 0);
+    EXPECT_EQ(Px(3, 3), 0xFFFF8000u);
+    CloseGraphicsMode();
+    Open(64, 64);
+    DrawImageAt(img, 2, 2, 0);
+    EXPECT_EQ(Px(3, 3), 0xFFFF8000u);
+}
+
+TEST_F(GLRender, DroppingAnImageFreesItsTexture) {
+    ImageRef img = Solid(4, 4, 0xFFFFFFFFu);
+    DrawImageAt(img, 0, 0, 0);
+    GLuint tex = img->frames[0].texture;
+    ASSERT_TRUE(glIsTexture(tex));
+    img.reset();
+    EXPECT_FALSE(glIsTexture(tex));
+}
+
+// ---- Text ----
+
+TEST_F(GLRender, BuiltinFontDrawsItsBitmap) {
+    DrawTextAt("A", 0, 0);
+    const uint8_t* font = BuiltinFontBitmap();
+    for (int r = 0; r < 16; ++r)
+        for (int c = 0; c < 8; ++c) {
+            bool set = (font[r * 96 + ('A' - 32)] >> c) & 1;
+            ASSERT_EQ(Px(c, r), set ? 0xFFFFFFFFu : 0xFF000000u) << c << "," << r;
+        }
+}
+
+TEST_F(GLRender, TextSkipsCodesOutsideTheFont) {
+    SetDrawColor(255, 255, 0);
+    DrawTextAt("A \xC3\xA9" "A", 0, 0);  // A, space, e-acute (two bytes, neither drawn), A
+    SetDrawColor(255, 255, 255);
+    EXPECT_EQ(Px(1, 3), 0xFFFFFF00u);
+    // The second A follows the space directly: 16 pixels on.
+    EXPECT_EQ(Px(17, 3), 0xFFFFFF00u);
+    EXPECT_EQ(Px(25, 3), 0xFF000000u);
+}
+
+TEST_F(GLRender, ScaledTextAdvancesAlongTheScaledAxis) {
+    SetDrawScale(2, 2);
+    DrawTextAt("AA", 0, 0);
+    EXPECT_EQ(Px(2, 6), 0xFFFFFFFFu);   // first A, column 1 row 3
+    EXPECT_EQ(Px(18, 6), 0xFFFFFFFFu);  // second A starts 16 pixels on
+    EXPECT_EQ(Px(16, 6), 0xFF000000u);
+}
+
+// ---- Lines ----
+
+TEST_F(GLRender, LinesRunThroughPixelCentres) {
+    DrawLineSegment(2, 5, 9, 5, 0);
+    DrawLineSegment(2, 8, 9, 8, 1);
+    for (int x = 2; x < 9; ++x) {
+        EXPECT_EQ(Px(x, 5), 0xFFFFFFFFu) << x;
+        EXPECT_EQ(Px(x, 8), 0xFFFFFFFFu) << x;
+    }
+    EXPECT_EQ(Px(9, 5), 0xFF000000u);  // the end point is left out...
+    EXPECT_EQ(Px(9, 8), 0xFFFFFFFFu);  // ...unless asked for
+    EXPECT_EQ(Px(2, 4), 0xFF000000u);
+    EXPECT_EQ(Px(2, 6), 0xFF000000u);
+}
+
+// ---- Screen grabs and the logical screen ----
+
+TEST_F(GLRender, GrabbedScreenDrawsBackTheSame) {
+    SetLoadMaskColor(255, 0, 255);  // grabs are masked images: keep black
+    ImageRef quad = LoadImageFrom(sqtest::QuadrantPixmap(), 0);
+    DrawImageAt(quad, 5, 7, 0);
+    PixmapRef before = ReadScreenPixels();
+    ImageRef shot = GrabScreenImage();
+    ASSERT_TRUE(shot);
+    EXPECT_EQ(shot->width, 64);
+    ClearScreen(0, 0, 0);
+    SetBlendMode(kBlendSolid);
+    DrawImageAt(shot, 0, 0, 0);
+    EXPECT_EQ(ReadScreenPixels()->pixels, before->pixels);
+}
+
+TEST_F(GLRender, TheFrameStaysInTheBackBufferAfterPresenting) {
+    FillRect(3, 3, 5, 5);
+    PresentFrame(0);
+    EXPECT_EQ(Px(4, 4), 0xFFFFFFFFu);
+    ImageRef shot = GrabScreenImage();
+    EXPECT_EQ(PixmapGetPixel(shot->frames[0].pixmap, 4, 4), 0xFFFFFFFFu);
+}
+
+TEST_F(GLRender, LogicalResolutionScalesDrawsClipsAndGrabs) {
+    Open(128, 96);
+    SetLoadMaskColor(255, 0, 255);
+    SetVirtualResolution(64, 48);
+    EXPECT_EQ(ScreenWidth(), 128);
+    FillRect(1, 1, 1, 1);  // one logical pixel is 2 x 2 display pixels
+    EXPECT_EQ(Px(2, 2), 0xFFFFFFFFu);
+    EXPECT_EQ(Px(3, 3), 0xFFFFFFFFu);
+    EXPECT_EQ(Px(4, 4), 0xFF000000u);
+    EXPECT_EQ(Px(1, 1), 0xFF000000u);
+
+    // The logical screen's clip (0, 0, 64, 48) covers the whole display.
+    SetClipRect(0, 0, 64, 48);
+    SetDrawColor(0, 0, 255);
+    FillRect(40, 30, 100, 100);
+    EXPECT_EQ(Px(127, 95), 0xFF0000FFu);
+    SetClipRect(0, 0, 32, 24);  // the top-left quarter of the logical screen
+    SetDrawColor(255, 0, 0);
+    FillRect(0, 0, 64, 48);
+    EXPECT_EQ(Px(63, 47), 0xFFFF0000u);
+    EXPECT_EQ(Px(64, 47), 0xFF000000u);
+    SetClipRect(0, 0, ScreenWidth(), ScreenHeight());
+    SetDrawColor(255, 255, 255);
+
+    ImageRef shot = GrabScreenImage();
+    ASSERT_TRUE(shot);
+    EXPECT_EQ(shot->width, 64);
+    EXPECT_EQ(shot->height, 48);
+    EXPECT_EQ(PixmapGetPixel(shot->frames[0].pixmap, 31, 23), 0xFFFF0000u);
+    EXPECT_EQ(PixmapGetPixel(shot->frames[0].pixmap, 63, 47), 0xFF0000FFu);
+    EXPECT_EQ(PixmapGetPixel(shot->frames[0].pixmap, 32, 10), 0xFF000000u);
+    // Drawn at (0, 0) the grab covers the whole display again.
+    ClearScreen(0, 0, 0);
+    SetBlendMode(kBlendSolid);
+    DrawImageAt(shot, 0, 0, 0);
+    EXPECT_EQ(Px(120, 90), 0xFF0000FFu);
+    EXPECT_EQ(Px(30, 20), 0xFFFF0000u);
+}
+
+// ---- Events ----
+
+void PushKey(Uint32 type, SDL_Keycode key, int repeat = 0) {
+    SDL_Event e{};
+    e.type = type;
+    e.key.state = type == SDL_KEYDOWN ? SDL_PRESSED : SDL_RELEASED;
+    e.key.repeat = Uint8(repeat);
+    e.key.keysym.sym = key;
+    e.key.keysym.scancode = SDL_GetScancodeFromKey(key);
+    SDL_PushEvent(&e);
+}
+
+TEST_F(GLRender, WindowKeyEventsReachTheKeyTable) {
+    ClearKeys();
+    PushKey(SDL_KEYDOWN, SDLK_LCTRL);
+    PushKey(SDL_KEYDOWN, SDLK_a);
+    PresentFrame(0);
+    EXPECT_EQ(IsKeyDown(kKeyLControl), 1);
+    EXPECT_EQ(FirstKeyHit(), 'A');
+    EXPECT_EQ(KeyHitCount(kKeyLControl), 1);
+    PushKey(SDL_KEYUP, SDLK_LCTRL);
+    EXPECT_EQ(IsKeyDown(kKeyLControl), 0);  // keyboard calls pump the events too
+
+    // F11 switches between window and full screen and is no key of the game.
+    PushKey(SDL_KEYDOWN, SDLK_F11);
+    PushKey(SDL_KEYUP, SDLK_F11);
+    PresentFrame(0);
+    EXPECT_EQ(FirstKeyHit(), 0);
+    EXPECT_EQ(KeyHitCount(122), 0);
+    PushKey(SDL_KEYDOWN, SDLK_F11);
+    PushKey(SDL_KEYUP, SDLK_F11);
+    PresentFrame(0);
+
+    PushKey(SDL_KEYDOWN, SDLK_SPACE);
+    SDL_Event focus{};
+    focus.type = SDL_WINDOWEVENT;
+    focus.window.event = SDL_WINDOWEVENT_FOCUS_LOST;
+    SDL_PushEvent(&focus);
+    PresentFrame(0);
+    EXPECT_EQ(IsKeyDown(kKeySpace), 0);  // losing focus clears the keyboard
+}
+
+TEST_F(GLRender, ReadBackIsAtModeSizeWhateverTheWindowScale) {
+    TDisplayOptions options;
+    options.windowed = true;
+    options.windowScale = 3;
+    options.hidden = true;
+    SetDisplayOptions(options);
+    Open(40, 30);
+    FillRect(39, 29, 1, 1);
+    PixmapRef shot = ReadScreenPixels();
+    options.windowScale = 1;
+    SetDisplayOptions(options);
+    ASSERT_TRUE(shot);
+    EXPECT_EQ(shot->width, 40);
+    EXPECT_EQ(shot->height, 30);
+    EXPECT_EQ(PixmapGetPixel(shot, 39, 29), 0xFFFFFFFFu);
+}
+
+}  // namespace
