@@ -11,9 +11,12 @@ namespace {
 
 std::vector<std::string> missing;
 
-#define SQ_IMAGE(g, file, flags) {#g, file, &g, nullptr, 0, 0, 0, 0, flags}
-#define SQ_STRIP(g, file, w, h, first, count, flags) {#g, file, &g, nullptr, w, h, first, count, flags}
-#define SQ_SOUND(g, file) {#g, file, nullptr, &g, 0, 0, 0, 0, 0}
+#define SQ_IMAGE(g, file, flags) \
+    { #g, file, &g, nullptr, 0, 0, 0, 0, flags }
+#define SQ_STRIP(g, file, w, h, first, count, flags) \
+    { #g, file, &g, nullptr, w, h, first, count, flags }
+#define SQ_SOUND(g, file) \
+    { #g, file, nullptr, &g, 0, 0, 0, 0, 0 }
 
 const std::vector<TResource> table = {
     SQ_IMAGE(imgBackground, "gfx/MenuBack.png", -1),

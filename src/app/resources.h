@@ -14,7 +14,7 @@ struct TResource {
     sq::ImageRef* image;  // exactly one of image and sound is set
     sq::SoundRef* sound;
     int cellWidth, cellHeight, firstCell, cellCount;  // strips only (count 0: a plain image)
-    int flags;  // image load flags (-1: the default), or the sound's loop flag
+    int flags;                                        // image load flags (-1: the default), or the sound's loop flag
 };
 
 // The resource table, in loading order.

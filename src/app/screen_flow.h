@@ -10,4 +10,3 @@ void PlayGame();
 void ShowLevelComplete();
 // The game-over tally and the high-score check.
 void GameOver();
-

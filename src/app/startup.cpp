@@ -105,9 +105,8 @@ void WaitMillis(float ms) {
 
 void OpenDisplay(int width, int height, int depth, int hz, int flags) {
     if (!OpenGraphicsMode(width, height, depth, hz, flags))
-        throw TRuntimeError("Could not open the display",
-                            std::to_string(width) + " x " + std::to_string(height) + " x " + std::to_string(depth) +
-                                " display mode");
+        throw TRuntimeError("Could not open the display", std::to_string(width) + " x " + std::to_string(height) +
+                                                              " x " + std::to_string(depth) + " display mode");
 }
 
 void ShowSplash() {

@@ -16,11 +16,16 @@ namespace {
 
 const ImageRef& ItemPicture(int item) {
     switch (item) {
-        case 0: return imgStartGFX;
-        case 1: return imgHIScores;
-        case 2: return imgInstruction;
-        case 3: return imgCredits;
-        default: return imgQuit;
+        case 0:
+            return imgStartGFX;
+        case 1:
+            return imgHIScores;
+        case 2:
+            return imgInstruction;
+        case 3:
+            return imgCredits;
+        default:
+            return imgQuit;
     }
 }
 
@@ -54,11 +59,16 @@ void CreateStars() {
 
 float& tTitle::ItemScale(int item) {
     switch (item) {
-        case 0: return scaleStart;
-        case 1: return scaleHiScores;
-        case 2: return scaleInstructions;
-        case 3: return scaleCredits;
-        default: return scaleQuit;
+        case 0:
+            return scaleStart;
+        case 1:
+            return scaleHiScores;
+        case 2:
+            return scaleInstructions;
+        case 3:
+            return scaleCredits;
+        default:
+            return scaleQuit;
     }
 }
 

@@ -1,6 +1,8 @@
 // The high-score table and its file: the default table, the byte layout,
 // ranking and insertion, short and damaged files, and saving that never
 // leaves a broken table behind.
+#include "scores/hi_score.h"
+
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <linux/fs.h>
@@ -17,7 +19,6 @@
 
 #include "app/globals.h"
 #include "game/game_score.h"
-#include "scores/hi_score.h"
 
 namespace fs = std::filesystem;
 
@@ -183,7 +184,7 @@ TEST_F(HiScoreTable, AScoreOfFiftyRanksTwentiethAndPushesOutTheZero) {
 
 TEST_F(HiScoreTable, EqualScoresRankBelowAndTheLowestMustBeBeaten) {
     auto t = LoadTable();
-    EXPECT_EQ(t->AddScore(0, 0, ""), 0);     // equal to the 20th: no place
+    EXPECT_EQ(t->AddScore(0, 0, ""), 0);  // equal to the 20th: no place
     EXPECT_EQ(t->AddScore(-5, 0, ""), 0);
     EXPECT_EQ(t->AddScore(1, 0, ""), 20);    // one higher replaces the 20th
     EXPECT_EQ(t->AddScore(1900, 0, ""), 2);  // equal to the top: below it

@@ -1,8 +1,9 @@
 // Fades step 0.015 of opacity at most once per 15 ms and leave the drawing
 // state as they found it.
+#include "screens/fade.h"
+
 #include "platform/graphics.h"
 #include "screen_fixture.h"
-#include "screens/fade.h"
 
 namespace {
 

@@ -1,5 +1,7 @@
 // The name entry: which keys type what, Backspace, the 12-character limit,
 // the click, and Enter ending the entry.
+#include "screens/record.h"
+
 #include <string>
 #include <vector>
 
@@ -7,7 +9,6 @@
 #include "audio/game_music.h"
 #include "platform/keyboard.h"
 #include "screen_fixture.h"
-#include "screens/record.h"
 
 namespace {
 
@@ -30,8 +31,7 @@ protected:
 };
 
 TEST_F(RecordTest, KeysTypeTheCharacterWithTheirCode) {
-    for (int k : std::vector<int>{'S', 'A', ' ', '1', '9', '0', 97, 105, 112, 121, 122, 186, 27, 37})
-        Step({k});
+    for (int k : std::vector<int>{'S', 'A', ' ', '1', '9', '0', 97, 105, 112, 121, 122, 186, 27, 37}) Step({k});
     // The 0 key, keys from 122 up, Escape and the arrows type nothing; the
     // keypad 1 and 9 give a and i, F1 and F10 give p and y.
     EXPECT_EQ(entry->name, "SA 19aipy");

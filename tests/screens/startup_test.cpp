@@ -1,11 +1,12 @@
 // Start-up: the resource table and its loaded flags, the record of missing
 // files that the error report names, the splash that no key shortens, and
 // the display mode.
+#include "app/startup.h"
+
 #include <filesystem>
 
 #include "app/globals.h"
 #include "app/resources.h"
-#include "app/startup.h"
 #include "platform/graphics.h"
 #include "platform/keyboard.h"
 #include "platform/pixmap.h"

@@ -1,12 +1,13 @@
 // The title menu: moving the selection, its wrap, the key clearing that
 // makes one key-down one move, the pulse, the stars, and the menu loop.
+#include "screens/title.h"
+
 #include "app/globals.h"
 #include "app/screen_flow.h"
 #include "app/timed_speed.h"
 #include "platform/graphics.h"
 #include "platform/keyboard.h"
 #include "screen_fixture.h"
-#include "screens/title.h"
 
 namespace {
 
@@ -44,7 +45,7 @@ TEST_F(TitleTest, AHeldArrowMovesOncePerKeyDownAndDownWinsOverUp) {
     Step();
     Step();
     Step();
-    EXPECT_EQ(title->selected, 1);   // the key state was cleared after the move
+    EXPECT_EQ(title->selected, 1);        // the key state was cleared after the move
     sq::PostKeyDown(sq::kKeyDown, true);  // the system's auto-repeat of the held key
     Step();
     EXPECT_EQ(title->selected, 2);
