@@ -8,9 +8,7 @@
 #include <benchmark/benchmark.h>
 
 #include <atomic>
-#include <cstdlib>
 #include <filesystem>
-#include <new>
 
 #include "app/globals.h"
 #include "app/timed_speed.h"
@@ -20,20 +18,8 @@
 #include "game/main_game_loop.h"
 #include "map/fmp_map.h"
 
-namespace {
-std::atomic<long> allocations{0};
-}
-
-void* operator new(std::size_t n) {
-    allocations.fetch_add(1, std::memory_order_relaxed);
-    if (void* p = std::malloc(n ? n : 1)) return p;
-    throw std::bad_alloc();
-}
-void* operator new[](std::size_t n) { return operator new(n); }
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete[](void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
+// Counted by the replaced operator new (alloc_count.cpp).
+extern std::atomic<long> allocations;
 
 namespace {
 

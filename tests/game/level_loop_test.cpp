@@ -3,6 +3,7 @@
 #include "app/globals.h"
 #include "audio/game_music.h"
 #include "game/enemy.h"
+#include "game/game_score.h"
 #include "game/live_bar.h"
 #include "game/main_game_loop.h"
 #include "game/player.h"
@@ -187,6 +188,38 @@ TEST(LevelTableTest, SpawnCountsAndStartPoints) {
     EXPECT_STREQ(LevelInfo(6).mapFile, "maps\\level_6.FMP");
     EXPECT_EQ(LevelInfo(4).kind1[2].x, LevelInfo(4).kind1[5].x) << "the shared spot is kept twice";
     EXPECT_THROW(LevelInfo(7), sq::TRuntimeError);
+}
+
+}  // namespace
+
+namespace {
+
+class TearDownTest : public LevelFixture {};
+
+TEST_F(TearDownTest, TheEndOfAGameFreesTheLevel) {
+    Load(FlatRoom(), 100, 163, {{200, 168}});
+    EnemyRef monster = enemies->GetEnemy(0);
+    TearDownLevel();
+    EXPECT_FALSE(enemies);
+    EXPECT_FALSE(levelMap);
+    EXPECT_FALSE(monster->sprite);
+    EXPECT_FALSE(player->sprite);
+    EXPECT_FALSE(player->jumpChannel);
+    EXPECT_FALSE(player->throwChannel);
+}
+
+TEST_F(TearDownTest, TheNextLevelKeepsLivesEnergyAndScoreButNotTheGifts) {
+    Load(FlatRoom(), 100, 163);
+    liveBar->giftCount = 3;
+    liveBar->lives = 1;
+    liveBar->energy = 20;
+    gameScore->total = 500;
+    Load(FlatRoom(), 50, 163);
+    EXPECT_EQ(liveBar->giftCount, 0);
+    EXPECT_EQ(liveBar->lives, 1);
+    EXPECT_FLOAT_EQ(liveBar->energy, 20);
+    EXPECT_EQ(gameScore->total, 500);
+    EXPECT_EQ(P().x, 50);
 }
 
 }  // namespace

@@ -1,0 +1,62 @@
+// The game's six levels, played headless from the generated maps (skipped
+// when the maps have not been generated into the game folder).
+#include <filesystem>
+
+#include "app/globals.h"
+#include "game/enemy.h"
+#include "game/live_bar.h"
+#include "game/main_game_loop.h"
+#include "game/player.h"
+#include "game_test_support.h"
+#include "map/fmp_map.h"
+
+namespace {
+
+class RealLevelTest : public LevelFixture, public ::testing::WithParamInterface<int> {
+protected:
+    void SetUp() override {
+        LevelFixture::SetUp();
+        const std::filesystem::path dir = SNOWQUILL_GAME_DIR;
+        const auto file = dir / "maps" / ("level_" + std::to_string(GetParam()) + ".FMP");
+        if (!std::filesystem::exists(file)) GTEST_SKIP() << "no generated map " << file;
+        saved_ = std::filesystem::current_path();
+        std::filesystem::current_path(dir);
+    }
+    void TearDown() override {
+        if (!saved_.empty()) std::filesystem::current_path(saved_);
+        LevelFixture::TearDown();
+    }
+    std::filesystem::path saved_;
+};
+
+TEST_P(RealLevelTest, SetsUpAndEveryMonsterPatrols) {
+    const int level = GetParam();
+    sim->LoadLevel(level);
+    const TLevelInfo& info = LevelInfo(level);
+    ASSERT_GT(levelMap->mapWidth, 0);
+    EXPECT_EQ(P().mapPixelWidth, levelMap->mapWidth * levelMap->blockWidth);
+    EXPECT_EQ(int(enemies->enemyList.Size()), int(info.kind2.size() + info.kind1.size()));
+    EXPECT_EQ(P().x, info.startX);
+    EXPECT_EQ(P().y, info.startY);
+    EXPECT_EQ(liveBar->timeLeft, info.timeLimit);
+    liveBar->lives = -1;  // nothing may end the run
+    std::vector<float> start;
+    for (const auto& e : enemies->enemyList) start.push_back(e->sprite->x);
+    Steps(0, 1000);
+    EXPECT_EQ(playState, 6) << "standing at the start is not the exit";
+    // A monster placed without ground under both corners, or squeezed
+    // between walls, turns on every step and never leaves its spot.
+    int i = 0;
+    for (const auto& e : enemies->enemyList) {
+        EXPECT_NE(e->sprite->x, start[std::size_t(i)])
+            << "level " << level << " monster " << i << " at (" << start[std::size_t(i)] << ", " << e->sprite->y
+            << ") does not patrol";
+        ++i;
+    }
+    // The player stands on ground at the start rather than falling away.
+    EXPECT_NEAR(P().y, info.startY, 40.0f);
+}
+
+INSTANTIATE_TEST_SUITE_P(Levels, RealLevelTest, ::testing::Range(1, 7));
+
+}  // namespace
