@@ -50,8 +50,8 @@ void BM_MixAudio(benchmark::State& state) {
     benchCounting = false;
     state.counters["allocs"] = double(benchAllocations.load());
     // Seconds of sound mixed per second of work.
-    state.counters["speed"] = benchmark::Counter(double(frames) / sq::kMixRate,
-                                                 benchmark::Counter::kIsIterationInvariantRate);
+    state.counters["speed"] =
+        benchmark::Counter(double(frames) / sq::kMixRate, benchmark::Counter::kIsIterationInvariantRate);
     state.SetItemsProcessed(state.iterations() * frames);
 }
 

@@ -60,9 +60,11 @@ void CloseAudio() {
         // Closing waits for a running callback to return.
         SDL_CloseAudioDevice(device);
         device = 0;
-        mixer::SetMode(mixer::Mode::kSilent);
-        mixer::ProcessCommandsHere();
     }
+    // From here the game runs silently and channels time their sounds on the
+    // game clock.
+    mixer::SetMode(mixer::Mode::kSilent);
+    mixer::ProcessCommandsHere();
     if (audioSubsystemOurs) {
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
         audioSubsystemOurs = false;
@@ -72,7 +74,10 @@ void CloseAudio() {
 bool AudioDeviceOpen() { return device != 0; }
 
 void UseManualAudio() {
-    CloseAudio();
+    if (device != 0) {
+        SDL_CloseAudioDevice(device);
+        device = 0;
+    }
     mixer::SetMode(mixer::Mode::kManual);
     mixer::ProcessCommandsHere();
 }

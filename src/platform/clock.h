@@ -31,8 +31,14 @@ public:
 class TManualClock : public IClock {
 public:
     explicit TManualClock(uint32_t start = 1000, uint32_t autoStep = 0) : now_(start), autoStep_(autoStep) {}
-    uint32_t Millis() override { uint32_t t = now_; now_ += autoStep_; return t; }
-    void SleepUntil(uint32_t ms) override { if (int32_t(ms - now_) > 0) now_ = ms; }
+    uint32_t Millis() override {
+        uint32_t t = now_;
+        now_ += autoStep_;
+        return t;
+    }
+    void SleepUntil(uint32_t ms) override {
+        if (int32_t(ms - now_) > 0) now_ = ms;
+    }
     void Advance(uint32_t ms) { now_ += ms; }
     void Set(uint32_t ms) { now_ = ms; }
     void SetAutoStep(uint32_t ms) { autoStep_ = ms; }

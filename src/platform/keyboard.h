@@ -6,8 +6,8 @@
 
 namespace sq {
 
-inline constexpr int kKeyBackspace = 8, kKeyEnter = 13, kKeyEscape = 27, kKeySpace = 32,
-                     kKeyLeft = 37, kKeyUp = 38, kKeyRight = 39, kKeyDown = 40, kKeyLControl = 162;
+inline constexpr int kKeyBackspace = 8, kKeyEnter = 13, kKeyEscape = 27, kKeySpace = 32, kKeyLeft = 37, kKeyUp = 38,
+                     kKeyRight = 39, kKeyDown = 40, kKeyLControl = 162;
 
 int IsKeyDown(int key);
 int KeyHitCount(int key);

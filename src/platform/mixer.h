@@ -20,8 +20,8 @@ struct TMixCommand {
     bool paused = false;
     bool loop = false;
     int16_t voice = 0;
-    uint32_t serial = 0;              // which play of the voice this concerns
-    const int16_t* samples = nullptr; // kept alive on the game side until retired
+    uint32_t serial = 0;               // which play of the voice this concerns
+    const int16_t* samples = nullptr;  // kept alive on the game side until retired
     uint32_t frames = 0;
     float gain = 1.0f, balance = 0.0f, rate = 1.0f;
 };
@@ -34,7 +34,7 @@ enum class Mode : uint8_t { kSilent, kDevice, kManual };
 // ---- Game thread ----
 void SetMode(Mode mode);
 Mode CurrentMode();
-int AllocVoice();         // -1 when every voice is taken
+int AllocVoice();  // -1 when every voice is taken
 void FreeVoice(int voice);
 void Send(const TMixCommand& command);
 // Commands sent so far and commands the mixer has taken (both counting from

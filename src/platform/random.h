@@ -6,9 +6,9 @@
 namespace sq {
 
 void SeedRandom(int seed);
-double RandomUnit();                 // in [0, 1)
+double RandomUnit();                     // in [0, 1)
 double RandomFloat(double a, double b);  // from the lower bound up to (not including) the upper
-int RandomInt(int a, int b);         // from the lower to the upper bound, both included
-int32_t RandomState();               // for tests and replays
+int RandomInt(int a, int b);             // from the lower to the upper bound, both included
+int32_t RandomState();                   // for tests and replays
 
 }  // namespace sq

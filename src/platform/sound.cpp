@@ -39,9 +39,12 @@ size_t MemRead(void* ptr, size_t size, size_t count, void* src) {
 int MemSeek(void* src, ogg_int64_t offset, int whence) {
     auto* m = static_cast<TMemorySource*>(src);
     ogg_int64_t base = 0;
-    if (whence == SEEK_CUR) base = ogg_int64_t(m->pos);
-    else if (whence == SEEK_END) base = ogg_int64_t(m->size);
-    else if (whence != SEEK_SET) return -1;
+    if (whence == SEEK_CUR)
+        base = ogg_int64_t(m->pos);
+    else if (whence == SEEK_END)
+        base = ogg_int64_t(m->size);
+    else if (whence != SEEK_SET)
+        return -1;
     ogg_int64_t p = base + offset;
     if (p < 0 || p > ogg_int64_t(m->size)) return -1;
     m->pos = std::size_t(p);
@@ -214,9 +217,7 @@ void Retire(SoundRef&& sound) {
     CollectRetired();
 }
 
-bool MixerDecides(int voice) {
-    return voice >= 0 && mixer::CurrentMode() != mixer::Mode::kSilent;
-}
+bool MixerDecides(int voice) { return voice >= 0 && mixer::CurrentMode() != mixer::Mode::kSilent; }
 
 }  // namespace
 
@@ -306,13 +307,9 @@ void TChannel::SetSuspended(int flag) {
 
 ChannelRef NewChannel() { return std::make_shared<TChannel>(); }
 
-void PlaySoundOn(const SoundRef& sound, const ChannelRef& channel) {
-    TChannelAccess::Start(sound, channel, false);
-}
+void PlaySoundOn(const SoundRef& sound, const ChannelRef& channel) { TChannelAccess::Start(sound, channel, false); }
 
-void CueSoundOn(const SoundRef& sound, const ChannelRef& channel) {
-    TChannelAccess::Start(sound, channel, true);
-}
+void CueSoundOn(const SoundRef& sound, const ChannelRef& channel) { TChannelAccess::Start(sound, channel, true); }
 
 void HaltChannel(const ChannelRef& channel) {
     RequireObject(channel, "channel");

@@ -47,10 +47,10 @@ public:
     TChannel(const TChannel&) = delete;
     TChannel& operator=(const TChannel&) = delete;
     // Settings apply at once to the sound playing and stay for later sounds.
-    void SetGain(float v);         // 0 silent .. 1 full
-    void SetBalance(float p);      // -1 left .. +1 right
-    void SetPlaybackRate(float r); // speed and pitch factor, 1 normal
-    void SetSuspended(int flag);   // 1 pause, 0 resume
+    void SetGain(float v);          // 0 silent .. 1 full
+    void SetBalance(float p);       // -1 left .. +1 right
+    void SetPlaybackRate(float r);  // speed and pitch factor, 1 normal
+    void SetSuspended(int flag);    // 1 pause, 0 resume
     float Gain() const { return gain_; }
     float Balance() const { return balance_; }
     float PlaybackRate() const { return rate_; }
@@ -68,7 +68,7 @@ private:
     float gain_ = 1.0f, balance_ = 0.0f, rate_ = 1.0f;
     bool suspended_ = false;
     bool active_ = false;  // started and neither halted nor seen finished
-    SoundRef sound_;  // keeps the samples alive while the mixer reads them
+    SoundRef sound_;       // keeps the samples alive while the mixer reads them
     uint32_t serial_ = 0;
     // Without a mixer the channel times its sound on the game clock.
     double clockFrames_ = 0;
@@ -81,12 +81,14 @@ void MixAudio(int16_t* out, int frames);  // interleaved stereo
 
 // Audio device control. OpenAudio returns false when no device can be opened;
 // the game then runs silently and channels report playing for the length of
-// their sound, measured on the game clock.
+// their sound divided by the rate, measured on the game clock. CloseAudio
+// returns to that silent state (also from manual audio).
 bool OpenAudio();
 void CloseAudio();
 bool AudioDeviceOpen();
 // Tests: no device, and no wall-clock timing; the mixer runs only when
-// MixAudio is called.
+// MixAudio is called, and whether a channel is busy comes from the mixer.
+// OpenAudio refuses to open a device until CloseAudio.
 void UseManualAudio();
 
 // The longest sound that loads (longer files are refused).

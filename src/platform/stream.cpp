@@ -83,10 +83,14 @@ int PathKind(const std::string& path) {
 
 StreamRef OpenFileStream(const std::string& path, int readable, int writeable) {
     const char* mode = nullptr;
-    if (readable && writeable) mode = "r+b";
-    else if (readable) mode = "rb";
-    else if (writeable) mode = "wb";
-    else return nullptr;
+    if (readable && writeable)
+        mode = "r+b";
+    else if (readable)
+        mode = "rb";
+    else if (writeable)
+        mode = "wb";
+    else
+        return nullptr;
     std::string native = NativePath(path);
     // A directory opens for reading on Linux but fails on the first read;
     // treat it as a file that cannot be opened.

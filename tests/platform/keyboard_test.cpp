@@ -1,8 +1,8 @@
+#include "platform/keyboard.h"
+
 #include <gtest/gtest.h>
 
 #include <vector>
-
-#include "platform/keyboard.h"
 
 using namespace sq;
 

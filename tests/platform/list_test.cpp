@@ -1,8 +1,9 @@
+#include "platform/list.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "platform/list.h"
 #include "platform/text.h"
 
 using namespace sq;
@@ -87,8 +88,7 @@ TEST_F(ListTest, BubbleSortIsStableBothWays) {
 
 TEST_F(ListTest, SortingAnEmptyLinkIsTheNullObjectError) {
     list.InsertBefore(nullptr, 2);
-    EXPECT_THROW(list.Sort(true, [](const TEntry& x, const TEntry& y) { return x.score - y.score; }),
-                 TRuntimeError);
+    EXPECT_THROW(list.Sort(true, [](const TEntry& x, const TEntry& y) { return x.score - y.score; }), TRuntimeError);
 }
 
 TEST(ListSortSize, TableOfTwentyWithTies) {

@@ -1,3 +1,5 @@
+#include "platform/mixer.h"
+
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -7,7 +9,6 @@
 
 #include "alloc_counter.h"
 #include "platform/clock.h"
-#include "platform/mixer.h"
 #include "platform/runtime_error.h"
 #include "platform/sound.h"
 
@@ -31,12 +32,22 @@ SoundRef MakeSound(int frames, F f, bool loop = false) {
 }
 
 SoundRef Flat(int frames, int value, bool loop = false) {
-    return MakeSound(frames, [value](int) { return std::pair{value, value}; }, loop);
+    return MakeSound(
+        frames,
+        [value](int) {
+            return std::pair{value, value};
+        },
+        loop);
 }
 
 // A ramp shows where in the sound the mixer is: frame i sounds as i.
 SoundRef Ramp(int frames, bool loop = false) {
-    return MakeSound(frames, [](int i) { return std::pair{i, -i}; }, loop);
+    return MakeSound(
+        frames,
+        [](int i) {
+            return std::pair{i, -i};
+        },
+        loop);
 }
 
 class MixerTest : public ::testing::Test {
@@ -306,7 +317,7 @@ TEST_F(MixerTest, OddSettingsStaySafe) {
     ch->SetBalance(std::nanf(""));
     ch->SetPlaybackRate(std::nanf(""));
     Mix(4);
-    EXPECT_EQ(IsChannelBusy(ch), 1);  // a stopped rate never ends the sound
+    EXPECT_EQ(IsChannelBusy(ch), 1);              // a stopped rate never ends the sound
     PlaySoundOn(std::make_shared<TSound>(), ch);  // an empty sound ends at once
     EXPECT_EQ(IsChannelBusy(ch), 0);
     auto liar = Flat(10, 5);

@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-
 #include <vorbis/vorbisenc.h>
 
 #include <cmath>
@@ -108,7 +107,8 @@ TEST(SoundDecode, MonoSpreadsAndOtherRatesResample) {
     ASSERT_NE(s, nullptr);
     EXPECT_TRUE(s->loop);
     EXPECT_NEAR(s->frames, 22050, 2);  // half a second at 44100
-    for (int i = 0; i < s->frames; i += 97) ASSERT_EQ(s->samples[std::size_t(i) * 2], s->samples[std::size_t(i) * 2 + 1]);
+    for (int i = 0; i < s->frames; i += 97)
+        ASSERT_EQ(s->samples[std::size_t(i) * 2], s->samples[std::size_t(i) * 2 + 1]);
     EXPECT_NEAR(Rms(*s, 0, 1000, 21000), 0.5 / std::sqrt(2.0) * 32768, 800);
     // Still 220 Hz after resampling: count rising zero crossings over 0.4 s.
     int crossings = 0;

@@ -1,5 +1,6 @@
-#include <gtest/gtest.h>
+#include "platform/stream.h"
 
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -9,7 +10,6 @@
 #include <string>
 
 #include "platform/runtime_error.h"
-#include "platform/stream.h"
 
 using namespace sq;
 namespace fs = std::filesystem;

@@ -1,9 +1,9 @@
+#include "platform/text.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <limits>
-
-#include "platform/text.h"
 
 using namespace sq;
 
@@ -28,7 +28,7 @@ TEST(TextPieces, SubstringIsOneBasedAndClipped) {
     EXPECT_EQ(Substring("ABC", 5, 1), "");
     EXPECT_EQ(Substring("ABC", 4, 1), "");
     EXPECT_EQ(Substring("ABCDE", 3, 100), "CDE");
-    EXPECT_EQ(Substring("ABCDE", 0, 2), "A");    // position 0 eats one of the two
+    EXPECT_EQ(Substring("ABCDE", 0, 2), "A");  // position 0 eats one of the two
     EXPECT_EQ(Substring("ABCDE", -1, 3), "A");
     EXPECT_EQ(Substring("ABCDE", -5, 3), "");
     EXPECT_EQ(Substring("ABCDE", 2, 0), "");
