@@ -174,6 +174,9 @@ private:
     }
     void WindowedSize(int& w, int& h) const;
     void ToggleFullScreen();
+    void EnterFullScreen();
+    void LeaveFullScreen();
+    void DesktopBounds(SDL_Rect& r) const;
     void LoadProjection(float width, float height) {
         glMatrixMode(GL_PROJECTION);
         glLoadIdentity();
@@ -252,15 +255,10 @@ bool TGLDevice::Open(const TOpenRequest& request) {
         // A new mode in the same window: nothing made for the old one survives.
         DeleteAllTextures();
         DestroyTarget();
-        bool wantFull = request.fullScreen;
-        if (wantFull != fullScreen_) SDL_SetWindowFullscreen(window_, wantFull ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
-        fullScreen_ = wantFull;
-        if (!fullScreen_) {
-            int w = 0, h = 0;
-            WindowedSize(w, h);
-            SDL_SetWindowSize(window_, w, h);
-            SDL_SetWindowPosition(window_, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
-        }
+        if (request.fullScreen)
+            EnterFullScreen();
+        else
+            LeaveFullScreen();
         SDL_SetWindowTitle(window_, caption_.c_str());
     } else if (!CreateWindow(request)) {
         Close();
@@ -312,12 +310,14 @@ bool TGLDevice::CreateWindow(const TOpenRequest& request) {
     SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 0);
     Uint32 flags = SDL_WINDOW_OPENGL | (request.options.hidden ? SDL_WINDOW_HIDDEN : SDL_WINDOW_SHOWN);
     fullScreen_ = request.fullScreen;
-    int w = width_, h = height_;
-    if (fullScreen_)
+    SDL_Rect r{int(SDL_WINDOWPOS_CENTERED), int(SDL_WINDOWPOS_CENTERED), width_, height_};
+    if (fullScreen_) {
         flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
-    else
-        WindowedSize(w, h);
-    window_ = SDL_CreateWindow(caption_.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, w, h, flags);
+        DesktopBounds(r);
+    } else {
+        WindowedSize(r.w, r.h);
+    }
+    window_ = SDL_CreateWindow(caption_.c_str(), r.x, r.y, r.w, r.h, flags);
     if (!window_) {
         std::fprintf(stderr, "Cannot open a window: %s\n", SDL_GetError());
         return false;
@@ -600,19 +600,41 @@ void TGLDevice::Present(bool waitVblank) {
     ApplyScissor();
 }
 
+void TGLDevice::DesktopBounds(SDL_Rect& r) const {
+    int display = window_ ? SDL_GetWindowDisplayIndex(window_) : 0;
+    if (display < 0 || SDL_GetDisplayBounds(display, &r) != 0) {
+        SDL_DisplayMode desk;
+        if (SDL_GetDesktopDisplayMode(0, &desk) == 0) r = SDL_Rect{0, 0, desk.w, desk.h};
+    }
+}
+
+// The window is given the desktop's place and size before it is switched to
+// full screen: a window manager then merely marks it full screen, and without
+// one (a bare X server) it still covers the screen.
+void TGLDevice::EnterFullScreen() {
+    SDL_Rect r{0, 0, width_, height_};
+    DesktopBounds(r);
+    SDL_SetWindowPosition(window_, r.x, r.y);
+    SDL_SetWindowSize(window_, r.w, r.h);
+    if (!fullScreen_ && SDL_SetWindowFullscreen(window_, SDL_WINDOW_FULLSCREEN_DESKTOP) != 0) return;
+    fullScreen_ = true;
+}
+
+void TGLDevice::LeaveFullScreen() {
+    if (fullScreen_ && SDL_SetWindowFullscreen(window_, 0) != 0) return;
+    fullScreen_ = false;
+    int w = 0, h = 0;
+    WindowedSize(w, h);
+    SDL_SetWindowSize(window_, w, h);
+    SDL_SetWindowPosition(window_, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
+}
+
 void TGLDevice::ToggleFullScreen() {
     if (!window_) return;
-    if (fullScreen_) {
-        if (SDL_SetWindowFullscreen(window_, 0) != 0) return;
-        int w = 0, h = 0;
-        WindowedSize(w, h);
-        SDL_SetWindowSize(window_, w, h);
-        SDL_SetWindowPosition(window_, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
-        fullScreen_ = false;
-    } else {
-        if (SDL_SetWindowFullscreen(window_, SDL_WINDOW_FULLSCREEN_DESKTOP) != 0) return;
-        fullScreen_ = true;
-    }
+    if (fullScreen_)
+        LeaveFullScreen();
+    else
+        EnterFullScreen();
 }
 
 void TGLDevice::PumpEvents() {

@@ -1,9 +1,13 @@
 // Draws a scene that exercises the drawing layer and saves the picture:
 //   graphics_scene OUT.png [width height [logicalWidth logicalHeight]]
+// With SCENE_FULLSCREEN=N in the environment the scene opens full screen and
+// stays shown for N seconds (to look at the scaled, letterboxed result).
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <thread>
 
 #include "graphics_test_support.h"
 #include "platform/graphics.h"
@@ -16,11 +20,12 @@ int main(int argc, char** argv) {
         return 2;
     }
     int w = argc > 3 ? std::atoi(argv[2]) : 320, h = argc > 3 ? std::atoi(argv[3]) : 240;
+    const char* full = std::getenv("SCENE_FULLSCREEN");
     TDisplayOptions options;
-    options.windowed = true;
-    options.hidden = true;
+    options.windowed = !full;
+    options.hidden = !full;
     SetDisplayOptions(options);
-    if (!OpenGraphicsMode(w, h, 0, 0, 0)) {
+    if (!OpenGraphicsMode(w, h, full ? 32 : 0, 60, 0)) {
         std::fprintf(stderr, "no display\n");
         return 1;
     }
@@ -90,7 +95,11 @@ int main(int argc, char** argv) {
     for (int i = 0; i < 8; ++i) DrawLineSegment(300, 150, 300 + 18 * std::cos(i * 0.785f), 150 + 18 * std::sin(i * 0.785f), 1);
     SetDrawColor(255, 255, 255);
 
-    PresentFrame(0);
+    PresentFrame(1);
+    if (full) {
+        auto until = std::chrono::steady_clock::now() + std::chrono::seconds(std::atoi(full));
+        while (std::chrono::steady_clock::now() < until) PresentFrame(1);
+    }
     if (!SavePixmapPNG(ReadScreenPixels(), argv[1])) {
         std::fprintf(stderr, "cannot write %s\n", argv[1]);
         return 1;

@@ -4,10 +4,12 @@
 #include <SDL_opengl.h>
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "graphics_test_support.h"
+#include "platform/clock.h"
 #include "platform/graphics.h"
 #include "platform/keyboard.h"
 
@@ -356,6 +358,20 @@ TEST_F(GLRender, LogicalResolutionScalesDrawsClipsAndGrabs) {
     DrawImageAt(shot, 0, 0, 0);
     EXPECT_EQ(Px(120, 90), 0xFF0000FFu);
     EXPECT_EQ(Px(30, 20), 0xFFFF0000u);
+}
+
+// ---- Frame pacing ----
+
+TEST_F(GLRender, AWindowWithARatePacesFramesByTheClock) {
+    auto clock = std::make_shared<TManualClock>(5000);
+    SetClock(clock);
+    if (!OpenGraphicsMode(64, 64, 0, 60, 0)) GTEST_SKIP() << "no OpenGL display";
+    EXPECT_TRUE(SoftwarePacing());
+    for (int i = 0; i < 60; ++i) PresentFrame(-1);
+    EXPECT_EQ(clock->Peek(), 6000u);
+    PresentFrame(0);
+    EXPECT_EQ(clock->Peek(), 6000u);
+    SetClock(nullptr);
 }
 
 // ---- Events ----
