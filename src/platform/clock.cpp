@@ -21,11 +21,14 @@ uint64_t TSystemClock::Micros() {
 uint32_t TSystemClock::Millis() { return uint32_t(Micros() / 1000); }
 
 void TSystemClock::SleepUntil(uint32_t ms) {
+    // The target is compared as a 32-bit difference, like every other reading
+    // of the millisecond counter, so it still works across the wrap.
+    uint64_t now = Micros();
+    int32_t ahead = int32_t(ms - uint32_t(now / 1000));
+    if (ahead <= 0) return;
+    uint64_t target = (now / 1000 + uint64_t(ahead)) * 1000;
     // Sleep most of the way, then spin the last stretch: the scheduler's
     // wake-up is too coarse for frames that must land within a millisecond.
-    uint64_t target = uint64_t(ms) * 1000;
-    uint64_t now = Micros();
-    if (int64_t(uint32_t(ms) - Millis()) <= 0) return;
     if (target > now + 2000) std::this_thread::sleep_for(std::chrono::microseconds(target - now - 1500));
     while (Micros() < target) std::this_thread::yield();
 }
