@@ -138,10 +138,19 @@ void FmpMap::DrawLayerStaggered(int mapX, int mapY, int x, int y, int w, int h, 
         int64_t row = 2 * int64_t(mapY / blockGapY);
         const int64_t px0 = int64_t(x) - mapX % blockGapX - blockStaggerX;
         int64_t py = int64_t(y) - mapY % blockGapY - blockStaggerY;
+        // A line of cells wholly above or below the clip rectangle shows
+        // nothing, nor does a cell wholly left of it: such cells are stepped
+        // over, so that a large stagger cannot turn into millions of draws.
         auto drawLine = [&](int64_t rowOfLine, int64_t lineX, int64_t lineY) {
             if (rowOfLine < 0 || rowOfLine >= cellRows_) return;
+            if (lineY + blockHeight <= y || lineY >= bottom) return;
             int64_t column = column0;
             int64_t px = lineX;
+            if (px + blockWidth <= x) {
+                int64_t skip = (x - (px + blockWidth)) / blockGapX + 1;
+                column += skip;
+                px += skip * blockGapX;
+            }
             if (column < 0) {  // columns left of the array draw nothing
                 px -= column * blockGapX;
                 column = 0;
@@ -196,6 +205,11 @@ void FmpMap::DrawStaggeredRow(int mapX, int mapY, int x, int y, int w, int h, in
     }
     const int64_t right = int64_t(x) + w;
     const int bh = blockHeight;
+    if (px + blockWidth <= x) {  // cells wholly left of the clip show nothing
+        int64_t skip = (x - (px + int64_t(blockWidth))) / blockGapX + 1;
+        column += skip;
+        px += skip * blockGapX;
+    }
     for (; px < right && column < cellColumns_; ++column, px += blockGapX) {
         const int* cell = CellPtr(static_cast<int>(column), static_cast<int>(mapRow), currentLayer);
         if (!cell) continue;

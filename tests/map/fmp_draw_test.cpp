@@ -126,11 +126,13 @@ protected:
 
 TEST_F(StaggeredDrawing, EvenAndOddRowsAreDrawnOffsetIncludingGraphicZero) {
     auto m = Iso(10, 10, 0);
-    // Rows 0..5 at y -8, 0, 8, 16, 24, 32; even rows at x -16, 16, 48, odd rows at 0, 32.
-    EXPECT_EQ(Count([&] { m->DrawLayerStaggered(0, 0, 0, 0, 64, 32, 0); }), 15u);
-    EXPECT_EQ(Count([&] { m->DrawLayerBg(0, 0, 0, 0, 64, 32); }), 15u);  // a staggered map goes there
-    EXPECT_EQ(Count([&] { m->DrawLayerFg(0, 0, 0, 0, 64, 32, 0); }), 15u);
-    EXPECT_EQ(Count([&] { m->DrawLayerStaggered(0, 0, 0, 0, 65, 32, 0); }), 18u);  // odd rows reach x 64 now
+    // Rows 0..4 at y -8, 0, 8, 16, 24 (row 5 at 32 lies below the clip); even
+    // rows at x -16, 16, 48, odd rows at 0, 32.
+    EXPECT_EQ(Count([&] { m->DrawLayerStaggered(0, 0, 0, 0, 64, 32, 0); }), 13u);
+    EXPECT_EQ(Count([&] { m->DrawLayerBg(0, 0, 0, 0, 64, 32); }), 13u);  // a staggered map goes there
+    EXPECT_EQ(Count([&] { m->DrawLayerFg(0, 0, 0, 0, 64, 32, 0); }), 13u);
+    EXPECT_EQ(Count([&] { m->DrawLayerStaggered(0, 0, 0, 0, 65, 32, 0); }), 15u);  // odd rows reach x 64 now
+    EXPECT_EQ(Count([&] { m->DrawLayerStaggered(0, 0, 0, 0, 64, 33, 0); }), 15u);  // and row 5 shows
 }
 
 TEST_F(StaggeredDrawing, PillarsStackUpwardsAndHalvesAreClipped) {
