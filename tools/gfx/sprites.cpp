@@ -1,0 +1,149 @@
+// Player and monster strips plus the small pictures: HUD icons, halo, hurt
+// flash, snowflake, title star and the cloud layer.
+#include <algorithm>
+#include <cmath>
+
+#include "sprites.h"
+
+namespace gfx {
+
+namespace {
+
+constexpr float kPi = 3.14159265f;
+
+Canvas Framed(const Context& ctx, const std::string& art, int w, int h, int x, int y) {
+    Canvas c(w, h);
+    DrawWithOutline(c, ctx.art[art], x, y, ctx.C("ink"));
+    return c;
+}
+
+// A golden ring seen from slightly above, to float over a head.
+Canvas Halo(const Context& ctx) {
+    Canvas c(28, 8);
+    const float cx = 14.0f, cy = 3.8f;
+    for (int y = 0; y < c.h; ++y)
+        for (int x = 0; x < c.w; ++x) {
+            float dx = (x + 0.5f - cx), dy = (y + 0.5f - cy);
+            float outer = (dx * dx) / (10.5f * 10.5f) + (dy * dy) / (3.6f * 3.6f);
+            float inner = (dx * dx) / (7.0f * 7.0f) + (dy * dy) / (1.6f * 1.6f);
+            if (outer > 1.0f || inner < 1.0f) continue;
+            // Lit from above: the far (upper) half of the ring is brighter.
+            bool rim = outer > 0.78f || inner < 1.35f;
+            Rgba col = dy < 0 ? ctx.C("gold3") : ctx.C("gold2");
+            if (rim) col = dy < 0 ? ctx.C("gold2") : ctx.C("gold1");
+            c.Set(x, y, col);
+        }
+    c.Set(8, 1, ctx.C("snow4"));
+    c.Set(9, 1, ctx.C("snow4"));
+    return c;
+}
+
+// A jagged burst in hot colours; the game draws it at 60% over the player.
+Canvas Flash(const Context& ctx) {
+    Canvas c(32, 30);
+    const float cx = 15.5f, cy = 14.5f;
+    const int spikes = 14;
+    std::vector<float> pts;
+    Rng rng(HashName("flash"));
+    for (int i = 0; i < spikes * 2; ++i) {
+        float a = float(i) * kPi / float(spikes) + 0.1f;
+        float r = i % 2 == 0 ? rng.Range(12.5f, 15.0f) : rng.Range(7.0f, 9.0f);
+        pts.push_back(cx + std::cos(a) * r * 1.03f);
+        pts.push_back(cy + std::sin(a) * r * 0.97f);
+    }
+    Canvas shape(32, 30);
+    shape.FillPolygon(pts, Rgba(255, 255, 255));
+    for (int y = 0; y < c.h; ++y)
+        for (int x = 0; x < c.w; ++x) {
+            if (shape.Get(x, y).a < 128) continue;
+            float d = std::hypot(x + 0.5f - cx, y + 0.5f - cy);
+            Rgba col = d < 4.5f ? ctx.C("snow4") : d < 7.5f ? ctx.C("gold3") : d < 10.0f ? ctx.C("lamp0")
+                                                                                  : ctx.C("red3");
+            c.Set(x, y, col);
+        }
+    return c;
+}
+
+// A small cross of light; the snow effect tints each flake grey to white.
+Canvas Flake(const Context& ctx) {
+    Canvas c(3, 3);
+    Rgba rim = ctx.C("snow3"), core = ctx.C("snow4");
+    c.Set(1, 0, rim);
+    c.Set(0, 1, rim);
+    c.Set(1, 1, core);
+    c.Set(2, 1, rim);
+    c.Set(1, 2, rim);
+    return c;
+}
+
+// A soft white five-pointed star with a glow; the title tints each one.
+Canvas Star() {
+    Canvas c(32, 32);
+    const float cx = 16.0f, cy = 16.5f;
+    c.Glow(cx, cy, 15.5f, Rgba(255, 255, 255), 0.45f, 2.2f);
+    std::vector<float> pts;
+    for (int i = 0; i < 10; ++i) {
+        float a = -kPi / 2 + float(i) * kPi / 5;
+        float r = i % 2 == 0 ? 12.5f : 5.2f;
+        pts.push_back(cx + std::cos(a) * r);
+        pts.push_back(cy + std::sin(a) * r);
+    }
+    Canvas body(32, 32);
+    body.FillPolygon(pts, Rgba(255, 255, 255), true);
+    // Facet shading: lighter towards the upper left, so it reads as bevelled.
+    for (int y = 0; y < 32; ++y)
+        for (int x = 0; x < 32; ++x) {
+            Rgba p = body.Get(x, y);
+            if (!p.a) continue;
+            float dx = x + 0.5f - cx, dy = y + 0.5f - cy;
+            float k = 0.86f + 0.14f * std::clamp(-(dx + dy) / 10.0f, -1.0f, 1.0f);
+            float centre = std::max(0.0f, 1.0f - std::hypot(dx, dy) / 5.0f);
+            k = std::min(1.0f, k + centre * 0.2f);
+            c.Blend(x, y, WithAlpha(Shade(Rgba(255, 255, 255), k), p.a));
+        }
+    return c;
+}
+
+// Soft cloud puffs whose alpha falls to nothing well inside the border: the
+// title draws it 8 times enlarged and turning, so no edge may ever show.
+Canvas Clouds() {
+    const int size = 64;
+    Canvas c(size, size);
+    for (int y = 0; y < size; ++y)
+        for (int x = 0; x < size; ++x) {
+            float fx = float(x) / size, fy = float(y) / size;
+            float n = Fbm(fx * 5.0f, fy * 5.0f, 7151u, 4);
+            float r = std::hypot(x + 0.5f - 32.0f, y + 0.5f - 32.0f);
+            float edge = std::clamp((30.5f - r) / 6.0f, 0.0f, 1.0f);
+            edge = edge * edge * (3 - 2 * edge);
+            float dens = std::clamp((n - 0.40f) / 0.30f, 0.0f, 1.0f);
+            dens = dens * dens * (3 - 2 * dens);
+            float a = dens * edge;
+            if (a <= 0.004f) continue;
+            // Brighter tops: compare with the noise a little higher up.
+            float above = Fbm(fx * 5.0f, (fy - 0.03f) * 5.0f, 7151u, 4);
+            float lit = std::clamp(0.85f + (n - above) * 3.0f, 0.70f, 1.0f);
+            Rgba col = Mix(Rgba(196, 208, 232), Rgba(255, 255, 255), (lit - 0.7f) / 0.3f);
+            c.At(x, y) = WithAlpha(col, int(a * 235));
+        }
+    return c;
+}
+
+}  // namespace
+
+void MakeSprites(Context& ctx) {
+    ctx.Add("bnatale4.png", SantaStrip(ctx), PngKind::kMasked, "Santa walk: 0-7 left, 8-15 right", 28, 28);
+    ctx.Add("pneve.png", SnowmanStrip(ctx), PngKind::kMasked, "snowman hop: 0-11 right, 12-23 left", 26, 26);
+    ctx.Add("Gring2.png", GremlinStrip(ctx), PngKind::kMasked, "gremlin walk: 0-7 right, 8-15 left", 26, 26);
+    ctx.Add("lives.png", Framed(ctx, "lives", 16, 18, 1, 1), PngKind::kMasked, "life icon: Santa's head");
+    ctx.Add("pacco.png", Framed(ctx, "pacco", 16, 16, 1, 1), PngKind::kMasked, "gift parcel");
+    // Four clear rows on top: the HUD draws the clock at y -4.
+    ctx.Add("Timer.png", Framed(ctx, "timer", 18, 24, 1, 5), PngKind::kMasked, "alarm clock icon");
+    ctx.Add("aureola.png", Halo(ctx), PngKind::kMasked, "golden halo over a 28-pixel figure");
+    ctx.Add("flash.png", Flash(ctx), PngKind::kMasked, "hurt flash burst");
+    ctx.Add("fiocco.png", Flake(ctx), PngKind::kMasked, "snowflake");
+    ctx.Add("star.png", Star(), PngKind::kAlpha, "soft star, tinted by the title");
+    ctx.Add("nuvole.png", Clouds(), PngKind::kAlpha, "soft clouds, drawn 8x and turning");
+}
+
+}  // namespace gfx
