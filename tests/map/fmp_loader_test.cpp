@@ -467,3 +467,31 @@ TEST_F(ChunkReaders, FreeMapReleasesGraphicsBlocksAndAnimations) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(FmpWriteCommand, TextDescriptionBecomesAMap) {
+    sq::SetGraphicsBackend(sq::GraphicsBackend::kHeadless);
+    FmpMap map;
+    map.LoadMap(MAP_SAMPLE_FILE, 2);
+    ASSERT_EQ(map.errorCode, kFmpOk) << map.LastError();
+    EXPECT_EQ(map.mapType, 2);
+    EXPECT_EQ(map.littleEndian, 0);
+    EXPECT_EQ(map.mapWidth, 4);
+    EXPECT_EQ(map.mapHeight, 3);
+    EXPECT_EQ(map.numBlockGfx, 3);
+    EXPECT_EQ(map.blocks[1].solidTopLeft, 1);
+    EXPECT_EQ(map.blocks[2].user3, -7);
+    EXPECT_EQ(map.blocks[2].user7, 11);
+    EXPECT_EQ(map.anims[1].delay, 3);
+    EXPECT_EQ(map.CellValue(1, 1, 0), -1);
+    EXPECT_EQ(map.CellValue(3, 2, 0), 1);
+    EXPECT_EQ(map.CellValue(3, 0, 1), 2);
+    map.currentLayer = 0;
+    map.InitAnims();
+    EXPECT_EQ(map.IsSolidAt(20, 20), 1);  // the animation shows block 1 first
+    EXPECT_EQ(sq::PixmapGetPixel(sq::LockImagePixels(map.images[0], 0, 1, 0), 0, 0) >> 24, 0u);
+    EXPECT_EQ(sq::PixmapGetPixel(sq::LockImagePixels(map.images[2], 0, 1, 0), 0, 0), 0xFF00FF00u);
+}
+
+}  // namespace
