@@ -328,6 +328,8 @@ bool TGLDevice::CreateWindow(const TOpenRequest& request) {
         return false;
     }
     if (SDL_GL_MakeCurrent(window_, context_) != 0) return false;
+    // The game reads keys, never typed text: no input-method windows.
+    SDL_StopTextInput();
     swapInterval_ = -2;
     useFbo_ = fbo_.Load();
     return true;

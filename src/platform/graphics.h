@@ -46,7 +46,9 @@ enum class GraphicsBackend { kOpenGL, kHeadless };
 void SetGraphicsBackend(GraphicsBackend backend);
 GraphicsBackend CurrentGraphicsBackend();
 
-// Presentation choices on a modern desktop (decided by command line).
+// Presentation choices on a modern desktop (decided by command line). F11
+// switches between full screen and a window at any time; the game never sees
+// that key.
 struct TDisplayOptions {
     bool windowed = false;   // a window at an integer scale instead of full screen
     int windowScale = 0;     // 0: the largest integer scale that fits the desktop
@@ -54,14 +56,22 @@ struct TDisplayOptions {
 };
 void SetDisplayOptions(const TDisplayOptions& options);
 
-// Returns false (the Null object) when the mode cannot be opened.
+// Opens a mode of width x height pixels (closing the open one first), resets
+// the drawing state and clears the keyboard. depth 0 opens a window, any other
+// depth the full screen: a desktop-sized window in which the mode's picture is
+// scaled up without smoothing, aspect kept, with black bars. hz > 0 sets the
+// frame rate that PresentFrame keeps where the vertical blank cannot be
+// waited for. Returns false (the Null object) when the mode cannot be opened.
 bool OpenGraphicsMode(int width, int height, int depth, int hz, int flags);
 void CloseGraphicsMode();
 bool GraphicsModeOpen();
 void PresentFrame(int sync);
 int DisplayModeAvailable(int width, int height, int depth, int hz);
+// The open mode's size in pixels (0 when none is open).
 int ScreenWidth();
 int ScreenHeight();
+// Maps logical coordinates 0..width x 0..height onto the whole display.
+// Clip rectangles and screen grabs then follow the logical screen too.
 void SetVirtualResolution(int width, int height);
 void SetWindowCaption(const std::string& caption);
 // Shows a message box over the open display (falls back to nothing).
@@ -111,6 +121,11 @@ void FillRect(float x, float y, float w, float h);
 void DrawLineSegment(float x1, float y1, float x2, float y2, int lastPixel);
 
 // ---- Counters (benchmarks and tests) ----
+// imageDraws counts DrawImageAt calls (text glyphs count only as glyphs);
+// textureUploads counts frames made into textures (first draw, after a write,
+// after a mode change); blendChanges counts blend states actually sent to the
+// display (a mode set again, or set and set back before a draw, sends
+// nothing); frames counts PresentFrame calls with a display open.
 struct TDrawStats {
     uint64_t imageDraws = 0, rects = 0, lines = 0, glyphs = 0;
     uint64_t textureUploads = 0, blendChanges = 0, frames = 0;
