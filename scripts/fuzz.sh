@@ -25,7 +25,7 @@ fi
 status=0
 "$BUILD/fmp_fuzzer" "$corpus" "$seeds" \
   -max_total_time="$SECONDS_TO_RUN" -max_len=16384 -timeout=20 -rss_limit_mb=2560 \
-  -artifact_prefix="$findings/" -print_final_stats=1 || status=$?
+  -artifact_prefix="$findings/" -print_final_stats=1 -close_fd_mask=1 || status=$?
 if [ "$status" -ne 0 ]; then
   echo "fuzz.sh: the map loader fuzzer found a problem; the input is in $findings/" >&2
   exit "$status"

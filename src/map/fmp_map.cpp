@@ -63,7 +63,13 @@ std::string ChunkName(const char id[4]) {
     return s;
 }
 
+void PrintToStderr(const std::string& line) { std::fprintf(stderr, "%s\n", line.c_str()); }
+
+FmpMessageSink messageSink = PrintToStderr;
+
 }  // namespace
+
+void SetFmpMessageSink(FmpMessageSink sink) { messageSink = sink ? sink : PrintToStderr; }
 
 FmpMap::FmpMap() = default;
 
@@ -72,7 +78,7 @@ void FmpMap::Refuse(int code, const std::string& reason) {
     // One line per load: the first problem is the one worth reading.
     if (!lastError_.empty()) return;
     lastError_ = name_ + ": " + reason;
-    std::fprintf(stderr, "%s\n", lastError_.c_str());
+    messageSink(lastError_);
 }
 
 void FmpMap::FreeMap() {

@@ -210,6 +210,11 @@ private:
     std::string lastError_;
 };
 
+// Where the loader's refusal lines go: standard error unless replaced (the
+// fuzzer silences them). nullptr restores the default.
+using FmpMessageSink = void (*)(const std::string& line);
+void SetFmpMessageSink(FmpMessageSink sink);
+
 // Draws `image` frame `frame` at (x, y) with blend mode 2 (solid), putting the
 // blend mode back afterwards.
 void DrawImageSolid(const sq::ImageRef& image, float x, float y, int frame);
