@@ -111,9 +111,6 @@ void Parchment(Canvas& c, const Context& ctx, int x0, int y0, int w, int h, uint
         }
 }
 
-}  // namespace gfx
-
-namespace gfx {
 
 void GiftBox(Canvas& c, const Context& ctx, int x, int baseY, int w, int h, Rgba paper, Rgba ribbon) {
     Canvas g(w + 8, h + 8);

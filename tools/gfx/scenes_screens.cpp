@@ -161,13 +161,12 @@ Canvas ScoresBackdrop(const Context& ctx) {
 // backdrop is pale and quiet: faint snow crystals and hills, no strong edges.
 Canvas InstructionsBackdrop(const Context& ctx) {
     Canvas c(W, H);
-    Ramp pale{Rgba(238, 242, 250), Rgba(226, 234, 246), Rgba(212, 224, 242), Rgba(200, 214, 236)};
-    VerticalGradient(c, 0, H, pale);
+    VerticalGradient(c, 0, H, MakeRamp(ctx, {"pale0", "pale1", "pale2", "pale3"}));
     // Large faint snow crystals.
     Rng rng(HashName("InstructionsBACK"));
     for (int i = 0; i < 7; ++i) {
         float cx = rng.Range(20, 300), cy = rng.Range(20, 220), r = rng.Range(14, 30);
-        Rgba ink = Rgba(180, 196, 226);
+        Rgba ink = ctx.C("pale_ink");
         for (int k = 0; k < 6; ++k) {
             float a = float(k) * 1.0471976f + 0.26f;
             float ex = cx + std::cos(a) * r, ey = cy + std::sin(a) * r;
@@ -184,12 +183,12 @@ Canvas InstructionsBackdrop(const Context& ctx) {
     }
     std::vector<int> hills(W);
     for (int x = 0; x < W; ++x) hills[x] = 214 + int(std::lround((Fbm(float(x) / 60.0f, 1.0f, 91u, 3) - 0.5f) * 20.0f));
-    FillRidge(c, hills, Ramp{Rgba(214, 224, 242), Rgba(196, 210, 234)}, 20);
+    FillRidge(c, hills, MakeRamp(ctx, {"pale2", "pale3"}), 20);
     // Candy-cane bands on the top and bottom edges.
     for (int x = 0; x < W; ++x)
         for (int y = 0; y < 3; ++y) {
             bool red = ((x + y) / 4) % 2 == 0;
-            Rgba col = red ? Rgba(226, 150, 150) : Rgba(246, 240, 240);
+            Rgba col = red ? ctx.C("pale_red") : ctx.C("pale_white");
             c.Set(x, y, col);
             c.Set(x, H - 1 - y, col);
         }
@@ -308,7 +307,7 @@ Canvas SplashPicture(const Context& ctx) {
     Canvas scene(W, H);
     VerticalGradient(scene, 0, 190, MakeRamp(ctx, {"night0", "night0", "night1", "night2", "night3"}));
     StarField(scene, ctx, 121u, 160, 180, 8);
-    Moon(scene, ctx, 268, 44, 16, 0.28f);
+    Moon(scene, ctx, 296, 22, 12, 0.28f);
     MountainRange(scene, 122u, 190, 40, 8, MakeRamp(ctx, {"night3", "night2"}), MakeRamp(ctx, {"night2", "night1"}),
                   ctx.C("snow1"), ctx.C("snow0"), 0.3f);
     Rng rng(HashName("splash"));

@@ -2,6 +2,8 @@
 // the monster's collision box, feet on the cell's bottom row, so the figures
 // are kept inside the box and the left-facing cells mirror inside it too.
 #include <cmath>
+#include <stdexcept>
+#include <string>
 
 #include "generator.h"
 #include "sprites.h"
@@ -45,7 +47,8 @@ HopPose Hop(int frame) {
     HopPose p{};
     p.lift = kLift[f];
     p.squash = kSquash[f];
-    p.armUp = float(kLift[f]) * 12.0f - 10.0f;
+    // Arms droop on landing and fly up at the top of the hop.
+    p.armUp = f == 0 ? -30.0f : float(kLift[f]) * 12.0f - 10.0f;
     p.scarf = f == 0 ? 10.0f : f <= 2 ? -25.0f : f == 3 ? 10.0f : 45.0f;
     return p;
 }
@@ -58,10 +61,10 @@ Canvas SnowmanRight(const Context& ctx, int frame) {
     Canvas cell(kCell, kCell);
 
     float ground = 25.5f - float(p.lift);  // bottom edge of the body ball
-    float bodyRx = 6.5f + (p.squash > 0 ? 1.0f : p.squash < 0 ? -0.5f : 0.0f);
-    float bodyRy = 5.5f - (p.squash > 0 ? 1.0f : p.squash < 0 ? -0.5f : 0.0f);
-    float bx = 10.5f, by = ground - bodyRy;
-    float hx = 11.5f, hy = by - bodyRy - 3.2f + (p.squash > 0 ? 1.0f : 0.0f);
+    float bodyRx = 6.5f + (p.squash > 0 ? 0.5f : p.squash < 0 ? -0.5f : 0.0f);
+    float bodyRy = 5.5f - (p.squash > 0 ? 0.5f : p.squash < 0 ? -0.5f : 0.0f);
+    float bx = 11.0f, by = ground - bodyRy;
+    float hx = 12.0f, hy = by - bodyRy - 3.2f;
 
     // Far arm (behind the body), then the body, scarf tail, head, near arm.
     auto arm = [&](float sx, float sy, float deg, bool nearSide) {
@@ -69,7 +72,7 @@ Canvas SnowmanRight(const Context& ctx, int frame) {
         Rgba wood = nearSide ? ctx.C("brown2") : ctx.C("brown1");
         float r = deg * kPi / 180.0f;
         float dirX = nearSide ? 1.0f : -1.0f;
-        float ex = sx + dirX * std::cos(r) * 6.0f, ey = sy - std::sin(r) * 6.0f;
+        float ex = sx + dirX * std::cos(r) * 4.5f, ey = sy - std::sin(r) * 4.5f;
         a.Line(int(sx), int(sy), int(std::lround(ex)), int(std::lround(ey)), wood);
         // Two twig fingers.
         int fx = int(std::lround(ex)), fy = int(std::lround(ey));
@@ -233,13 +236,23 @@ Canvas GremlinRight(const Context& ctx, int frame) {
     {
         Canvas body(kCell, kCell);
         const Rgba tones[4] = {ctx.C("green1"), ctx.C("green2"), ctx.C("green3"), ctx.C("green4")};
-        Ball(body, 11.5f, 17.5f + p.bob, 5.0f, 4.5f, tones);
-        body.FillEllipse(13.0f, 18.3f + p.bob, 2.6f, 2.8f, ctx.C("grem_belly"));
+        Ball(body, 11.5f, 18.0f + p.bob, 5.0f, 4.0f, tones);
+        body.FillEllipse(13.0f, 18.8f + p.bob, 2.4f, 2.6f, ctx.C("grem_belly"));
         DrawWithOutline(cell, body, 0, 0, ink);
     }
-    DrawWithOutline(cell, ctx.art["gremlin_head"], 0, 1 + p.bob, ink);
+    DrawWithOutline(cell, ctx.art["gremlin_head"], 0, p.bob, ink);
     DrawWithOutline(cell, arm(15.5f, 16.5f + p.bob, p.nearArm, true), 0, 0, ink);
     return cell;
+}
+
+// The game mirrors nothing itself: a figure drawn past the box would be cut
+// differently in the two directions, so the generator refuses it.
+void CheckInBox(const Canvas& cell, const char* what, int frame) {
+    for (int y = 0; y < kCell; ++y)
+        for (int x = kBox; x < kCell; ++x)
+            if (cell.Get(x, y).a)
+                throw std::runtime_error(std::string(what) + " frame " + std::to_string(frame) +
+                                         " reaches past the 24-pixel box");
 }
 
 // Mirrors a figure inside the collision box, keeping the two spare columns on
@@ -257,6 +270,7 @@ Canvas SnowmanStrip(const Context& ctx) {
     Canvas strip(24 * kCell, kCell);
     for (int f = 0; f < 12; ++f) {
         Canvas right = SnowmanRight(ctx, f);
+        CheckInBox(right, "snowman", f);
         strip.Put(right, f * kCell, 0);
         strip.Put(MirrorInBox(right), (12 + f) * kCell, 0);
     }
@@ -267,6 +281,7 @@ Canvas GremlinStrip(const Context& ctx) {
     Canvas strip(16 * kCell, kCell);
     for (int f = 0; f < 8; ++f) {
         Canvas right = GremlinRight(ctx, f);
+        CheckInBox(right, "gremlin", f);
         strip.Put(right, f * kCell, 0);
         strip.Put(MirrorInBox(right), (8 + f) * kCell, 0);
     }
