@@ -29,7 +29,7 @@ public:
         return z ^ (z >> 31);
     }
     double Uniform() { return double(Next() >> 11) * (1.0 / 9007199254740992.0); }  // [0, 1)
-    double Bipolar() { return 2.0 * Uniform() - 1.0; }                               // [-1, 1)
+    double Bipolar() { return 2.0 * Uniform() - 1.0; }                              // [-1, 1)
     double Range(double a, double b) { return a + (b - a) * Uniform(); }
 
 private:

@@ -181,10 +181,11 @@ Buffer SnowmanKill(TRandom& rng) {
     std::vector<std::pair<double, double>> pitch, voicing, breath, f1, f2;
     for (int k = 0; k < 3; ++k) {
         double s = starts[k], p = pitches[k];
-        double hEnd = s + 0.07;           // the breathy "h"
+        double hEnd = s + 0.07;  // the breathy "h"
         double end = s + syll;
         pitch.insert(pitch.end(), {{s, p * 1.05}, {hEnd + 0.04, p * 1.08}, {end, p * 0.86}});
-        voicing.insert(voicing.end(), {{s, 0.0}, {hEnd - 0.01, 0.0}, {hEnd + 0.03, 1.0}, {end - 0.08, 0.85}, {end, 0.0}});
+        voicing.insert(voicing.end(),
+                       {{s, 0.0}, {hEnd - 0.01, 0.0}, {hEnd + 0.03, 1.0}, {end - 0.08, 0.85}, {end, 0.0}});
         breath.insert(breath.end(), {{s, 0.0}, {s + 0.02, 0.55}, {hEnd, 0.35}, {hEnd + 0.03, 0.03}, {end, 0.0}});
         // "o" closing towards "oo" as each laugh ends.
         f1.insert(f1.end(), {{s, 520}, {hEnd + 0.05, 500}, {end, 380}});
@@ -241,7 +242,8 @@ Buffer CheekyGiggle(TRandom& rng) {
         double p = 680.0 - 40.0 * k;
         pitch.insert(pitch.end(), {{s, p * 0.92}, {s + on * 0.4, p * 1.08}, {s + on, p * 0.9}});
         voicing.insert(voicing.end(), {{s, 0.0}, {s + 0.015, 1.0}, {s + on - 0.02, 0.8}, {s + on, 0.0}});
-        breath.insert(breath.end(), {{s - 0.025, 0.0}, {s - 0.01, 0.3}, {s + 0.01, 0.05}, {s + on, 0.02}, {s + on + 0.02, 0.0}});
+        breath.insert(breath.end(),
+                      {{s - 0.025, 0.0}, {s - 0.01, 0.3}, {s + 0.01, 0.05}, {s + on, 0.02}, {s + on + 0.02, 0.0}});
     }
     v.pitch.points = pitch;
     v.voicing.points = voicing;
@@ -270,7 +272,8 @@ Buffer KeyClick(TRandom& rng) {
     TBiquad hp = TBiquad::HighPass(2500, 0.7);
     for (size_t i = 0; i < out.size(); ++i) {
         double t = double(i) / kRate;
-        double v = hp.Process(rng.Bipolar()) * Decay(t, 0.003) * 0.9 + std::sin(kTwoPi * 1900.0 * t) * Decay(t, 0.012) * 0.6 +
+        double v = hp.Process(rng.Bipolar()) * Decay(t, 0.003) * 0.9 +
+                   std::sin(kTwoPi * 1900.0 * t) * Decay(t, 0.012) * 0.6 +
                    std::sin(kTwoPi * 3800.0 * t) * Decay(t, 0.005) * 0.25;
         out[i] = float(v * std::min(1.0, t / 0.0005));
     }

@@ -42,7 +42,8 @@ std::vector<float> RenderVoice(const TVoiceShape& shape, TRandom& rng) {
         r2.Set(shape.f2.At(t), shape.b2);
         r3.Set(shape.f3.At(t), shape.b3);
         r4.Set(shape.f4.At(t), shape.b4);
-        out[i] = float(r4.Process(r3.Process(r2.Process(r1.Process(source)))) + shape.presence * airHigh.Process(airLow.Process(voiced)));
+        out[i] = float(r4.Process(r3.Process(r2.Process(r1.Process(source)))) +
+                       shape.presence * airHigh.Process(airLow.Process(voiced)));
     }
     return out;
 }

@@ -29,7 +29,7 @@ struct TVoiceShape {
     double vibratoHz = 5.5, vibratoDepth = 0.0;  // depth as a fraction of the pitch
     double jitter = 0.003;                       // random pitch wander, fraction
     double tilt = 1.0;                           // harmonic n has level 1/n^tilt
-    double presence = 1.0;                       // the buzz between 3 and 7 kHz mixed back in: keeps it from sounding muffled
+    double presence = 1.0;  // the buzz between 3 and 7 kHz mixed back in: keeps it from sounding muffled
 };
 
 std::vector<float> RenderVoice(const TVoiceShape& shape, TRandom& rng);

@@ -10,10 +10,10 @@ EPatch PatchFromName(const std::string& name) {
     static const struct {
         const char* name;
         EPatch patch;
-    } kNames[] = {{"flute", EPatch::kFlute},       {"celesta", EPatch::kCelesta}, {"bells", EPatch::kBells},
-                  {"brass", EPatch::kBrass},       {"clarinet", EPatch::kClarinet}, {"pluck", EPatch::kPluck},
-                  {"pad", EPatch::kPad},           {"organ", EPatch::kOrgan},     {"bass", EPatch::kBass},
-                  {"tuba", EPatch::kTuba},         {"musicbox", EPatch::kMusicBox}, {"kit", EPatch::kKit}};
+    } kNames[] = {{"flute", EPatch::kFlute}, {"celesta", EPatch::kCelesta},   {"bells", EPatch::kBells},
+                  {"brass", EPatch::kBrass}, {"clarinet", EPatch::kClarinet}, {"pluck", EPatch::kPluck},
+                  {"pad", EPatch::kPad},     {"organ", EPatch::kOrgan},       {"bass", EPatch::kBass},
+                  {"tuba", EPatch::kTuba},   {"musicbox", EPatch::kMusicBox}, {"kit", EPatch::kKit}};
     for (const auto& n : kNames)
         if (name == n.name) return n.patch;
     throw std::invalid_argument("unknown instrument '" + name + "'");
@@ -163,8 +163,10 @@ Buffer Organ(const TNote& n, TRandom& rng) {
     double ph = rng.Uniform();
     for (size_t i = 0; i < out.size(); ++i) {
         double t = double(i) / kRate;
+        // The phase runs over two cycles so the sub-octave drawbar (half the
+        // frequency) turns smoothly instead of restarting every cycle.
         ph += n.hz / kRate;
-        ph -= std::floor(ph);
+        if (ph >= 2.0) ph -= 2.0;
         double x = 0;
         for (int h = 0; h < 7; ++h)
             if (kRatio[h] * n.hz < 10000.0) x += kLevel[h] * std::sin(kTwoPi * kRatio[h] * ph);
@@ -293,7 +295,8 @@ Buffer Triangle(double vel, TRandom&) {
     for (size_t i = 0; i < out.size(); ++i) {
         double t = double(i) / kRate;
         double v = 0;
-        for (int p = 0; p < 5; ++p) v += std::sin(kTwoPi * 1250.0 * kRatio[p] * t) * Decay(t, 0.9 / (1 + 0.4 * p)) / (1 + p);
+        for (int p = 0; p < 5; ++p)
+            v += std::sin(kTwoPi * 1250.0 * kRatio[p] * t) * Decay(t, 0.9 / (1 + 0.4 * p)) / (1 + p);
         double fadeEnd = std::min(1.0, (1.6 - t) / 0.2);
         out[i] = float(v * fadeEnd * vel * 0.35);
     }
@@ -330,40 +333,70 @@ Buffer Cymbal(double vel, TRandom& rng) {
 
 std::vector<float> RenderNote(EPatch patch, const TNote& note, TRandom& rng) {
     switch (patch) {
-        case EPatch::kFlute: return Flute(note, rng);
-        case EPatch::kCelesta: return Celesta(note, rng);
-        case EPatch::kBells: return Bells(note, rng);
-        case EPatch::kBrass: return Brass(note, rng);
-        case EPatch::kClarinet: return Clarinet(note, rng);
-        case EPatch::kPluck: return Pluck(note, rng);
-        case EPatch::kPad: return Pad(note, rng);
-        case EPatch::kOrgan: return Organ(note, rng);
-        case EPatch::kBass: return Bass(note, rng);
-        case EPatch::kTuba: return Tuba(note, rng);
-        case EPatch::kMusicBox: return MusicBox(note, rng);
-        case EPatch::kKit: break;
+        case EPatch::kFlute:
+            return Flute(note, rng);
+        case EPatch::kCelesta:
+            return Celesta(note, rng);
+        case EPatch::kBells:
+            return Bells(note, rng);
+        case EPatch::kBrass:
+            return Brass(note, rng);
+        case EPatch::kClarinet:
+            return Clarinet(note, rng);
+        case EPatch::kPluck:
+            return Pluck(note, rng);
+        case EPatch::kPad:
+            return Pad(note, rng);
+        case EPatch::kOrgan:
+            return Organ(note, rng);
+        case EPatch::kBass:
+            return Bass(note, rng);
+        case EPatch::kTuba:
+            return Tuba(note, rng);
+        case EPatch::kMusicBox:
+            return MusicBox(note, rng);
+        case EPatch::kKit:
+            break;
     }
     throw std::invalid_argument("the percussion kit plays drum letters, not pitches");
 }
 
 bool IsDrumLetter(char letter) {
     switch (letter) {
-        case 'k': case 's': case 'h': case 'o': case 'j': case 't': case 'w': case 'c': return true;
-        default: return false;
+        case 'k':
+        case 's':
+        case 'h':
+        case 'o':
+        case 'j':
+        case 't':
+        case 'w':
+        case 'c':
+            return true;
+        default:
+            return false;
     }
 }
 
 std::vector<float> RenderDrum(char letter, double velocity, TRandom& rng) {
     switch (letter) {
-        case 'k': return Kick(velocity, rng);
-        case 's': return Snare(velocity, rng);
-        case 'h': return Hat(velocity, rng, 0.025);
-        case 'o': return Hat(velocity, rng, 0.18);
-        case 'j': return SleighBells(velocity, rng);
-        case 't': return Triangle(velocity, rng);
-        case 'w': return Woodblock(velocity, rng);
-        case 'c': return Cymbal(velocity, rng);
-        default: break;
+        case 'k':
+            return Kick(velocity, rng);
+        case 's':
+            return Snare(velocity, rng);
+        case 'h':
+            return Hat(velocity, rng, 0.025);
+        case 'o':
+            return Hat(velocity, rng, 0.18);
+        case 'j':
+            return SleighBells(velocity, rng);
+        case 't':
+            return Triangle(velocity, rng);
+        case 'w':
+            return Woodblock(velocity, rng);
+        case 'c':
+            return Cymbal(velocity, rng);
+        default:
+            break;
     }
     throw std::invalid_argument(std::string("unknown drum '") + letter + "'");
 }

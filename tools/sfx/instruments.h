@@ -10,18 +10,18 @@
 namespace sfx {
 
 enum class EPatch {
-    kFlute,    // soft breathy lead with delayed vibrato
-    kCelesta,  // struck, bell-like, bright onset
-    kBells,    // FM church/hand bells, long ring
-    kBrass,    // saw through a swelling low-pass
-    kClarinet, // hollow square-wave reed
-    kPluck,    // plucked string (Karplus-Strong)
-    kPad,      // three detuned saws, slow attack: strings/choir bed
-    kOrgan,    // drawbar organ with a gentle tremolo
-    kBass,     // round plucked bass
-    kTuba,     // soft brass bass for oom-pah
-    kMusicBox, // tiny comb tines
-    kKit,      // percussion; notes are drum letters
+    kFlute,     // soft breathy lead with delayed vibrato
+    kCelesta,   // struck, bell-like, bright onset
+    kBells,     // FM church/hand bells, long ring
+    kBrass,     // saw through a swelling low-pass
+    kClarinet,  // hollow square-wave reed
+    kPluck,     // plucked string (Karplus-Strong)
+    kPad,       // three detuned saws, slow attack: strings/choir bed
+    kOrgan,     // drawbar organ with a gentle tremolo
+    kBass,      // round plucked bass
+    kTuba,      // soft brass bass for oom-pah
+    kMusicBox,  // tiny comb tines
+    kKit,       // percussion; notes are drum letters
 };
 
 // Throws std::invalid_argument for an unknown name.
@@ -29,8 +29,8 @@ EPatch PatchFromName(const std::string& name);
 
 struct TNote {
     double hz = 440;
-    double gate = 0.5;     // seconds the key is held
-    double velocity = 1.0; // 0..1
+    double gate = 0.5;      // seconds the key is held
+    double velocity = 1.0;  // 0..1
 };
 
 std::vector<float> RenderNote(EPatch patch, const TNote& note, TRandom& rng);

@@ -44,7 +44,9 @@ std::vector<TParagraph> SplitParagraphs(const std::string& text) {
 }
 
 std::vector<float> ParseWav(const std::vector<uint8_t>& b, int& rate, int& channels) {
-    auto u32 = [&](size_t at) { return uint32_t(b[at]) | uint32_t(b[at + 1]) << 8 | uint32_t(b[at + 2]) << 16 | uint32_t(b[at + 3]) << 24; };
+    auto u32 = [&](size_t at) {
+        return uint32_t(b[at]) | uint32_t(b[at + 1]) << 8 | uint32_t(b[at + 2]) << 16 | uint32_t(b[at + 3]) << 24;
+    };
     auto u16 = [&](size_t at) { return uint16_t(b[at] | b[at + 1] << 8); };
     if (b.size() < 12 || std::memcmp(b.data(), "RIFF", 4) != 0 || std::memcmp(b.data() + 8, "WAVE", 4) != 0)
         throw std::runtime_error("speech output is not a WAVE file");
@@ -82,8 +84,9 @@ std::vector<float> ParseWav(const std::vector<uint8_t>& b, int& rate, int& chann
 std::vector<float> SpeakText(const std::string& text, const TNarrationOptions& o, int& rate) {
     int fds[2];
     if (pipe(fds) != 0) throw std::runtime_error(std::string("pipe: ") + std::strerror(errno));
-    std::vector<std::string> args = {o.program, "-v", o.voice, "-s", std::to_string(o.wordsPerMinute),
-                                     "-p", std::to_string(o.pitch), "--stdout", text};
+    std::vector<std::string> args = {
+        o.program,  "-v", o.voice, "-s", std::to_string(o.wordsPerMinute), "-p", std::to_string(o.pitch),
+        "--stdout", text};
     std::vector<char*> argv;
     for (auto& a : args) argv.push_back(a.data());
     argv.push_back(nullptr);

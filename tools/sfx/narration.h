@@ -13,12 +13,12 @@ struct TNarrationOptions {
     std::string program = "espeak-ng";
     std::string voice = "en-gb+m3";  // a British male voice, low and unhurried
     int wordsPerMinute = 126;
-    int pitch = 30;                  // 0..99, 50 is the voice's own
-    double pausePerBlankLine = 0.75; // seconds of quiet for each empty line
+    int pitch = 30;                   // 0..99, 50 is the voice's own
+    double pausePerBlankLine = 0.75;  // seconds of quiet for each empty line
 };
 
 struct TParagraph {
-    std::string text;       // the lines joined with spaces
+    std::string text;  // the lines joined with spaces
     int blankLinesBefore = 0;
 };
 

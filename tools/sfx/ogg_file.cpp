@@ -120,7 +120,8 @@ TWave DecodeOgg(const std::vector<uint8_t>& bytes, int* rate) {
     TMemoryReader reader{&bytes, 0};
     ov_callbacks callbacks{MemRead, MemSeek, nullptr, MemTell};
     OggVorbis_File vf;
-    if (ov_open_callbacks(&reader, &vf, nullptr, 0, callbacks) != 0) throw std::runtime_error("not an Ogg Vorbis stream");
+    if (ov_open_callbacks(&reader, &vf, nullptr, 0, callbacks) != 0)
+        throw std::runtime_error("not an Ogg Vorbis stream");
     vorbis_info* vi = ov_info(&vf, -1);
     TWave w;
     w.channels = vi->channels;

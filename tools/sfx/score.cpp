@@ -27,14 +27,22 @@ std::string Trim(const std::string& s) {
 
 int PitchClass(char letter) {
     switch (std::toupper(static_cast<unsigned char>(letter))) {
-        case 'C': return 0;
-        case 'D': return 2;
-        case 'E': return 4;
-        case 'F': return 5;
-        case 'G': return 7;
-        case 'A': return 9;
-        case 'B': return 11;
-        default: return -1;
+        case 'C':
+            return 0;
+        case 'D':
+            return 2;
+        case 'E':
+            return 4;
+        case 'F':
+            return 5;
+        case 'G':
+            return 7;
+        case 'A':
+            return 9;
+        case 'B':
+            return 11;
+        default:
+            return -1;
     }
 }
 
@@ -121,9 +129,9 @@ bool ParseChordSymbol(const std::string& text, TChord& chord) {
         rest = rest.substr(0, us);
     }
     static const std::map<std::string, std::vector<int>> kQualities = {
-        {"", {0, 4, 7}},        {"m", {0, 3, 7}},         {"7", {0, 4, 7, 10}},   {"maj7", {0, 4, 7, 11}},
-        {"m7", {0, 3, 7, 10}},  {"6", {0, 4, 7, 9}},      {"m6", {0, 3, 7, 9}},   {"dim", {0, 3, 6}},
-        {"dim7", {0, 3, 6, 9}}, {"aug", {0, 4, 8}},       {"sus4", {0, 5, 7}},    {"sus2", {0, 2, 7}},
+        {"", {0, 4, 7}},          {"m", {0, 3, 7}},        {"7", {0, 4, 7, 10}},    {"maj7", {0, 4, 7, 11}},
+        {"m7", {0, 3, 7, 10}},    {"6", {0, 4, 7, 9}},     {"m6", {0, 3, 7, 9}},    {"dim", {0, 3, 6}},
+        {"dim7", {0, 3, 6, 9}},   {"aug", {0, 4, 8}},      {"sus4", {0, 5, 7}},     {"sus2", {0, 2, 7}},
         {"9", {0, 4, 7, 10, 14}}, {"add9", {0, 4, 7, 14}}, {"7sus4", {0, 5, 7, 10}}};
     auto q = kQualities.find(rest);
     if (q == kQualities.end()) return false;
@@ -133,8 +141,10 @@ bool ParseChordSymbol(const std::string& text, TChord& chord) {
     if (!bass.empty()) {
         int b = PitchClass(bass[0]);
         if (b < 0 || !std::isupper(static_cast<unsigned char>(bass[0]))) return false;
-        if (bass.size() == 2 && (bass[1] == '#' || bass[1] == 'b')) b += bass[1] == '#' ? 1 : -1;
-        else if (bass.size() != 1) return false;
+        if (bass.size() == 2 && (bass[1] == '#' || bass[1] == 'b'))
+            b += bass[1] == '#' ? 1 : -1;
+        else if (bass.size() != 1)
+            return false;
         chord.bass = (b + 12) % 12;
     }
     return true;
@@ -198,9 +208,9 @@ private:
 
     struct TLineState {
         double lastBeats = 1.0;
-        double inBar = 0.0;                 // beats since the last bar line
-        std::vector<TToken> currentBar;     // tokens since the last bar line
-        std::vector<TToken> previousBar;    // for '%'
+        double inBar = 0.0;               // beats since the last bar line
+        std::vector<TToken> currentBar;   // tokens since the last bar line
+        std::vector<TToken> previousBar;  // for '%'
     };
 
     std::string source_;
@@ -256,7 +266,8 @@ void TParser::Voice(const std::vector<std::string>& words) {
     if (!v.chordsFrom.empty()) {
         if (!IsChordStyle(v.style)) Fail("a voice that follows chords needs a chord style");
         const TVoiceDef& src = FindVoice(v.chordsFrom);
-        if (!IsChordStyle(src.style) || !src.chordsFrom.empty()) Fail("voice '" + src.name + "' has no chord line of its own");
+        if (!IsChordStyle(src.style) || !src.chordsFrom.empty())
+            Fail("voice '" + src.name + "' has no chord line of its own");
     }
     score_.voices.push_back(v);
 }
@@ -364,7 +375,8 @@ void TParser::VoiceLine(const std::string& voiceName, const std::string& body) {
     for (const std::string& w : words) {
         if (w == "|") {
             if (st.inBar > kEps && std::fabs(st.inBar - bar) > kEps)
-                Fail(voiceName + ": bar holds " + std::to_string(st.inBar) + " beats, the meter wants " + std::to_string(bar));
+                Fail(voiceName + ": bar holds " + std::to_string(st.inBar) + " beats, the meter wants " +
+                     std::to_string(bar));
             if (st.inBar > kEps) st.previousBar = st.currentBar;
             st.currentBar.clear();
             st.inBar = 0;
@@ -441,8 +453,8 @@ void TParser::FinishPart() {
             length = sum;
             first = name;
         } else if (std::fabs(sum - length) > kEps) {
-            Fail("in part '" + part_->name + "' voice '" + name + "' lasts " + std::to_string(sum) + " beats but '" + first +
-                 "' lasts " + std::to_string(length));
+            Fail("in part '" + part_->name + "' voice '" + name + "' lasts " + std::to_string(sum) + " beats but '" +
+                 first + "' lasts " + std::to_string(length));
         }
     }
     if (length <= 0) Fail("part '" + part_->name + "' is empty");
@@ -515,7 +527,7 @@ std::vector<TEvent> TScore::Events() const {
             }
             int shift = 12 * v.octave + part.transpose;
             double pos = offset;
-                    for (const TToken& tok : tokens) {
+            for (const TToken& tok : tokens) {
                 double start = pos;
                 pos += tok.beats;
                 if (tok.rest) continue;

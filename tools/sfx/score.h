@@ -21,8 +21,8 @@
 //   form   intro verse verse
 //
 // A duration follows a slash: 1 2 4 8 16 32, dots lengthen, '+' ties
-// (E4/2+8); '~/2' holds the previous note or chord on across a bar line. Without one the previous duration of the line is kept. '|'
-// checks that a whole bar has passed; '%' repeats the previous bar; 'r' rests.
+// (E4/2+8); '~/2' holds the previous note or chord on across a bar line. Without one the previous duration of the line
+// is kept. '|' checks that a whole bar has passed; '%' repeats the previous bar; 'r' rests.
 #include <map>
 #include <stdexcept>
 #include <string>
@@ -53,16 +53,16 @@ struct TVoiceDef {
     EPatch patch = EPatch::kFlute;
     EStyle style = EStyle::kNotes;
     double volume = 0.5;
-    double pan = 0.0;  // -1 left .. +1 right
-    int octave = 0;    // played this many octaves up (or down)
-    double gate = 0.92;  // fraction of each written length the key is held
+    double pan = 0.0;        // -1 left .. +1 right
+    int octave = 0;          // played this many octaves up (or down)
+    double gate = 0.92;      // fraction of each written length the key is held
     std::string chordsFrom;  // voice whose chord line this one follows
 };
 
 struct TChord {
-    int root = 0;              // pitch class, 0 = C
-    int bass = -1;             // pitch class of a different bass note, or -1
-    std::vector<int> tones;    // semitones above the root
+    int root = 0;            // pitch class, 0 = C
+    int bass = -1;           // pitch class of a different bass note, or -1
+    std::vector<int> tones;  // semitones above the root
 };
 
 struct TToken {
@@ -82,12 +82,12 @@ struct TPart {
 };
 
 struct TEvent {
-    double beat = 0;    // from the start of the piece, in quarter notes
-    double beats = 1;   // written length
-    int midi = 60;      // pitch, or 0 for a drum
+    double beat = 0;   // from the start of the piece, in quarter notes
+    double beats = 1;  // written length
+    int midi = 60;     // pitch, or 0 for a drum
     char drum = 0;
     double velocity = 0.8;
-    size_t voice = 0;   // index into TScore::voices
+    size_t voice = 0;  // index into TScore::voices
 };
 
 struct TScore {

@@ -10,7 +10,7 @@ namespace sfx {
 struct TRenderReport {
     size_t notes = 0;
     double seconds = 0;
-    double gainDb = 0;  // applied by the final level
+    double gainDb = 0;               // applied by the final level
     std::vector<double> voiceRmsDb;  // each voice's own loudness in the finished mix (overlaps ignored)
 };
 

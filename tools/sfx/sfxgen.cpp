@@ -74,8 +74,8 @@ int main(int argc, char** argv) {
             sfx::TRenderReport report;
             sfx::TWave mix = sfx::RenderScore(score, &report);
             sfx::TLevels lv = sfx::Measure(mix);
-            std::printf("%s: %.2f s, %zu notes, mix peak %.2f dBFS, rms %.2f dBFS\n", score.title.c_str(), report.seconds,
-                        report.notes, lv.peakDb, lv.rmsDb);
+            std::printf("%s: %.2f s, %zu notes, mix peak %.2f dBFS, rms %.2f dBFS\n", score.title.c_str(),
+                        report.seconds, report.notes, lv.peakDb, lv.rmsDb);
             for (size_t i = 0; i < score.voices.size(); ++i)
                 std::printf("  %-8s %7.2f dBFS\n", score.voices[i].name.c_str(), report.voiceRmsDb[i]);
             return 0;
