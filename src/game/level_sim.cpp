@@ -50,9 +50,11 @@ constexpr std::pair<TSimKey, int> kKeyCodes[] = {
 
 }  // namespace
 
-TLevelSim::TLevelSim(int seed) {
-    SetGraphicsBackend(GraphicsBackend::kHeadless);
-    if (!GraphicsModeOpen()) OpenGraphicsMode(320, 240, 32, 60, 0);
+TLevelSim::TLevelSim(int seed, bool headless) {
+    if (headless) {
+        SetGraphicsBackend(GraphicsBackend::kHeadless);
+        if (!GraphicsModeOpen()) OpenGraphicsMode(320, 240, 32, 60, 0);
+    }
     UseManualAudio();
     clock_ = std::make_shared<TManualClock>(1000);
     SetClock(clock_);

@@ -56,7 +56,9 @@ struct TSimSnapshot {
 class TLevelSim {
 public:
     // seed: the random generator's seed (the kind-2 monsters' paces and the snow).
-    explicit TLevelSim(int seed = 1);
+    // headless false keeps the display the caller opened (review pictures of
+    // a level drawn for real); the clock and the audio are still the sim's.
+    explicit TLevelSim(int seed = 1, bool headless = true);
     ~TLevelSim();
     TLevelSim(const TLevelSim&) = delete;
     TLevelSim& operator=(const TLevelSim&) = delete;
