@@ -229,7 +229,7 @@ Canvas GremlinRight(const Context& ctx, int frame) {
         a.Set(hx - 1, hy + 1, ctx.C("tooth"));
         return a;
     };
-    DrawWithOutline(cell, arm(7.5f, 16.0f + p.bob, p.farArm, false), 0, 0, ink);
+    DrawWithOutline(cell, arm(7.5f, 17.5f + p.bob, p.farArm, false), 0, 0, ink);
     DrawWithOutline(cell, leg(10.0f, p.farDx, p.farLift, false), 0, 0, ink);
     DrawWithOutline(cell, leg(13.5f, p.nearDx, p.nearLift, true), 0, 0, ink);
     // Pot-bellied body.
@@ -240,8 +240,8 @@ Canvas GremlinRight(const Context& ctx, int frame) {
         body.FillEllipse(13.0f, 18.8f + p.bob, 2.4f, 2.6f, ctx.C("grem_belly"));
         DrawWithOutline(cell, body, 0, 0, ink);
     }
-    DrawWithOutline(cell, ctx.art["gremlin_head"], 0, p.bob, ink);
-    DrawWithOutline(cell, arm(15.5f, 16.5f + p.bob, p.nearArm, true), 0, 0, ink);
+    DrawWithOutline(cell, ctx.art["gremlin_head"], 0, 1 + p.bob, ink);
+    DrawWithOutline(cell, arm(15.5f, 18.0f + p.bob, p.nearArm, true), 0, 0, ink);
     return cell;
 }
 
