@@ -21,7 +21,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     for (int i = 0; i < 40; ++i) map.UpdateAnims();
 
     const int pw = map.mapWidth * map.blockWidth, ph = map.mapHeight * map.blockHeight;
-    const int xs[] = {-(1 << 30), -map.blockWidth - 1, -map.blockWidth, -1, 0, 1, 17, pw / 2, pw - 1, pw, pw + map.blockWidth, 1 << 30};
+    const int xs[] = {-(1 << 30), -map.blockWidth - 1, -map.blockWidth, -1, 0, 1, 17, pw / 2, pw - 1,
+                      pw,         pw + map.blockWidth, 1 << 30};
     const int ys[] = {-(1 << 30), -map.blockHeight, -1, 0, 9, ph / 2, ph - 1, ph, ph + map.blockHeight, 1 << 30};
     for (int layer = -1; layer <= 8; ++layer) {
         map.currentLayer = layer;

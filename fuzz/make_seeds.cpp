@@ -67,7 +67,8 @@ int main(int argc, char** argv) {
         for (bool big : {false, true})
             for (int depth : {8, 15, 16, 24, 32}) {
                 FmpDocument doc = SmallMap(kind == 0 ? 0 : 1, kind == 2, big, depth);
-                ok &= Save(doc, dir + "/form" + std::to_string(kind) + (big ? "b" : "l") + std::to_string(depth) + ".FMP");
+                ok &= Save(doc,
+                           dir + "/form" + std::to_string(kind) + (big ? "b" : "l") + std::to_string(depth) + ".FMP");
             }
     FmpDocument staggered = SmallMap(1, false, false, 16);
     staggered.blockStaggerX = 2;

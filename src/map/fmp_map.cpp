@@ -42,12 +42,17 @@ int ClampLayerLimit(int limit) { return std::clamp(limit, 0, kFmpMaxLayers - 1);
 // Bytes per pixel of the tile graphics; 0 for a depth the loader does not read.
 int BytesPerTilePixel(int depth) {
     switch (depth) {
-        case 8: return 1;
+        case 8:
+            return 1;
         case 15:
-        case 16: return 2;
-        case 24: return 3;
-        case 32: return 4;
-        default: return 0;
+        case 16:
+            return 2;
+        case 24:
+            return 3;
+        case 32:
+            return 4;
+        default:
+            return 0;
     }
 }
 
@@ -177,7 +182,8 @@ int FmpMap::ReadInt32BE(FmpCursor& c) {
 int FmpMap::ReadMapInt32(FmpCursor& c) {
     uint32_t b[4];
     for (auto& x : b) x = static_cast<uint32_t>(c.Byte());
-    uint32_t v = littleEndian ? (b[0] | b[1] << 8 | b[2] << 16 | b[3] << 24) : (b[0] << 24 | b[1] << 16 | b[2] << 8 | b[3]);
+    uint32_t v =
+        littleEndian ? (b[0] | b[1] << 8 | b[2] << 16 | b[3] << 24) : (b[0] << 24 | b[1] << 16 | b[2] << 8 | b[3]);
     return static_cast<int>(v);
 }
 
@@ -248,13 +254,14 @@ void FmpMap::ReadHeaderChunk(FmpCursor& c, int length) {
     std::string problem;
     auto size = [](int a, int b) { return std::to_string(a) + " x " + std::to_string(b); };
     if (width < 1 || height < 1 || width > kFmpMaxMapCells || height > kFmpMaxMapCells) {
-        problem = "map of " + size(width, height) + " cells is outside 1 x 1 to " +
-                  size(kFmpMaxMapCells, kFmpMaxMapCells);
+        problem =
+            "map of " + size(width, height) + " cells is outside 1 x 1 to " + size(kFmpMaxMapCells, kFmpMaxMapCells);
     } else if (bw < 1 || bh < 1 || bw > kFmpMaxBlockPixels || bh > kFmpMaxBlockPixels) {
         problem = "blocks of " + size(bw, bh) + " pixels are outside 1 x 1 to " +
                   size(kFmpMaxBlockPixels, kFmpMaxBlockPixels);
     } else if (strCount < 0 || gfxCount < 0) {
-        problem = "negative block or graphic count (" + std::to_string(strCount) + ", " + std::to_string(gfxCount) + ")";
+        problem =
+            "negative block or graphic count (" + std::to_string(strCount) + ", " + std::to_string(gfxCount) + ")";
     } else if (strCount > kFmpMaxGraphics || gfxCount > kFmpMaxGraphics) {
         problem = "more than " + std::to_string(kFmpMaxGraphics) + " blocks or graphics";
     } else if (gapX < 1 || gapY < 1) {

@@ -25,21 +25,21 @@
 // Each flag field holds 0 or 1.
 class BLKSTR {
 public:
-    int bgGraphic = 0;   // index into FmpMap::images of the background graphic
-    int fgGraphic = 0;   // first foreground graphic
-    int fgGraphic2 = 0;  // second foreground graphic
-    int fgGraphic3 = 0;  // third foreground graphic
-    int user1 = 0, user2 = 0;               // 32-bit in the file
-    int user3 = 0, user4 = 0;               // 16-bit signed in the file
-    int user5 = 0, user6 = 0, user7 = 0;    // 8-bit unsigned in the file
-    int solidTopLeft = 0;      // flag bit 0: what the game's collision reads
-    int solidTopRight = 0;     // bit 1
-    int solidBottomLeft = 0;   // bit 2
-    int solidBottomRight = 0;  // bit 3
-    int trigger = 0;           // bit 4
-    int pillarNext = 0;        // bit 5: staggered drawing stacks the next block above this one
-    int leftHalfOnly = 0;      // bit 6: staggered drawing shows only the left half of each graphic
-    int rightHalfOnly = 0;     // bit 7: ... only the right half
+    int bgGraphic = 0;                    // index into FmpMap::images of the background graphic
+    int fgGraphic = 0;                    // first foreground graphic
+    int fgGraphic2 = 0;                   // second foreground graphic
+    int fgGraphic3 = 0;                   // third foreground graphic
+    int user1 = 0, user2 = 0;             // 32-bit in the file
+    int user3 = 0, user4 = 0;             // 16-bit signed in the file
+    int user5 = 0, user6 = 0, user7 = 0;  // 8-bit unsigned in the file
+    int solidTopLeft = 0;                 // flag bit 0: what the game's collision reads
+    int solidTopRight = 0;                // bit 1
+    int solidBottomLeft = 0;              // bit 2
+    int solidBottomRight = 0;             // bit 3
+    int trigger = 0;                      // bit 4
+    int pillarNext = 0;                   // bit 5: staggered drawing stacks the next block above this one
+    int leftHalfOnly = 0;                 // bit 6: staggered drawing shows only the left half of each graphic
+    int rightHalfOnly = 0;                // bit 7: ... only the right half
 };
 
 // One block animation. `current`, `start` and `end` index FmpMap::animSeq.
@@ -49,17 +49,17 @@ public:
     int delay = 0;         // extra steps each frame is held
     int delayCounter = 0;  // countdown to the next frame
     int userValue = 0;
-    int current = 0;       // frame shown now
-    int start = 0;         // first frame
-    int end = 0;           // one past the last frame
+    int current = 0;  // frame shown now
+    int start = 0;    // first frame
+    int end = 0;      // one past the last frame
 };
 
 // Animation types.
 inline constexpr int kAnimNone = 0;
 inline constexpr int kAnimLoopForward = 1;
 inline constexpr int kAnimLoopBackward = 2;
-inline constexpr int kAnimOnce = 3;          // plays once, returns to start and becomes kAnimOnceDone
-inline constexpr int kAnimOnceHold = 4;      // plays once and holds the last frame
+inline constexpr int kAnimOnce = 3;      // plays once, returns to start and becomes kAnimOnceDone
+inline constexpr int kAnimOnceHold = 4;  // plays once and holds the last frame
 inline constexpr int kAnimPingPongFwd = 5;
 inline constexpr int kAnimPingPongBack = 6;
 inline constexpr int kAnimStoredPingBack = 7;  // stored form; InitAnims turns it into 6
@@ -76,11 +76,11 @@ inline constexpr int kFmpBadAnims = 5;       // "ANDT" without an end marker or 
 inline constexpr int kFmpBadChunk = 6;       // a chunk length above 2^31 - 1: the rest of the file is not read
 
 // Limits past which a file is refused.
-inline constexpr int kFmpMaxMapCells = 4096;     // columns and rows
-inline constexpr int kFmpMaxBlockPixels = 256;   // block width and height
-inline constexpr int kFmpMaxGraphics = 65535;    // tile graphics and block structures
-inline constexpr int kFmpMaxAnims = 1000;        // animation records, end marker included
-inline constexpr int kFmpMaxLayers = 8;          // "BODY" and "LYR1" to "LYR7"
+inline constexpr int kFmpMaxMapCells = 4096;    // columns and rows
+inline constexpr int kFmpMaxBlockPixels = 256;  // block width and height
+inline constexpr int kFmpMaxGraphics = 65535;   // tile graphics and block structures
+inline constexpr int kFmpMaxAnims = 1000;       // animation records, end marker included
+inline constexpr int kFmpMaxLayers = 8;         // "BODY" and "LYR1" to "LYR7"
 
 struct FmpCursor;  // bounds-checked reader over the file's bytes (fmp_map.cpp)
 
@@ -89,35 +89,35 @@ public:
     FmpMap();
 
     // ---- Fields ----
-    int layerLimit = 2;     // highest layer index kept (0..7)
+    int layerLimit = 2;  // highest layer index kept (0..7)
     int errorCode = kFmpOk;
-    int littleEndian = 0;   // byte order of 16- and 32-bit values inside chunks
-    int mapType = 0;        // 0 FMP 0.5, 1 FMP 1.0, 2 FMP 1.0 run-length layers, 3 refused by the layer reader
+    int littleEndian = 0;  // byte order of 16- and 32-bit values inside chunks
+    int mapType = 0;       // 0 FMP 0.5, 1 FMP 1.0, 2 FMP 1.0 run-length layers, 3 refused by the layer reader
     int chunkConsumed = 0;
     int keyIndex8 = 0;
     int keyRed = 0, keyGreen = 0, keyBlue = 0;
-    int keyPixel = 0;       // the colour key as a pixmap pixel reads back (0x00RRGGBB)
+    int keyPixel = 0;                     // the colour key as a pixmap pixel reads back (0x00RRGGBB)
     int mapWidth = 0, mapHeight = 0;      // size of a layer in cells
     int blockWidth = 0, blockHeight = 0;  // size of a cell in pixels
-    int blockDepth = 0;     // 8, 15, 16, 24 or 32
+    int blockDepth = 0;                   // 8, 15, 16, 24 or 32
     int blockStrSize = 0;
     int numBlockStr = 0;
     int numBlockGfx = 0;
     int blockGapX = 0, blockGapY = 0;
     int blockStaggerX = 0, blockStaggerY = 0;  // both 0 for an ordinary grid
     int clickMask = 0;
-    int currentLayer = 0;   // layer that queries and drawing use
-    int numAnims = 0;       // animation records read, end marker included
+    int currentLayer = 0;  // layer that queries and drawing use
+    int numAnims = 0;      // animation records read, end marker included
 
     // cells[layer][row * (mapWidth + 1) + column]: (mapWidth + 1) x (mapHeight + 1)
     // values per layer, the spare last column and row holding 0. A layer that
     // no chunk and no SetCell has written yet is an empty vector and reads 0.
     std::vector<std::vector<int>> cells;
-    std::vector<int> animSeq;           // animation frame sequence (block structure indices)
-    std::vector<sq::ImageRef> images;   // numBlockGfx + 1 entries; null where no graphic was made
-    std::vector<int> palette;           // r, g, b of colour i at 3i, 3i + 1, 3i + 2
-    std::vector<BLKSTR> blocks;         // numBlockStr + 1 entries
-    std::vector<ANISTR> anims;          // 1001 entries once an "ANDT" chunk is read; 1..numAnims used
+    std::vector<int> animSeq;          // animation frame sequence (block structure indices)
+    std::vector<sq::ImageRef> images;  // numBlockGfx + 1 entries; null where no graphic was made
+    std::vector<int> palette;          // r, g, b of colour i at 3i, 3i + 1, 3i + 2
+    std::vector<BLKSTR> blocks;        // numBlockStr + 1 entries
+    std::vector<ANISTR> anims;         // 1001 entries once an "ANDT" chunk is read; 1..numAnims used
 
     // ---- Operations ----
     // Releases images, block structures and animations (cells, animSeq and palette stay).

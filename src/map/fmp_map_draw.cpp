@@ -14,11 +14,16 @@ namespace {
 // The graphic of `which` (0 background, 1..3 the foreground graphics).
 int GraphicOf(const BLKSTR& b, int which) {
     switch (which) {
-        case 0: return b.bgGraphic;
-        case 1: return b.fgGraphic;
-        case 2: return b.fgGraphic2;
-        case 3: return b.fgGraphic3;
-        default: return -1;
+        case 0:
+            return b.bgGraphic;
+        case 1:
+            return b.fgGraphic;
+        case 2:
+            return b.fgGraphic2;
+        case 3:
+            return b.fgGraphic3;
+        default:
+            return -1;
     }
 }
 
@@ -156,7 +161,8 @@ void FmpMap::DrawLayerStaggered(int mapX, int mapY, int x, int y, int w, int h, 
                 column = 0;
             }
             for (; px < right && column < cellColumns_; ++column, px += blockGapX) {
-                const BLKSTR* b = ResolveBlock(CellValue(static_cast<int>(column), static_cast<int>(rowOfLine), currentLayer));
+                const BLKSTR* b =
+                    ResolveBlock(CellValue(static_cast<int>(column), static_cast<int>(rowOfLine), currentLayer));
                 if (b) DrawGraphic(GraphicOf(*b, kind), static_cast<float>(px), static_cast<float>(lineY), 0, 0);
             }
         };
@@ -182,7 +188,8 @@ void FmpMap::DrawPiece(const BLKSTR& block, int g, int px, int t) {
     if (!left && !right) {
         DrawGraphic(g, static_cast<float>(px), static_cast<float>(t), 0, 0);
     } else if (left && !right) {
-        DrawGraphicClipped(g, static_cast<float>(px), static_cast<float>(t), 0, 0, half, static_cast<float>(blockHeight), 0);
+        DrawGraphicClipped(g, static_cast<float>(px), static_cast<float>(t), 0, 0, half,
+                           static_cast<float>(blockHeight), 0);
     } else if (right && !left) {
         DrawGraphicClipped(g, static_cast<float>(px) + half, static_cast<float>(t), half, 0, half,
                            static_cast<float>(blockHeight), 0);

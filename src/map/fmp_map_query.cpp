@@ -29,14 +29,14 @@ int GraphicAlphaAt(const sq::ImageRef& image, int x, int y) {
 }  // namespace
 
 int PackArgb(int a, int r, int g, int b) {
-    uint32_t v = (uint32_t(a) & 255u) << 24 | (uint32_t(r) & 255u) << 16 | (uint32_t(g) & 255u) << 8 |
-                 (uint32_t(b) & 255u);
+    uint32_t v =
+        (uint32_t(a) & 255u) << 24 | (uint32_t(r) & 255u) << 16 | (uint32_t(g) & 255u) << 8 | (uint32_t(b) & 255u);
     return static_cast<int>(v);
 }
 
 int FmpMap::PaletteByte(int index) const {
     return (index >= 0 && static_cast<std::size_t>(index) < palette.size()) ? palette[static_cast<std::size_t>(index)]
-                                                                           : 0;
+                                                                            : 0;
 }
 
 const int* FmpMap::CellPtr(int column, int row, int layer) const {
@@ -44,7 +44,8 @@ const int* FmpMap::CellPtr(int column, int row, int layer) const {
         return nullptr;
     const std::vector<int>& l = cells[static_cast<std::size_t>(layer)];
     if (l.empty()) return &kZeroCell;
-    return &l[static_cast<std::size_t>(row) * static_cast<std::size_t>(cellColumns_) + static_cast<std::size_t>(column)];
+    return &l[static_cast<std::size_t>(row) * static_cast<std::size_t>(cellColumns_) +
+              static_cast<std::size_t>(column)];
 }
 
 int* FmpMap::CellPtr(int column, int row, int layer) {
@@ -52,7 +53,8 @@ int* FmpMap::CellPtr(int column, int row, int layer) {
         return nullptr;
     std::vector<int>& l = cells[static_cast<std::size_t>(layer)];
     if (l.empty()) l.assign(static_cast<std::size_t>(cellColumns_) * static_cast<std::size_t>(cellRows_), 0);
-    return &l[static_cast<std::size_t>(row) * static_cast<std::size_t>(cellColumns_) + static_cast<std::size_t>(column)];
+    return &l[static_cast<std::size_t>(row) * static_cast<std::size_t>(cellColumns_) +
+              static_cast<std::size_t>(column)];
 }
 
 int FmpMap::CellValue(int column, int row, int layer) const {
@@ -92,7 +94,8 @@ void FmpMap::SetCellChecked(int column, int row, int value) {
 }
 
 const BLKSTR& FmpMap::BlockAtPixel(int x, int y) const {
-    if (x < 0 || y < 0 || int64_t(x) >= int64_t(blockWidth) * mapWidth || int64_t(y) >= int64_t(blockHeight) * mapHeight)
+    if (x < 0 || y < 0 || int64_t(x) >= int64_t(blockWidth) * mapWidth ||
+        int64_t(y) >= int64_t(blockHeight) * mapHeight)
         return BlockZero();
     return BlockAt(PixelToColumn(x, y), PixelToRow(x, y));
 }
@@ -138,7 +141,8 @@ int FmpMap::ClickMaskOffset(int x, int y, int axis) const {
         return mx < blockStaggerX ? -1 : 0;
     }
     sq::ImageRef mask;
-    if (clickMask >= 0 && static_cast<std::size_t>(clickMask) < images.size()) mask = images[static_cast<std::size_t>(clickMask)];
+    if (clickMask >= 0 && static_cast<std::size_t>(clickMask) < images.size())
+        mask = images[static_cast<std::size_t>(clickMask)];
     // The mask's clear (colour-key) pixels mark the corners that belong to
     // the neighbouring staggered cells.
     if (GraphicAlphaAt(mask, mx, my) == 0) {

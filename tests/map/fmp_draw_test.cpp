@@ -62,7 +62,8 @@ TEST_F(LayerDrawing, OneDrawPerVisibleNonEmptyCell) {
 
 TEST_F(LayerDrawing, ViewsPastTheMapEdgeStayInsideTheCells) {
     auto m = Grid(std::vector<int16_t>(300, 1));
-    EXPECT_EQ(Count([&] { m->DrawLayerBgSolid(300, 200, 0, 0, 320, 240); }), 3u * 4u);  // columns 18..20 and rows 12..15, spares included
+    EXPECT_EQ(Count([&] { m->DrawLayerBgSolid(300, 200, 0, 0, 320, 240); }),
+              3u * 4u);  // columns 18..20 and rows 12..15, spares included
     EXPECT_EQ(Count([&] { m->DrawLayerBgSolid(-40, -40, 0, 0, 320, 240); }), 18u * 13u);
     EXPECT_EQ(Count([&] { m->DrawLayerBg(100000, 100000, 0, 0, 320, 240); }), 0u);
     EXPECT_EQ(Count([&] { m->DrawLayerBg(0, 0, 0, 0, 0x7FFFFFFF, 0x7FFFFFFF); }), 300u);

@@ -148,7 +148,8 @@ TEST_P(RoundTrip, EveryPartComesBackAsWritten) {
     for (int layer = 0; layer < 3; ++layer)
         for (int row = 0; row < 4; ++row)
             for (int column = 0; column < 5; ++column)
-                EXPECT_EQ(map->CellValue(column, row, layer), doc.layers[std::size_t(layer)][std::size_t(row * 5 + column)])
+                EXPECT_EQ(map->CellValue(column, row, layer),
+                          doc.layers[std::size_t(layer)][std::size_t(row * 5 + column)])
                     << "layer " << layer << " cell " << column << "," << row;
     // The spare column and row hold 0.
     EXPECT_EQ(map->CellValue(5, 0, 1), 0);
@@ -205,8 +206,8 @@ TEST_F(ChunkReaders, Fmp05LayerValuesAreByteOffsets) {
     auto map = LoadDoc(doc);
     EXPECT_EQ(map->CellValue(0, 0, 0), -2);  // animation 2
     EXPECT_EQ(map->CellValue(1, 0, 0), 3);
-    EXPECT_EQ(map->CellValue(2, 0, 0), 0);   // -8 / 16 truncates to 0
-    EXPECT_EQ(map->CellValue(3, 0, 0), 1);   // 40 / 32
+    EXPECT_EQ(map->CellValue(2, 0, 0), 0);  // -8 / 16 truncates to 0
+    EXPECT_EQ(map->CellValue(3, 0, 0), 1);  // 40 / 32
 }
 
 TEST_F(ChunkReaders, Fmp05BlockGraphicsAreDividedByTheGraphicSize) {
@@ -223,8 +224,8 @@ TEST_F(ChunkReaders, RunLengthRowsExpand) {
     FmpDocument doc = SimpleDoc(5, 3);
     doc.runLength = true;
     doc.layers.clear();
-    std::vector<int> runs = {3, 11, 12, 13, -2, 14,   // 11 12 13 14 14
-                             0, 99, -3, 4, 2, 5, 6,   // a zero count takes its value and fills nothing
+    std::vector<int> runs = {3,  11, 12, 13, -2, 14,     // 11 12 13 14 14
+                             0,  99, -3, 4,  2,  5,  6,  // a zero count takes its value and fills nothing
                              -5, 7};
     doc.extraChunks.push_back({"BODY", Int16Bytes(runs, doc.bigEndian)});
     auto map = LoadDoc(doc);
@@ -238,9 +239,9 @@ TEST_F(ChunkReaders, RunsPastTheRowEndAreCutThere) {
     FmpDocument doc = SimpleDoc(4, 3);
     doc.runLength = true;
     doc.layers.clear();
-    std::vector<int> runs = {6, 1, 2, 3, 4, 5, 6,  // literal run of six in a row of four
-                             -10, 8,               // fill of ten
-                             2, 1, 2, 5, 3, 3, 3, 3, 3};
+    std::vector<int> runs = {6,   1, 2, 3, 4, 5, 6,  // literal run of six in a row of four
+                             -10, 8,                 // fill of ten
+                             2,   1, 2, 5, 3, 3, 3, 3, 3};
     doc.extraChunks.push_back({"BODY", Int16Bytes(runs, doc.bigEndian)});
     auto map = LoadDoc(doc);
     std::vector<int> got;
@@ -311,9 +312,7 @@ TEST_F(ChunkReaders, EightBitKeyByIndexOrByColour) {
     doc.tileGraphicsRGBA.push_back(MakeSolidTile(4, 1, 1, 1, 1));
     doc.keyIndex8 = 0;
     doc.palette = {1, 2, 3, 255, 0, 255, 10, 20, 30};
-    std::vector<FmpChunk> chunks = {{"MPHD", FmpChunkBody(doc, "MPHD")},
-                                    {"CMAP", doc.palette},
-                                    {"BGFX", {0, 1, 2, 7}}};
+    std::vector<FmpChunk> chunks = {{"MPHD", FmpChunkBody(doc, "MPHD")}, {"CMAP", doc.palette}, {"BGFX", {0, 1, 2, 7}}};
     auto map = LoadBytes(FmpContainer(chunks));
     EXPECT_EQ(map->keyPixel, 0x00010203);                 // the palette colour of the key index
     EXPECT_EQ(GraphicPixel(*map, 0, 0, 0), 0x00010203u);  // key index: clear
@@ -339,7 +338,8 @@ TEST_F(ChunkReaders, UnknownAndEmptyChunksAreSkipped) {
     EXPECT_EQ(map->errorCode, kFmpOk);
     EXPECT_EQ(map->numBlockGfx, reference->numBlockGfx);
     for (int column = 0; column < 3; ++column)
-        for (int row = 0; row < 2; ++row) EXPECT_EQ(map->CellValue(column, row, 0), reference->CellValue(column, row, 0));
+        for (int row = 0; row < 2; ++row)
+            EXPECT_EQ(map->CellValue(column, row, 0), reference->CellValue(column, row, 0));
     EXPECT_TRUE(map->images[2]);
 }
 

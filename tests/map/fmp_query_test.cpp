@@ -31,9 +31,9 @@ TEST_F(GridQueries, IsSolidAtTruncatesTowardZero) {
 
 TEST_F(GridQueries, SpareColumnAndRowHoldBlockZero) {
     EXPECT_EQ(map->IsSolidAt(63, 47), 0);
-    EXPECT_EQ(map->IsSolidAt(64, 0), 1);    // the spare column
-    EXPECT_EQ(map->IsSolidAt(0, 48), 1);    // the spare row
-    EXPECT_EQ(map->IsSolidAt(80, 0), 1);    // past it: outside the array
+    EXPECT_EQ(map->IsSolidAt(64, 0), 1);  // the spare column
+    EXPECT_EQ(map->IsSolidAt(0, 48), 1);  // the spare row
+    EXPECT_EQ(map->IsSolidAt(80, 0), 1);  // past it: outside the array
     EXPECT_EQ(map->IsSolidAt(0, 1 << 30), 1);
     EXPECT_EQ(map->IsSolidAt(-(1 << 30), -(1 << 30)), 1);
 }
@@ -66,7 +66,7 @@ TEST_F(GridQueries, SetCellWorksOnTheCurrentLayerOnly) {
     EXPECT_EQ(map->CellValue(4, 3, 1), 7);
     map->SetCell(-1, 0, 7);  // outside: ignored
     map->SetCell(0, 100, 7);
-    map->currentLayer = 6;   // a layer that was not kept
+    map->currentLayer = 6;  // a layer that was not kept
     map->SetCell(0, 0, 7);
     EXPECT_EQ(map->CellValue(0, 0, 6), 0);
 }
@@ -74,7 +74,7 @@ TEST_F(GridQueries, SetCellWorksOnTheCurrentLayerOnly) {
 TEST_F(GridQueries, SetCellCheckedTakesCellCoordinatesInsideTheMap) {
     map->SetCellChecked(3, 2, 1);
     EXPECT_EQ(map->CellValue(3, 2, 0), 1);
-    map->SetCellChecked(4, 0, 1);    // spare column: not part of the map
+    map->SetCellChecked(4, 0, 1);  // spare column: not part of the map
     map->SetCellChecked(0, 3, 1);
     map->SetCellChecked(-1, 0, 1);
     map->SetCellChecked(48, 32, 1);  // pixel-sized coordinates are refused, not written
@@ -139,11 +139,11 @@ TEST_F(StaggeredQueries, ClickMaskOffsetInTheGapsAndOnTheMask) {
     EXPECT_EQ(map->ClickMaskOffset(10, 18, 1), 1);  // below the block
     EXPECT_EQ(map->ClickMaskOffset(10, 18, 0), -1);
     EXPECT_EQ(map->ClickMaskOffset(20, 18, 0), 0);
-    EXPECT_EQ(map->ClickMaskOffset(4, 4, 0), -1);   // clear, left half, top half
+    EXPECT_EQ(map->ClickMaskOffset(4, 4, 0), -1);  // clear, left half, top half
     EXPECT_EQ(map->ClickMaskOffset(4, 4, 1), -1);
     EXPECT_EQ(map->ClickMaskOffset(20, 12, 0), 0);  // clear, right half, bottom half
     EXPECT_EQ(map->ClickMaskOffset(20, 12, 1), 1);
-    EXPECT_EQ(map->ClickMaskOffset(20, 4, 0), 0);   // opaque
+    EXPECT_EQ(map->ClickMaskOffset(20, 4, 0), 0);  // opaque
     EXPECT_EQ(map->ClickMaskOffset(20, 4, 1), 0);
     EXPECT_EQ(map->ClickMaskOffset(44, 24, 1), -1);  // the next cell over: same answers
 }

@@ -60,9 +60,9 @@ TEST_F(Refusals, SizesOutsideTheLimitsRefuseTheHeader) {
         int value;
         const char* says;
     };
-    const Case cases[] = {{4, 4097, "4097 x 3"}, {4, 0, "0 x 3"},      {4, -5, "-5 x 3"},  {6, 4097, "4 x 4097"},
+    const Case cases[] = {{4, 4097, "4097 x 3"}, {4, 0, "0 x 3"},       {4, -5, "-5 x 3"},   {6, 4097, "4 x 4097"},
                           {12, 0, "0 x 16"},     {12, 257, "257 x 16"}, {14, -1, "16 x -1"}, {20, -1, "-1"},
-                          {22, -3, "-3"},        {28, 0, "gap"},       {30, -2, "gap"}};
+                          {22, -3, "-3"},        {28, 0, "gap"},        {30, -2, "gap"}};
     for (const Case& c : cases) {
         FmpDocument doc = SimpleDoc(4, 3);
         doc.layers[0][0] = 1;
@@ -186,7 +186,7 @@ TEST_F(Refusals, ZeroDepthAndZeroBlockSizeDivideNothing) {
     EXPECT_EQ(map->blocks[1].bgGraphic, 0);
     EXPECT_EQ(map->CellValue(0, 0, 0), 0);
     EXPECT_EQ(map->CellValue(0, 1, 0), -1);  // animations still divide by 16
-    EXPECT_FALSE(map->images[1]);             // no graphics at an unknown depth
+    EXPECT_FALSE(map->images[1]);            // no graphics at an unknown depth
     Exercise(*map);
 }
 

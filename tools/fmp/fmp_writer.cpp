@@ -58,7 +58,8 @@ void Validate(const FmpDocument& doc) {
     for (std::size_t i = 0; i < doc.layers.size(); ++i)
         Require(doc.layers[i].size() == std::size_t(doc.mapWidth) * std::size_t(doc.mapHeight),
                 "layer " + std::to_string(i) + " does not hold mapWidth x mapHeight cells");
-    const std::size_t tileBytes = std::size_t(std::max(doc.blockWidth, 0)) * std::size_t(std::max(doc.blockHeight, 0)) * 4;
+    const std::size_t tileBytes =
+        std::size_t(std::max(doc.blockWidth, 0)) * std::size_t(std::max(doc.blockHeight, 0)) * 4;
     for (std::size_t i = 0; i < doc.tileGraphicsRGBA.size(); ++i)
         Require(doc.tileGraphicsRGBA[i].size() == tileBytes,
                 "tile graphic " + std::to_string(i) + " is not blockWidth x blockHeight RGBA pixels");

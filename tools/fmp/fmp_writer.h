@@ -64,17 +64,17 @@ struct FmpAnimDef {
 };
 
 struct FmpChunk {
-    std::string id;              // four characters
-    std::vector<uint8_t> body;   // written as is
+    std::string id;             // four characters
+    std::vector<uint8_t> body;  // written as is
 };
 
 struct FmpDocument {
-    int mapWidth = 0, mapHeight = 0;      // cells
+    int mapWidth = 0, mapHeight = 0;        // cells
     int blockWidth = 16, blockHeight = 16;  // pixels
-    int depth = 16;                       // 8, 15, 16, 24 or 32 bits per pixel
-    int version = 1;                      // 0 writes FMP 0.5 (major 0, minor 5), 1 writes FMP 1.0
-    bool bigEndian = false;               // byte order of 16- and 32-bit values inside chunks
-    bool runLength = false;               // FMP 1.0 only: run-length layers (map type 2)
+    int depth = 16;                         // 8, 15, 16, 24 or 32 bits per pixel
+    int version = 1;                        // 0 writes FMP 0.5 (major 0, minor 5), 1 writes FMP 1.0
+    bool bigEndian = false;                 // byte order of 16- and 32-bit values inside chunks
+    bool runLength = false;                 // FMP 1.0 only: run-length layers (map type 2)
     int blockStrSize = 32;
 
     // Colour key: tile pixels with alpha 0 are written in this colour (8-bit:
@@ -91,7 +91,7 @@ struct FmpDocument {
 
     std::vector<FmpBlockDef> blocks;
     std::vector<FmpAnimDef> anims;
-    std::vector<int> animSeq;  // extra frame-sequence entries placed first (usually empty)
+    std::vector<int> animSeq;   // extra frame-sequence entries placed first (usually empty)
     bool animEndMarker = true;  // false leaves the end marker out (a broken file, for tests)
 
     // One tile per graphic: blockWidth * blockHeight pixels, rows top to bottom,

@@ -43,7 +43,8 @@ std::vector<uint8_t> ParseHex(const std::string& text) {
     for (char ch : text)
         if (std::isxdigit(static_cast<unsigned char>(ch))) digits += ch;
     if (digits.size() % 2) throw std::invalid_argument("odd number of hex digits");
-    for (std::size_t i = 0; i < digits.size(); i += 2) out.push_back(uint8_t(std::stoi(digits.substr(i, 2), nullptr, 16)));
+    for (std::size_t i = 0; i < digits.size(); i += 2)
+        out.push_back(uint8_t(std::stoi(digits.substr(i, 2), nullptr, 16)));
     return out;
 }
 
@@ -166,8 +167,8 @@ int main(int argc, char** argv) {
                     int count = 0;
                     for (int v; r >> v; ++count) cells.push_back(int16_t(v));
                     if (count != doc.mapWidth)
-                        Fail(source, lineNo, "layer row has " + std::to_string(count) + " values, not " +
-                                                 std::to_string(doc.mapWidth));
+                        Fail(source, lineNo,
+                             "layer row has " + std::to_string(count) + " values, not " + std::to_string(doc.mapWidth));
                 }
                 doc.layers.push_back(std::move(cells));
             } else if (word == "chunk") {
