@@ -261,3 +261,14 @@ TEST(Narration, RefusesWhatIsNotAWave) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(Narration, AMissingSpeechProgramIsAnError) {
+    sfx::TNarrationOptions o;
+    o.program = "/nonexistent/speaker";
+    int rate = 0;
+    EXPECT_THROW(sfx::SpeakText("hello", o, rate), std::runtime_error);
+}
+
+}  // namespace

@@ -310,7 +310,7 @@ Buffer Woodblock(double vel, TRandom&) {
     r2.Set(2400, 150);
     for (size_t i = 0; i < out.size(); ++i) {
         double x = i < 3 ? 1.0 : 0.0;
-        out[i] = float((r1.Process(x) * 1.0 + r2.Process(x) * 0.4) * vel * 6.0);
+        out[i] = float((r1.Process(x) * 1.0 + r2.Process(x) * 0.4) * vel * 1.6);
     }
     return out;
 }
@@ -377,7 +377,8 @@ bool IsDrumLetter(char letter) {
     }
 }
 
-std::vector<float> RenderDrum(char letter, double velocity, TRandom& rng) {
+namespace {
+Buffer Strike(char letter, double velocity, TRandom& rng) {
     switch (letter) {
         case 'k':
             return Kick(velocity, rng);
@@ -399,6 +400,15 @@ std::vector<float> RenderDrum(char letter, double velocity, TRandom& rng) {
             break;
     }
     throw std::invalid_argument(std::string("unknown drum '") + letter + "'");
+}
+}  // namespace
+
+std::vector<float> RenderDrum(char letter, double velocity, TRandom& rng) {
+    Buffer out = Strike(letter, velocity, rng);
+    // Whatever still rings when the buffer ends is faded, never cut.
+    size_t fade = std::min(out.size(), size_t(Samples(0.02)));
+    for (size_t i = 0; i < fade; ++i) out[out.size() - 1 - i] *= float(double(i) / double(fade));
+    return out;
 }
 
 }  // namespace sfx
