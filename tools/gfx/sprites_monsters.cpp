@@ -40,16 +40,19 @@ struct HopPose {
 };
 
 HopPose Hop(int frame) {
-    // Two hops per 12-frame cycle; the second raises the other arm higher.
-    static const int kLift[6] = {0, 1, 2, 3, 2, 1};
-    static const int kSquash[6] = {1, -1, 0, 0, 0, 0};
+    // Two hops per 12-frame cycle, each from a standing start (frame 0 is
+    // also the tally icon) to a squashed landing; the second hop raises the
+    // other arm higher.
+    static const int kLift[6] = {0, 1, 2, 3, 2, 0};
+    static const int kSquash[6] = {0, -1, 0, 0, 0, 1};
+    static const float kScarf[6] = {10.0f, -25.0f, -25.0f, 10.0f, 45.0f, 20.0f};
     int f = frame % 6;
     HopPose p{};
     p.lift = kLift[f];
     p.squash = kSquash[f];
     // Arms droop on landing and fly up at the top of the hop.
-    p.armUp = f == 0 ? -30.0f : float(kLift[f]) * 12.0f - 10.0f;
-    p.scarf = f == 0 ? 10.0f : f <= 2 ? -25.0f : f == 3 ? 10.0f : 45.0f;
+    p.armUp = f == 5 ? -30.0f : float(kLift[f]) * 12.0f - 10.0f;
+    p.scarf = kScarf[f];
     return p;
 }
 
