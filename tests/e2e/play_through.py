@@ -67,6 +67,7 @@ class Game:
         self.folder = folder
         self.shots = shots
         self.count = 0
+        self.probes = 0
         self.last = None
         env = dict(os.environ)
         env.setdefault("SDL_AUDIODRIVER", "dummy")
@@ -87,19 +88,47 @@ class Game:
         fail("the game's window did not appear")
 
     def keys(self, *actions):
-        """xdotool actions on the focused game window, e.g. ("hold", "Down")."""
+        """Key actions on the focused game window: ("hold", key) or ("tap", key)."""
         wid = self.window()
         run(["xdotool", "windowfocus", "--sync", wid])
         for kind, key in actions:
             if kind == "hold":
-                # The menu and the tallies look at keys held down, so hold a
-                # little longer than a frame but less than the auto-repeat delay.
+                # The menu and the tallies look at keys held down: hold for
+                # several frames even on a slow machine, but less than the
+                # keyboard's auto-repeat delay.
                 run(["xdotool", "keydown", key])
-                time.sleep(0.2)
+                time.sleep(0.4)
                 run(["xdotool", "keyup", key])
             else:
-                run(["xdotool", "key", "--delay", "150", key])
-            time.sleep(0.35)
+                run(["xdotool", "key", key])
+            time.sleep(0.4)
+
+    def probe(self):
+        """A screenshot of the window and its mean brightness (0..1)."""
+        path = os.path.join(self.shots, f"probe{self.probes % 2}.png")
+        self.probes += 1
+        if run(["import", "-window", self.window(), path]).returncode != 0:
+            return None, None
+        out = run(["convert", path, "-colorspace", "Gray", "-format", "%[fx:mean]", "info:"]).stdout
+        try:
+            return path, float(out.strip())
+        except ValueError:
+            return None, None
+
+    def wait_screen(self, what, timeout=60):
+        """Waits until the window shows another screen than at the last
+        screenshot and its fade or zoom is over: most pixels changed, the
+        screen is lit, and its brightness has stopped changing."""
+        end = time.time() + timeout
+        last = None
+        while time.time() < end:
+            path, b = self.probe()
+            if path and self.last and changed_share(self.last, path) > 0.25:
+                if b > 0.08 and last is not None and abs(b - last) < 0.004:
+                    return
+                last = b
+            time.sleep(0.4)
+        fail(f"{what}: the screen did not change to a steady new picture")
 
     def shot(self, name):
         wid = self.window()
@@ -127,6 +156,20 @@ class Game:
         except subprocess.TimeoutExpired:
             self.proc.kill()
             fail("the game did not end after Quit")
+
+
+def changed_share(a, b):
+    """The share of pixels that differ clearly between two screenshots (falling
+    snow alone changes only a few)."""
+    size = lambda p: run(["identify", "-format", "%w %h", p]).stdout.split()
+    wa, wb = size(a), size(b)
+    if wa != wb or len(wa) != 2:
+        return 1.0
+    r = run(["compare", "-metric", "AE", "-fuzz", "20%", a, b, "null:"])
+    try:
+        return float(r.stderr.split()[0]) / (int(wa[0]) * int(wa[1]))
+    except (ValueError, IndexError):
+        return 1.0
 
 
 def read_table(path):
@@ -174,38 +217,24 @@ def main():
         game.window()
         time.sleep(3)
         game.shot("splash")
-        time.sleep(8)  # the two fades and six seconds, whatever is pressed
+        game.wait_screen("menu", timeout=90)  # two fades and six seconds, whatever is pressed
         game.shot("menu")
         if not os.path.exists(table):
             fail("HISCORES.DAT was not created at start-up")
 
-        print("high scores")
-        game.keys(("hold", "Down"), ("hold", "space"))
-        time.sleep(3.5)
-        game.shot("high-scores")
-        game.keys(("tap", "x"))
-        time.sleep(3)
-        game.shot("menu-back-from-high-scores")
-
-        print("instructions")
-        game.keys(("hold", "Down"), ("hold", "space"))
-        time.sleep(3.5)
-        game.shot("instructions")
-        game.keys(("tap", "x"))
-        time.sleep(3)
-        game.shot("menu-back-from-instructions")
-
-        print("credits")
-        game.keys(("hold", "Down"), ("hold", "space"))
-        time.sleep(3.5)
-        game.shot("credits")
-        game.keys(("tap", "x"))
-        time.sleep(3)
-        game.shot("menu-back-from-credits")
+        # Each menu item: down to it, Space, look, any key, and back.
+        for item in ("high-scores", "instructions", "credits"):
+            print(item)
+            game.keys(("hold", "Down"), ("hold", "space"))
+            game.wait_screen(item)
+            game.shot(item)
+            game.keys(("tap", "x"))
+            game.wait_screen("menu after " + item)
+            game.shot("menu-after-" + item)
 
         print("a game of level 1")
         game.keys(("hold", "Up"), ("hold", "Up"), ("hold", "Up"), ("hold", "space"))
-        time.sleep(3)
+        game.wait_screen("level 1")
         game.shot("level-1")
         run(["xdotool", "keydown", "Right"])
         time.sleep(1.5)
@@ -213,21 +242,22 @@ def main():
         time.sleep(1)
         game.shot("level-1-later")
         game.keys(("hold", "Escape"))
-        time.sleep(6)  # the game-over picture zooms in for about three seconds
+        game.wait_screen("game over")  # the picture zooms in for about three seconds
+        time.sleep(1)
         game.shot("game-over-tally")
         game.keys(("hold", "space"))
         time.sleep(1.5)
         game.shot("name-entry")
         game.keys(*[("tap", c.lower()) for c in NAME])
-        time.sleep(0.5)
+        time.sleep(1)
         game.shot("name-typed")
         game.keys(("hold", "Return"))
-        time.sleep(3.5)
+        game.wait_screen("menu after the game")
         game.shot("menu-after-game")
 
         print("quit")
         game.keys(("hold", "Up"), ("hold", "space"))
-        status = game.wait_exit(30)
+        status = game.wait_exit(60)
         if status != 0:
             fail(f"the game exited with status {status} (see {game.log.name})")
 
@@ -255,6 +285,10 @@ def main():
             pass
         display.close()
         shutil.rmtree(work, ignore_errors=True)
+        for n in (0, 1):
+            probe = os.path.join(args.shots, f"probe{n}.png")
+            if os.path.exists(probe):
+                os.remove(probe)
 
 
 if __name__ == "__main__":
