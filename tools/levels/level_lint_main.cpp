@@ -54,6 +54,10 @@ int main(int argc, char** argv) {
     options.pixelWidth = query.PixelWidth();
     options.pixelHeight = query.PixelHeight();
     options.recordVisited = picture;
+    if (const char* e = std::getenv("SQ_SEARCH")) {  // cellX cellY cellVx cellVy hold
+        std::sscanf(e, "%f %f %f %f %d", &options.cellX, &options.cellY, &options.cellVx, &options.cellVy,
+                    &options.holdSteps);
+    }
     TSearchResult route = SearchRoute(mover, start, options);
     std::printf("level %d '%s': %d x %d blocks, %d gifts, %d exit(s); route %s", level, src.name.c_str(), src.columns,
                 src.rows, rules.gifts, rules.exits, route.found ? "found" : "NOT FOUND");

@@ -13,6 +13,9 @@ enum TKeyBits : unsigned { kKeyLeft = 1, kKeyRight = 2, kKeyUp = 4 };
 struct TMoverState {
     float x = 0, y = 0, prevX = 0, prevY = 0, vx = 0, vy = 0;
     int jumping = 0;
+    // Carried along for the game's player; the model itself ignores them.
+    float scrollX = 0, scrollY = 0;
+    int facing = 0, walking = 0;
 };
 
 // What one step found under the player's feet.

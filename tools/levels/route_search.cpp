@@ -2,15 +2,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <queue>
 #include <unordered_set>
 
 namespace levels {
 namespace {
-
-struct TNode {
-    int parent;
-    uint8_t choice;
-};
 
 uint64_t StateKey(const TMoverState& s, const TSearchOptions& o) {
     auto q = [](float v, float cell) { return int64_t(std::floor(v / cell)); };
@@ -25,61 +21,81 @@ uint64_t StateKey(const TMoverState& s, const TSearchOptions& o) {
 
 TSearchResult SearchRoute(TMover& mover, const TMoverState& start, const TSearchOptions& o) {
     TSearchResult result;
-    std::vector<TNode> nodes{{-1, 0}};
-    std::vector<std::pair<int, TMoverState>> frontier{{0, start}}, next;
+    struct TNode {
+        int parent;
+        int steps;  // steps of the move from the parent
+        uint8_t choice;
+    };
+    struct TOpen {
+        int time;  // steps from the start
+        int node;
+        TMoverState state;
+        bool operator<(const TOpen& other) const { return time > other.time; }
+    };
+    std::vector<TNode> nodes{{-1, 0, 0}};
+    std::priority_queue<TOpen> open;
+    open.push({0, 0, start});
     std::unordered_set<uint64_t> seen{StateKey(start, o)};
     std::unordered_set<uint64_t> gifts, visited;
-    int foundNode = -1, foundChoiceSteps = 0;
-    const int depthLimit = o.maxSteps / o.holdSteps;
-    for (int depth = 0; depth < depthLimit && !frontier.empty(); ++depth) {
-        next.clear();
-        for (const auto& [index, state] : frontier) {
-            ++result.statesExpanded;
-            if (o.recordVisited) {
-                int c = int(state.x + 14) / 16, r = int(state.y + 14) / 16;
-                visited.insert((uint64_t(uint32_t(c)) << 32) | uint32_t(r));
-            }
-            for (uint8_t c = 0; c < std::size(kKeyChoices); ++c) {
-                mover.Restore(state);
-                bool exit = false;
-                int t = 0;
-                for (; t < o.holdSteps; ++t) {
-                    TStepProbe p = mover.Step(kKeyChoices[c]);
-                    if (p.giftColumn >= 0) gifts.insert((uint64_t(p.giftColumn) << 32) | uint32_t(p.giftRow));
-                    if (p.onExit) {
-                        exit = true;
-                        ++t;
-                        break;
-                    }
-                }
-                TMoverState s = mover.Save();
-                if (exit) {
-                    if (foundNode < 0) {
-                        foundNode = int(nodes.size());
-                        foundChoiceSteps = t;
-                        nodes.push_back({index, c});
-                        result.found = true;
-                        result.routeSteps = depth * o.holdSteps + t;
-                    }
-                    continue;  // the level ends here
-                }
-                if (s.y > float(o.pixelHeight + 64) || s.y < -400) continue;  // fell out of the map
-                if (!seen.insert(StateKey(s, o)).second) continue;
-                nodes.push_back({index, c});
-                next.emplace_back(int(nodes.size()) - 1, s);
-            }
+    int foundNode = -1;
+    // A key held for `holdSteps` may leave the player in the same grid cell it
+    // started from (a walk from rest, a slow turn); such a move is held on,
+    // up to this many steps, so that slow starts are not pruned as repeats.
+    const int longestHold = o.holdSteps * 6;
+    while (!open.empty()) {
+        TOpen cur = open.top();
+        open.pop();
+        if (result.found && (!o.keepSearchingForGifts || cur.time >= result.routeSteps + o.holdSteps)) {
+            if (!o.keepSearchingForGifts) break;
         }
-        if (result.found && !o.keepSearchingForGifts) break;
-        frontier.swap(next);
+        ++result.statesExpanded;
+        if (o.recordVisited) {
+            int c = int(cur.state.x + 14) / 16, r = int(cur.state.y + 14) / 16;
+            visited.insert((uint64_t(uint32_t(c)) << 32) | uint32_t(r));
+        }
+        const uint64_t curKey = StateKey(cur.state, o);
+        for (uint8_t c = 0; c < std::size(kKeyChoices); ++c) {
+            mover.Restore(cur.state);
+            bool exit = false;
+            int t = 0;
+            uint64_t key = curKey;
+            while (t < longestHold) {
+                TStepProbe p = mover.Step(kKeyChoices[c]);
+                ++t;
+                if (p.giftColumn >= 0) gifts.insert((uint64_t(p.giftColumn) << 32) | uint32_t(p.giftRow));
+                if (p.onExit) {
+                    exit = true;
+                    break;
+                }
+                if (t >= o.holdSteps) {
+                    key = StateKey(mover.Save(), o);
+                    if (key != curKey) break;
+                }
+            }
+            const int time = cur.time + t;
+            if (exit) {
+                if (!result.found || time < result.routeSteps) {
+                    foundNode = int(nodes.size());
+                    nodes.push_back({cur.node, t, c});
+                    result.found = true;
+                    result.routeSteps = time;
+                }
+                continue;  // the level ends here
+            }
+            if (time > o.maxSteps) continue;
+            TMoverState s = mover.Save();
+            if (s.y > float(o.pixelHeight + 64) || s.y < -400) continue;  // fell out of the map
+            if (key == curKey || !seen.insert(key).second) continue;
+            nodes.push_back({cur.node, t, c});
+            open.push({time, int(nodes.size()) - 1, s});
+        }
     }
     if (result.found) {
-        std::vector<uint8_t> choices;
-        for (int n = foundNode; nodes[n].parent >= 0; n = nodes[n].parent) choices.push_back(nodes[n].choice);
-        std::reverse(choices.begin(), choices.end());
-        for (size_t i = 0; i < choices.size(); ++i) {
-            int steps = i + 1 == choices.size() ? foundChoiceSteps : o.holdSteps;
-            for (int t = 0; t < steps; ++t) result.routeKeys.push_back(kKeyChoices[choices[i]]);
-        }
+        std::vector<int> path;
+        for (int n = foundNode; nodes[n].parent >= 0; n = nodes[n].parent) path.push_back(n);
+        std::reverse(path.begin(), path.end());
+        for (int n : path)
+            for (int t = 0; t < nodes[n].steps; ++t) result.routeKeys.push_back(kKeyChoices[nodes[n].choice]);
     }
     for (uint64_t g : gifts) result.giftsReached.emplace_back(int(g >> 32), int(uint32_t(g)));
     std::sort(result.giftsReached.begin(), result.giftsReached.end());

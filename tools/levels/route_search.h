@@ -34,9 +34,9 @@ private:
 };
 
 struct TSearchOptions {
-    int holdSteps = 10;     // steps each key choice is held
+    int holdSteps = 16;  // steps each key choice is held (at least)
     int maxSteps = 200 * 60;  // give up on routes longer than this
-    float cellX = 3, cellY = 3, cellVx = 0.05f, cellVy = 0.12f;
+    float cellX = 8, cellY = 6, cellVx = 0.1f, cellVy = 0.3f;  // the grid states are rounded to
     int pixelWidth = 0, pixelHeight = 0;  // states that fall far below the map are dropped
     bool keepSearchingForGifts = true;  // explore everything reachable within maxSteps
     bool recordVisited = false;

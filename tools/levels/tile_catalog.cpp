@@ -13,7 +13,7 @@ uint32_t CellHash(int column, int row) {
     return h;
 }
 
-constexpr int kTreeTrunk = 3 * 3 + 1;
+constexpr int kTreeBottomRow = 9;  // the lights stop above the bottom row of the tree
 
 }  // namespace
 
@@ -31,7 +31,7 @@ TPieceInfo PieceInfo(const TPiece& p) {
         case kGift: return {1, true, 1, 0, 0};
         case kSparkleGift: return {1, true, 4, 1, 3};
         case kDoor: return {2, p.variant < 2, 4, 5, 4};
-        case kTree: return {2, false, p.variant == kTreeTrunk ? 1 : 3, 1, 12};
+        case kTree: return {2, false, p.variant >= kTreeBottomRow ? 1 : 3, 1, 12};
         case kLamp: return {2, false, p.variant == 2 ? 3 : 1, 5, 6};
         case kSnowman: return {2, false, 1, 0, 0};
         case kGarland: return {2, false, 3, 2, 10};
