@@ -240,6 +240,10 @@ private:
 
 bool TGLDevice::Open(const TOpenRequest& request) {
     if (request.width <= 0 || request.height <= 0) return false;
+    // Drawing into the back buffer needs a window that already has at least
+    // the mode's size, which a resize of a live window cannot promise at once:
+    // that path starts from a new window every time.
+    if (window_ && !useFbo_) Close();
     if (!videoUp_) {
         if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
             std::fprintf(stderr, "No display: %s\n", SDL_GetError());
@@ -331,7 +335,10 @@ bool TGLDevice::CreateWindow(const TOpenRequest& request) {
     // The game reads keys, never typed text: no input-method windows.
     SDL_StopTextInput();
     swapInterval_ = -2;
-    useFbo_ = fbo_.Load();
+    // SNOWQUILL_GL_BACKBUFFER=1 draws into the back buffer as on an OpenGL
+    // without framebuffer objects (to test that path anywhere).
+    const char* backBuffer = SDL_getenv("SNOWQUILL_GL_BACKBUFFER");
+    useFbo_ = !(backBuffer && backBuffer[0] == '1') && fbo_.Load();
     return true;
 }
 
