@@ -419,6 +419,15 @@ void TGLDevice::DeleteAllTextures() {
 }
 
 void TGLDevice::Close() {
+    if (!SDL_WasInit(SDL_INIT_VIDEO)) {
+        // SDL was shut down under us (at exit): it already took the window
+        // and the context with it.
+        textures_.clear();
+        context_ = nullptr;
+        window_ = nullptr;
+        videoUp_ = false;
+        framebuffer_ = screenTexture_ = 0;
+    }
     if (context_) {
         DeleteAllTextures();
         DestroyTarget();
