@@ -10,6 +10,7 @@
 #include "app/resources.h"
 #include "app/screen_flow.h"
 #include "app/startup.h"
+#include "audio/game_music.h"
 #include "game/game_score.h"
 #include "game/live_bar.h"
 #include "platform/keyboard.h"
@@ -30,18 +31,24 @@ protected:
     void SetUp() override {
         ScreenTest::SetUp();
         fs::path game = GameDir();
-        for (int level = 1; level <= 6; ++level)
-            if (!fs::exists(game / "maps" / ("level_" + std::to_string(level) + ".FMP")))
-                GTEST_SKIP() << "no game data in " << game << " (build the data first)";
+        if (!HasLevel(1) || !fs::exists(game / "gfx" / "MenuBack.png") || !fs::exists(game / "sfx" / "Key.ogg"))
+            GTEST_SKIP() << "no game data in " << game << " (build the data first)";
         // The real pictures, sounds and maps, and a table file of our own.
         for (const char* folder : {"gfx", "sfx", "musica", "maps"}) fs::create_directory_symlink(game / folder, folder);
         LoadResources();
         ASSERT_TRUE(MissingFiles().empty()) << MissingFiles().front();
         CenterResourceHandles();
         CreateLongLivedObjects();
+        // As the menu does before a game.
         gameScore->Reset();
+        SelectTune(1);
+        music->Play();
         currentLevel = 1;
         playState = 1;
+    }
+
+    static bool HasLevel(int level) {
+        return fs::exists(GameDir() / "maps" / ("level_" + std::to_string(level) + ".FMP"));
     }
 
     std::shared_ptr<HiScoreItem> TopEntry() {
@@ -60,6 +67,7 @@ protected:
 };
 
 TEST_F(PlayGameTest, ACompletedLevelLeadsToTheNextAndEscapeEndsTheGame) {
+    if (!HasLevel(2)) GTEST_SKIP() << "level 2 has not been built";
     pump = [&] {
         if (playState == 6) {
             levelsPlayed.insert(currentLevel);
@@ -84,6 +92,7 @@ TEST_F(PlayGameTest, ACompletedLevelLeadsToTheNextAndEscapeEndsTheGame) {
 }
 
 TEST_F(PlayGameTest, TheExitOfLevelSixShowsTheEndScreen) {
+    if (!HasLevel(6)) GTEST_SKIP() << "level 6 has not been built";
     currentLevel = 6;
     gameScore->total = 50000;  // sure of a place in the table
     pump = [&] {
