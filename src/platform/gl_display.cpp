@@ -312,7 +312,9 @@ bool TGLDevice::CreateWindow(const TOpenRequest& request) {
     SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, 0);
     SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 0);
     SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 0);
-    Uint32 flags = SDL_WINDOW_OPENGL | (request.options.hidden ? SDL_WINDOW_HIDDEN : SDL_WINDOW_SHOWN);
+    // Any window size works: the picture is scaled into it with black bars.
+    Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_RESIZABLE |
+                   (request.options.hidden ? SDL_WINDOW_HIDDEN : SDL_WINDOW_SHOWN);
     fullScreen_ = request.fullScreen;
     SDL_Rect r{int(SDL_WINDOWPOS_CENTERED), int(SDL_WINDOWPOS_CENTERED), width_, height_};
     if (fullScreen_) {
