@@ -10,6 +10,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <unordered_set>
 #include <vector>
@@ -247,6 +248,16 @@ bool TGLDevice::Open(const TOpenRequest& request) {
     if (!videoUp_) {
         if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
             std::fprintf(stderr, "No display: %s\n", SDL_GetError());
+            return false;
+        }
+        // Without a window system SDL falls back to drivers that show nothing;
+        // the game would then run unseen forever. Only an explicit choice of
+        // such a driver (SDL_VIDEODRIVER) is honoured.
+        const char* driver = SDL_GetCurrentVideoDriver();
+        if (driver && (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0) &&
+            !std::getenv("SDL_VIDEODRIVER")) {
+            std::fprintf(stderr, "No display: no window system found (is DISPLAY set?)\n");
+            SDL_QuitSubSystem(SDL_INIT_VIDEO);
             return false;
         }
         videoUp_ = true;
