@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <stdexcept>
 
 #include "app/globals.h"
 #include "game/game_score.h"
@@ -137,34 +138,30 @@ void THiScore::Save() {
     // previous table, never a truncated one.
     const std::string finalPath = NativePath(fileName);
     const std::string tempPath = finalPath + ".tmp";
-    bool written = false;
-    errno = 0;
+    std::string why;
     try {
         StreamRef s = CreateFileStream(tempPath);
-        if (s) {
-            for (const auto& item : *entries) {
-                if (!item) continue;
-                WriteInt32(s, item->score);
-                WriteInt32(s, item->level);
-                WriteInt32(s, item->giftTotal);
-                WriteInt32(s, item->playTime);
-                WriteInt32(s, item->reserved);
-                WriteBytesText(s, RecordName(item->name));
-            }
-            FlushStream(s);
-            CloseFileStream(s);
-            written = std::rename(tempPath.c_str(), finalPath.c_str()) == 0;
+        if (!s) throw std::runtime_error(std::strerror(errno));
+        for (const auto& item : *entries) {
+            if (!item) continue;
+            WriteInt32(s, item->score);
+            WriteInt32(s, item->level);
+            WriteInt32(s, item->giftTotal);
+            WriteInt32(s, item->playTime);
+            WriteInt32(s, item->reserved);
+            WriteBytesText(s, RecordName(item->name));
         }
-    } catch (const TRuntimeError& e) {
-        Report(fileName + ": " + e.what());
-    }
-    if (written) {
+        FlushStream(s);
+        CloseFileStream(s);
+        if (std::rename(tempPath.c_str(), finalPath.c_str()) != 0) throw std::runtime_error(std::strerror(errno));
         SyncDirectoryOf(finalPath);
         unsavedTable.reset();
         return;
+    } catch (const std::exception& e) {
+        why = e.what();
     }
-    Report("could not save the high-score table " + fileName + Reason() + "; it is kept in memory");
     std::remove(tempPath.c_str());
+    Report("could not save the high-score table " + fileName + " (" + why + "); it is kept in memory");
     unsavedTable = CopyTable(*entries);
 }
 

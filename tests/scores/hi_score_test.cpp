@@ -7,9 +7,11 @@
 #include <gtest/gtest.h>
 #include <linux/fs.h>
 #include <sys/ioctl.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <csignal>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
@@ -296,6 +298,29 @@ TEST_F(HiScoreTable, AFailedSaveKeepsTheOldFileAndTheNewScoreInMemory) {
     auto reread = LoadTable();
     EXPECT_EQ(reread->entries->ValueAt(0)->name, "UNSAVED     ");
     EXPECT_EQ(reread->entries->ValueAt(19)->name, "LAST        ");
+}
+
+TEST_F(HiScoreTable, AFullDiskLeavesTheOldTableWhole) {
+    auto t = LoadTable();
+    Finish(*t, 3000, "SAVED       ");
+    const std::string before = ReadFileBytes(file);
+    // Files may grow to 400 bytes only (the table needs 640), as on a disk
+    // that is nearly full.
+    struct rlimit old;
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
+    struct rlimit small = old;
+    small.rlim_cur = 400;
+    auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    ::testing::internal::CaptureStderr();
+    Finish(*t, 5000, "LOST        ");
+    std::string err = ::testing::internal::GetCapturedStderr();
+    ::setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldHandler);
+    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+    EXPECT_EQ(ReadFileBytes(file), before);
+    EXPECT_FALSE(fs::exists(dir / "HISCORES.DAT.tmp"));
+    EXPECT_EQ(LoadTable()->entries->ValueAt(0)->name, "LOST        ");  // kept in memory
 }
 
 TEST_F(HiScoreTable, ADirectoryInPlaceOfTheFileIsNeverReplaced) {
