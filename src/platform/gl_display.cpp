@@ -239,6 +239,11 @@ private:
     std::vector<uint8_t> rowScratch_;
 };
 
+// SDL would turn Ctrl-C and SIGTERM into a close request, which the game
+// never acts on (it ends only through the menu's Quit); a terminal or a
+// service manager must still be able to stop it.
+static void KeepDefaultSignals() { SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1"); }
+
 bool TGLDevice::Open(const TOpenRequest& request) {
     if (request.width <= 0 || request.height <= 0) return false;
     // Drawing into the back buffer needs a window that already has at least
@@ -246,6 +251,7 @@ bool TGLDevice::Open(const TOpenRequest& request) {
     // that path starts from a new window every time.
     if (window_ && !useFbo_) Close();
     if (!videoUp_) {
+        KeepDefaultSignals();
         if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
             std::fprintf(stderr, "No display: %s\n", SDL_GetError());
             return false;
@@ -711,6 +717,7 @@ void TGLDevice::PumpEvents() {
 int TGLDevice::ModeAvailable(int width, int height, int depth, int hz) {
     bool started = false;
     if (!videoUp_ && !SDL_WasInit(SDL_INIT_VIDEO)) {
+        KeepDefaultSignals();
         if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return 0;
         started = true;
     }
