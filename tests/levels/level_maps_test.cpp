@@ -116,7 +116,12 @@ INSTANTIATE_TEST_SUITE_P(Forms, CompiledMapTest,
                          ::testing::Values(TForm{TMapForm::kFmp05, 8, false, 0}, TForm{TMapForm::kFmp10, 24, true, 1},
                                            TForm{TMapForm::kFmp10Rle, 16, false, 2},
                                            TForm{TMapForm::kFmp10Rle, 32, true, 2},
-                                           TForm{TMapForm::kFmp10, 15, false, 1}));
+                                           TForm{TMapForm::kFmp10, 15, false, 1}),
+                         [](const ::testing::TestParamInfo<TForm>& info) {
+                             const TForm& f = info.param;
+                             std::string form = f.form == TMapForm::kFmp05 ? "Fmp05" : (f.form == TMapForm::kFmp10 ? "Fmp10" : "Fmp10Rle");
+                             return form + "_" + std::to_string(f.depth) + "bit_" + (f.little ? "little" : "big");
+                         });
 
 TEST(CompiledMap, SameSourceSameBytes) {
     TLevelSource src = SmallLevel(TMapForm::kFmp10Rle, 16, true);

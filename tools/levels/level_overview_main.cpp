@@ -91,7 +91,7 @@ bool Render(int level, const std::string& gameDir, const std::string& outDir) {
     pic.px = sq::NewPixmap(pic.w, pic.h, sq::kPfRGBA);
     // a night sky, lighter towards the horizon, with a few stars
     for (int y = 0; y < pic.h; ++y) {
-        float t = float(y % 480) / 480.0f;
+        float t = float(y) / float(pic.h);
         int r = int(18 + 40 * t), g = int(26 + 50 * t), b = int(70 + 70 * t);
         for (int x = 0; x < pic.w; ++x) {
             uint32_t c = 0xFF000000u | uint32_t(r) << 16 | uint32_t(g) << 8 | uint32_t(b);
