@@ -103,6 +103,11 @@ void SetUpLevel(int level) {
         enemies = CEnemy::Create();
         SpawnEnemies(*enemies, info.kind2, info.kind1);
         levelMap->LoadMap(info.mapFile, 2);
+        // A refused or empty map would leave the player falling through
+        // nothing: stop with the loader's reason and the file's name instead.
+        if (levelMap->errorCode >= kFmpHeaderRefused || levelMap->mapWidth <= 0 || levelMap->mapHeight <= 0)
+            throw TRuntimeError(levelMap->LastError().empty() ? "Level map has no cells" : levelMap->LastError(),
+                                info.mapFile);
         levelMap->InitAnims();
         RequireObject(player, "player");
         player->SetupForMap();

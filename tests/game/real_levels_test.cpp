@@ -1,6 +1,11 @@
 // The game's six levels, played headless from the generated maps (skipped
 // when the maps have not been generated into the game folder).
+#include <unistd.h>
+
+#include <cstdio>
 #include <filesystem>
+
+#include "platform/runtime_error.h"
 
 #include "app/globals.h"
 #include "game/enemy.h"
@@ -58,5 +63,54 @@ TEST_P(RealLevelTest, SetsUpAndEveryMonsterPatrols) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Levels, RealLevelTest, ::testing::Range(1, 7));
+
+}  // namespace
+
+namespace {
+
+// A damaged level file stops the game with the loader's reason and the
+// file's name rather than dropping the player into an empty map.
+class BrokenLevelTest : public LevelFixture {
+protected:
+    void SetUp() override {
+        LevelFixture::SetUp();
+        dir_ = std::filesystem::temp_directory_path() / ("sq_broken_level_" + std::to_string(::getpid()));
+        std::filesystem::create_directories(dir_ / "maps");
+        saved_ = std::filesystem::current_path();
+        std::filesystem::current_path(dir_);
+    }
+    void TearDown() override {
+        std::filesystem::current_path(saved_);
+        std::filesystem::remove_all(dir_);
+        LevelFixture::TearDown();
+    }
+    void WriteMap(const std::string& bytes) {
+        std::FILE* f = std::fopen("maps/level_1.FMP", "wb");
+        ASSERT_NE(f, nullptr);
+        std::fwrite(bytes.data(), 1, bytes.size(), f);
+        std::fclose(f);
+    }
+    std::filesystem::path dir_, saved_;
+};
+
+TEST_F(BrokenLevelTest, ARefusedOrEmptyMapNamesTheFile) {
+    const std::string headers[] = {
+        // A header whose sizes are far past the limits.
+        std::string("FORM\x00\x00\x00\x2c" "FMAP" "MPHD\x00\x00\x00\x18", 20) +
+            std::string("\x01\x00\x01\x00\x00\x00\x00\x00\xff\x7f\xff\x7f\x10\x00\x10\x00\x10\x00\x20\x00\x01\x00\x00\x00", 24),
+        // A container with no chunks at all.
+        std::string("FORM\x00\x00\x00\x04" "FMAP", 12),
+    };
+    for (const std::string& bytes : headers) {
+        WriteMap(bytes);
+        try {
+            sim->LoadLevel(1);
+            ADD_FAILURE() << "a broken map was accepted";
+        } catch (const sq::TRuntimeError& e) {
+            EXPECT_NE(std::string(e.Subject()).find("level_1.FMP"), std::string::npos) << e.Subject();
+            EXPECT_STRNE(e.what(), "");
+        }
+    }
+}
 
 }  // namespace
