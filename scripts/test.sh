@@ -14,6 +14,16 @@ run_with_display() {
 echo "== unit, pixel, level and end-to-end tests"
 run_with_display ctest --test-dir build --output-on-failure -j2 --timeout 900
 
+echo "== the game's logic and loaders again under AddressSanitizer and UndefinedBehaviorSanitizer"
+cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DSNOWQUILL_SANITIZE=ON -DSNOWQUILL_DATA=OFF -DSNOWQUILL_BENCH=OFF >/dev/null
+SANITIZED=(app/test_app platform/test_platform map/test_map game/test_game scores/test_scores screens/test_screens)
+cmake --build build-asan -j"$(nproc)" --target $(for t in "${SANITIZED[@]}"; do basename "$t"; done)
+for t in "${SANITIZED[@]}"; do
+  (cd "build-asan/tests/$(dirname "$t")" &&
+   ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
+   "./$(basename "$t")" --gtest_brief=1)
+done
+
 if [ -x scripts/fuzz.sh ]; then
   echo "== map loader fuzzing"
   scripts/fuzz.sh "${FUZZ_SECONDS:-60}"
