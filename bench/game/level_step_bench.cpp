@@ -19,7 +19,7 @@
 #include "map/fmp_map.h"
 
 // Counted by the replaced operator new (alloc_count.cpp).
-extern std::atomic<long> allocations;
+#include "alloc_counter.h"
 
 namespace {
 
@@ -75,13 +75,13 @@ void BM_Level6Step(benchmark::State& state) {
     for (int i = 0; i < 400; ++i) sim->Step(kSimRight);  // warm up: sounds started, containers sized
     tickDelta = 1.0f;
     long steps = 0;
-    const long before = allocations.load();
+    const long before = sqtest::AllocationsSoFar();
     for (auto _ : state) {
         // The step itself, as tMainGameLoop::Run calls it.
         benchmark::DoNotOptimize(gameLoop->Update());
         ++steps;
     }
-    const long made = allocations.load() - before;
+    const long made = sqtest::AllocationsSoFar() - before;
     state.counters["allocs_per_step"] = steps ? double(made) / double(steps) : 0;
     state.counters["monsters"] = double(enemies->enemyList.Size());
     state.counters["real_map"] = realMap ? 1 : 0;

@@ -10,7 +10,7 @@
 #include "platform/graphics.h"
 
 // Counted by the replaced operator new (alloc_count.cpp).
-extern std::atomic<long> graphicsAllocations;
+#include "alloc_counter.h"
 
 namespace {
 
@@ -58,12 +58,12 @@ void RunFrames(benchmark::State& state, bool present) {
     TScene scene;
     scene.Draw();  // first frame uploads every picture
     DrawStats() = TDrawStats{};
-    long before = graphicsAllocations.load();
+    long before = sqtest::AllocationsSoFar();
     for (auto _ : state) {
         scene.Draw();
         if (present) PresentFrame(0);
     }
-    long allocs = graphicsAllocations.load() - before;
+    long allocs = sqtest::AllocationsSoFar() - before;
     const TDrawStats& s = DrawStats();
     double frames = double(state.iterations());
     state.counters["uploads/frame"] = double(s.textureUploads) / frames;

@@ -12,11 +12,10 @@
 #include "platform/graphics.h"
 
 // Counted by the replaced operator new (alloc_count.cpp).
-extern std::atomic<long> mapAllocations;
+#include "alloc_counter.h"
 
 namespace {
 
-std::atomic<long>& allocations = mapAllocations;
 
 // 80 x 80 cells, three layers, 256 graphics of 16 x 16, 16-bit, with
 // animations: about the size of the game's largest level.
@@ -95,9 +94,9 @@ void BM_DrawLayer(benchmark::State& state) {
     long allocs = 0;
     for (auto _ : state) {
         uint64_t before = sq::DrawStats().imageDraws;
-        long allocBefore = allocations.load();
+        long allocBefore = sqtest::AllocationsSoFar();
         map.DrawLayerBg(mapX, mapY, 0, 0, 320, 240);
-        allocs += allocations.load() - allocBefore;
+        allocs += sqtest::AllocationsSoFar() - allocBefore;
         draws = sq::DrawStats().imageDraws - before;
     }
     state.counters["draws"] = double(draws);
@@ -114,7 +113,7 @@ void BM_UpdateAnimsAndQueries(benchmark::State& state) {
     FmpMap map;
     map.LoadMapFromMemory(bytes.data(), bytes.size(), 2, "bench.FMP");
     map.InitAnims();
-    long allocBefore = allocations.load();
+    long allocBefore = sqtest::AllocationsSoFar();
     int solid = 0;
     for (auto _ : state) {
         map.UpdateAnims();
@@ -124,7 +123,7 @@ void BM_UpdateAnimsAndQueries(benchmark::State& state) {
         }
     }
     benchmark::DoNotOptimize(solid);
-    if (allocations.load() != allocBefore) state.SkipWithError("a logic step allocated memory");
+    if (sqtest::AllocationsSoFar() != allocBefore) state.SkipWithError("a logic step allocated memory");
 }
 BENCHMARK(BM_UpdateAnimsAndQueries);
 

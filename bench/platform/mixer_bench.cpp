@@ -8,8 +8,7 @@
 #include "platform/random.h"
 #include "platform/sound.h"
 
-extern std::atomic<long> benchAllocations;
-extern std::atomic<bool> benchCounting;
+#include "alloc_counter.h"
 
 namespace {
 
@@ -40,15 +39,13 @@ void BM_MixAudio(benchmark::State& state) {
         channels.push_back(ch);
     }
     std::vector<int16_t> out(std::size_t(frames) * 2);
-    benchAllocations = 0;
-    benchCounting = true;
+    sqtest::StartCountingAllocations();
     for (auto _ : state) {
         sq::MixAudio(out.data(), frames);
         benchmark::DoNotOptimize(out.data());
         benchmark::ClobberMemory();
     }
-    benchCounting = false;
-    state.counters["allocs"] = double(benchAllocations.load());
+    state.counters["allocs"] = double(sqtest::StopCountingAllocations());
     // Seconds of sound mixed per second of work.
     state.counters["speed"] =
         benchmark::Counter(double(frames) / sq::kMixRate, benchmark::Counter::kIsIterationInvariantRate);

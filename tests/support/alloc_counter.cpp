@@ -1,14 +1,22 @@
-// Replaces the global operator new so the benchmark can report how many
-// allocations a measured loop made.
+#include "alloc_counter.h"
+
 #include <atomic>
 #include <cstdlib>
 #include <new>
 
-std::atomic<long> benchAllocations{0};
-std::atomic<bool> benchCounting{false};
+namespace {
+std::atomic<long> total{0};
+std::atomic<long> windowStart{0};
+}  // namespace
+
+namespace sqtest {
+long AllocationsSoFar() { return total.load(); }
+void StartCountingAllocations() { windowStart = total.load(); }
+long StopCountingAllocations() { return total.load() - windowStart.load(); }
+}  // namespace sqtest
 
 void* operator new(std::size_t n) {
-    if (benchCounting.load(std::memory_order_relaxed)) benchAllocations.fetch_add(1, std::memory_order_relaxed);
+    total.fetch_add(1, std::memory_order_relaxed);
     if (void* p = std::malloc(n ? n : 1)) return p;
     throw std::bad_alloc();
 }
