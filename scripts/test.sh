@@ -15,7 +15,9 @@ echo "== unit, pixel, level and end-to-end tests"
 run_with_display ctest --test-dir build --output-on-failure -j2 --timeout 900
 
 echo "== the game's logic and loaders again under AddressSanitizer and UndefinedBehaviorSanitizer"
-cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DSNOWQUILL_SANITIZE=ON -DSNOWQUILL_DATA=OFF -DSNOWQUILL_BENCH=OFF >/dev/null
+# The sanitized tests play the real levels of the game folder built above.
+cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DSNOWQUILL_SANITIZE=ON -DSNOWQUILL_DATA=OFF -DSNOWQUILL_BENCH=OFF \
+  -DSNOWQUILL_GAME_DIR="$PWD/build/game" >/dev/null
 SANITIZED=(app/test_app platform/test_platform map/test_map game/test_game scores/test_scores screens/test_screens)
 cmake --build build-asan -j"$(nproc)" --target $(for t in "${SANITIZED[@]}"; do basename "$t"; done)
 for t in "${SANITIZED[@]}"; do
