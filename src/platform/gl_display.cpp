@@ -457,10 +457,10 @@ void TGLDevice::Close() {
         SDL_DestroyWindow(window_);
         window_ = nullptr;
     }
-    if (videoUp_) {
-        SDL_QuitSubSystem(SDL_INIT_VIDEO);
-        videoUp_ = false;
-    }
+    // The video subsystem and its connection to the window system stay up
+    // for the rest of the run: a mode opened again (the back-buffer path
+    // makes a new window for every mode) then needs no new connection, which
+    // a busy display server can refuse.
     vsync_ = false;
     width_ = height_ = 0;
 }

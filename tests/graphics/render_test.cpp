@@ -35,9 +35,14 @@ protected:
     }
     void SetUp() override { Open(64, 64); }
     void Open(int w, int h) {
-        if (!OpenGraphicsMode(w, h, 0, 0, 0)) GTEST_SKIP() << "no OpenGL display";
+        if (!Reopen(w, h)) GTEST_SKIP() << "no OpenGL display";
+    }
+    // A further mode within a test: once one mode opened, another must too.
+    bool Reopen(int w, int h) {
+        if (!OpenGraphicsMode(w, h, 0, 0, 0)) return false;
         SetLoadMaskColor(0, 0, 0);
         ClearScreen(0, 0, 0);
+        return true;
     }
     uint32_t Px(int x, int y) { return PixmapGetPixel(ReadScreenPixels(), x, y); }
     // An unfiltered, unmasked one-colour image.
@@ -234,11 +239,11 @@ TEST_F(GLRender, WrittenPixelsShowAtTheNextDraw) {
 TEST_F(GLRender, ImagesAreRemadeAfterADisplayModeChange) {
     ImageRef img = Solid(4, 4, 0xFFFF8000u);
     DrawImageAt(img, 0, 0, 0);
-    Open(32, 32);
+    ASSERT_TRUE(Reopen(32, 32));
     DrawImageAt(img, 2, 2, 0);
     EXPECT_EQ(Px(3, 3), 0xFFFF8000u);
     CloseGraphicsMode();
-    Open(64, 64);
+    ASSERT_TRUE(Reopen(64, 64));
     DrawImageAt(img, 2, 2, 0);
     EXPECT_EQ(Px(3, 3), 0xFFFF8000u);
 }
@@ -322,7 +327,7 @@ TEST_F(GLRender, TheFrameStaysInTheBackBufferAfterPresenting) {
 }
 
 TEST_F(GLRender, LogicalResolutionScalesDrawsClipsAndGrabs) {
-    Open(128, 96);
+    ASSERT_TRUE(Reopen(128, 96));
     SetLoadMaskColor(255, 0, 255);
     SetVirtualResolution(64, 48);
     EXPECT_EQ(ScreenWidth(), 128);
@@ -422,7 +427,7 @@ TEST_F(GLRender, ReadBackIsAtModeSizeWhateverTheWindowScale) {
     options.windowScale = 3;
     options.hidden = true;
     SetDisplayOptions(options);
-    Open(40, 30);
+    ASSERT_TRUE(Reopen(40, 30));
     FillRect(39, 29, 1, 1);
     PixmapRef shot = ReadScreenPixels();
     options.windowScale = 1;
