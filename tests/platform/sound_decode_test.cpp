@@ -1,11 +1,11 @@
 #include <gtest/gtest.h>
-#include <vorbis/vorbisenc.h>
 
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <vector>
 
+#include "ogg_tone.h"
 #include "platform/sound.h"
 
 using namespace sq;
@@ -13,70 +13,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Encodes `frames` frames of a sine (left) and its negation (right, when
-// stereo) as Ogg Vorbis in memory.
-std::vector<uint8_t> EncodeSine(int channels, long rate, long frames, double hz, double amp = 0.5) {
-    vorbis_info vi;
-    vorbis_info_init(&vi);
-    EXPECT_EQ(vorbis_encode_init_vbr(&vi, channels, rate, 0.4f), 0);
-    vorbis_comment vc;
-    vorbis_comment_init(&vc);
-    vorbis_dsp_state vd;
-    vorbis_analysis_init(&vd, &vi);
-    vorbis_block vb;
-    vorbis_block_init(&vd, &vb);
-    ogg_stream_state os;
-    ogg_stream_init(&os, 1);
-
-    std::vector<uint8_t> out;
-    auto append = [&](const ogg_page& og) {
-        out.insert(out.end(), og.header, og.header + og.header_len);
-        out.insert(out.end(), og.body, og.body + og.body_len);
-    };
-    ogg_packet h, hc, hcode;
-    vorbis_analysis_headerout(&vd, &vc, &h, &hc, &hcode);
-    ogg_stream_packetin(&os, &h);
-    ogg_stream_packetin(&os, &hc);
-    ogg_stream_packetin(&os, &hcode);
-    ogg_page og;
-    while (ogg_stream_flush(&os, &og)) append(og);
-
-    long done = 0;
-    bool eos = false;
-    while (!eos) {
-        long n = std::min(1024L, frames - done);
-        if (n > 0) {
-            float** buf = vorbis_analysis_buffer(&vd, int(n));
-            for (long i = 0; i < n; ++i) {
-                double v = amp * std::sin(2 * M_PI * hz * double(done + i) / double(rate));
-                buf[0][i] = float(v);
-                if (channels > 1) buf[1][i] = float(-v);
-            }
-            vorbis_analysis_wrote(&vd, int(n));
-            done += n;
-        } else {
-            vorbis_analysis_wrote(&vd, 0);
-        }
-        while (vorbis_analysis_blockout(&vd, &vb) == 1) {
-            vorbis_analysis(&vb, nullptr);
-            vorbis_bitrate_addblock(&vb);
-            ogg_packet op;
-            while (vorbis_bitrate_flushpacket(&vd, &op)) {
-                ogg_stream_packetin(&os, &op);
-                while (ogg_stream_pageout(&os, &og)) {
-                    append(og);
-                    if (ogg_page_eos(&og)) eos = true;
-                }
-            }
-        }
-    }
-    ogg_stream_clear(&os);
-    vorbis_block_clear(&vb);
-    vorbis_dsp_clear(&vd);
-    vorbis_comment_clear(&vc);
-    vorbis_info_clear(&vi);
-    return out;
-}
 
 double Rms(const TSound& s, int channel, int from, int to) {
     double sum = 0;
@@ -88,7 +24,7 @@ double Rms(const TSound& s, int channel, int from, int to) {
 }
 
 TEST(SoundDecode, StereoAtTheMixingRate) {
-    auto bytes = EncodeSine(2, 44100, 22050, 440.0);
+    auto bytes = sqtest::EncodeSine(2, 44100, 22050, 440.0);
     auto s = DecodeSound(bytes, 0, "tone");
     ASSERT_NE(s, nullptr);
     EXPECT_EQ(s->frames, 22050);
@@ -102,7 +38,7 @@ TEST(SoundDecode, StereoAtTheMixingRate) {
 }
 
 TEST(SoundDecode, MonoSpreadsAndOtherRatesResample) {
-    auto bytes = EncodeSine(1, 22050, 11025, 220.0);
+    auto bytes = sqtest::EncodeSine(1, 22050, 11025, 220.0);
     auto s = DecodeSound(bytes, 1);
     ASSERT_NE(s, nullptr);
     EXPECT_TRUE(s->loop);
@@ -122,7 +58,7 @@ TEST(SoundDecode, BadDataGivesTheNullObject) {
     std::vector<uint8_t> junk(5000);
     for (std::size_t i = 0; i < junk.size(); ++i) junk[i] = uint8_t(i * 37 + 11);
     EXPECT_EQ(DecodeSound(junk, 0), nullptr);
-    auto good = EncodeSine(1, 44100, 4410, 440.0);
+    auto good = sqtest::EncodeSine(1, 44100, 4410, 440.0);
     std::vector<uint8_t> cut(good.begin(), good.begin() + long(good.size() / 3));
     auto s = DecodeSound(cut, 0);  // a cut file: whatever decodes, never a crash
     if (s) {
@@ -135,7 +71,7 @@ TEST(SoundDecode, BadDataGivesTheNullObject) {
 TEST(SoundDecode, LoadsFilesWithBackslashPaths) {
     fs::path dir = fs::temp_directory_path() / "sq_sound_test";
     fs::create_directories(dir / "sfx");
-    auto bytes = EncodeSine(1, 44100, 4410, 440.0);
+    auto bytes = sqtest::EncodeSine(1, 44100, 4410, 440.0);
     {
         std::FILE* f = std::fopen((dir / "sfx" / "pop.ogg").c_str(), "wb");
         ASSERT_NE(f, nullptr);

@@ -1,7 +1,8 @@
 #include "screen_fixture.h"
 
+#include "ogg_tone.h"
+
 #include <unistd.h>
-#include <vorbis/vorbisenc.h>
 
 #include <fstream>
 #include <stdexcept>
@@ -88,59 +89,10 @@ void ScreenTest::Tap(int key) {
 
 void ScreenTest::WriteSilentOgg(const fs::path& path, double seconds) {
     fs::create_directories(path.parent_path());
-    vorbis_info vi;
-    vorbis_info_init(&vi);
-    ASSERT_EQ(vorbis_encode_init_vbr(&vi, 1, 44100, 0.1f), 0);
-    vorbis_comment vc;
-    vorbis_comment_init(&vc);
-    vorbis_dsp_state vd;
-    vorbis_analysis_init(&vd, &vi);
-    vorbis_block vb;
-    vorbis_block_init(&vd, &vb);
-    ogg_stream_state os;
-    ogg_stream_init(&os, 7);
+    const std::vector<uint8_t> bytes = sqtest::EncodeSine(1, 44100, long(seconds * 44100), 0, 0);
+    ASSERT_FALSE(bytes.empty());
     std::ofstream out(path, std::ios::binary);
-    auto write = [&](const ogg_page& og) {
-        out.write(reinterpret_cast<const char*>(og.header), og.header_len);
-        out.write(reinterpret_cast<const char*>(og.body), og.body_len);
-    };
-    ogg_packet h, hc, hcode;
-    vorbis_analysis_headerout(&vd, &vc, &h, &hc, &hcode);
-    ogg_stream_packetin(&os, &h);
-    ogg_stream_packetin(&os, &hc);
-    ogg_stream_packetin(&os, &hcode);
-    ogg_page og;
-    while (ogg_stream_flush(&os, &og)) write(og);
-    long frames = long(seconds * 44100), done = 0;
-    bool eos = false;
-    while (!eos) {
-        long n = std::min(1024L, frames - done);
-        if (n > 0) {
-            float** buf = vorbis_analysis_buffer(&vd, int(n));
-            for (long i = 0; i < n; ++i) buf[0][i] = 0.0f;
-            vorbis_analysis_wrote(&vd, int(n));
-            done += n;
-        } else {
-            vorbis_analysis_wrote(&vd, 0);
-        }
-        while (vorbis_analysis_blockout(&vd, &vb) == 1) {
-            vorbis_analysis(&vb, nullptr);
-            vorbis_bitrate_addblock(&vb);
-            ogg_packet op;
-            while (vorbis_bitrate_flushpacket(&vd, &op)) {
-                ogg_stream_packetin(&os, &op);
-                while (ogg_stream_pageout(&os, &og)) {
-                    write(og);
-                    if (ogg_page_eos(&og)) eos = true;
-                }
-            }
-        }
-    }
-    ogg_stream_clear(&os);
-    vorbis_block_clear(&vb);
-    vorbis_dsp_clear(&vd);
-    vorbis_comment_clear(&vc);
-    vorbis_info_clear(&vi);
+    out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
 }
 
 void ScreenTest::WriteScreenFiles() {
