@@ -53,6 +53,19 @@ void DrawTally(const TTallyLines& lines, float x, int r, int g, int b) {
     SetDrawColor(r, g, b);
     DrawTallyLines(lines, x);
 }
+
+// The level and game-over tallies share their page: the four icons, the
+// four lines in brown and the score in red below them.
+void DrawTallyPage() {
+    DrawImageAt(imgPacco, 95, 85, 0);
+    DrawImageAt(imgPneve, 83, 95, 0);
+    DrawImageAt(imgGring2, 83, 124, 0);
+    DrawImageAt(imgTimer, 80, 145, 0);
+    TTallyLines lines = MakeTallyLines(*gameScore);
+    DrawTally(lines, 108, 156, 76, 0);
+    SetDrawColor(255, 0, 0);
+    DrawTextAt(lines.score, 108, 180);
+}
 }  // namespace
 
 // ---- Level complete ----
@@ -69,14 +82,7 @@ void tGoNextLevel::Draw() {
     SetDrawAlpha(1);
     SetBlendMode(kBlendAlpha);
     DrawImageAt(imgLevelComplete, 91, 45, 0);
-    DrawImageAt(imgPacco, 95, 85, 0);
-    DrawImageAt(imgPneve, 83, 95, 0);
-    DrawImageAt(imgGring2, 83, 124, 0);
-    DrawImageAt(imgTimer, 80, 145, 0);
-    TTallyLines lines = MakeTallyLines(*gameScore);
-    DrawTally(lines, 108, 156, 76, 0);
-    SetDrawColor(255, 0, 0);
-    DrawTextAt(lines.score, 108, 180);
+    DrawTallyPage();
     SetDrawColor(67, 70, 255);
     DrawTextAt(kPressSpace, 64, 200);
 }
@@ -125,14 +131,7 @@ void ShowGameOverTally(const ImageRef& shot) {
     // drawn again first: after a buffer swap the back buffer may hold anything.
     screen->Draw();
     SetDrawColor(255, 255, 255);
-    DrawImageAt(imgPacco, 95, 85, 0);
-    DrawImageAt(imgPneve, 83, 95, 0);
-    DrawImageAt(imgGring2, 83, 124, 0);
-    DrawImageAt(imgTimer, 80, 145, 0);
-    TTallyLines lines = MakeTallyLines(*gameScore);
-    DrawTally(lines, 108, 156, 76, 0);
-    SetDrawColor(255, 0, 0);
-    DrawTextAt(lines.score, 108, 180);
+    DrawTallyPage();
     SetDrawColor(0, 255, 0);
     DrawTextAt(kPressSpace, 64, 206);
     PresentFrame(1);
