@@ -257,19 +257,10 @@ void ShowHighScores() {
     fade->Start();
     screen->Init();
     ClearKeys();
-    auto frame = [&] {
-        screen->Run();
-        screen->Draw();
-        fade->UpdateAndDraw();
-        PresentFrame(-1);
-    };
     // Keys count only once the fade-in is over; one pressed during it ends
     // the screen on the first frame after.
-    while (fade->IsRunning() || FirstKeyHit() == 0) frame();
+    while (fade->IsRunning() || FirstKeyHit() == 0) DrawFadedFrame(*screen, *fade, -1);
     ClearKeys();
-    fade->Stop();
-    fade->Start();
-    fade->SetFadeOut();
-    while (fade->IsRunning()) frame();
+    FadeOutScreen(*screen, *fade, -1);
     screen->Release();
 }

@@ -51,17 +51,8 @@ void ShowCredits() {
     fade->Start();
     screen->Init();
     ClearKeys();
-    auto frame = [&] {
-        screen->Run();
-        screen->Draw();
-        fade->UpdateAndDraw();
-        PresentFrame(-1);
-    };
-    while (FirstKeyHit() == 0) frame();
-    fade->Stop();
-    fade->Start();
-    fade->SetFadeOut();
-    while (fade->IsRunning()) frame();
+    while (FirstKeyHit() == 0) DrawFadedFrame(*screen, *fade, -1);
+    FadeOutScreen(*screen, *fade, -1);
     ClearKeys();
     screen->Release();
 }

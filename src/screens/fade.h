@@ -47,3 +47,22 @@ public:
     int savedBlend = 0;
     float savedAlpha = 0.0f;
 };
+
+// One frame of a screen under its fade: the screen's logic, its picture, the
+// fade over it, then the frame is shown.
+template <class TScreen>
+void DrawFadedFrame(TScreen& screen, Object_Fade& fade, int sync) {
+    screen.Run();
+    screen.Draw();
+    fade.UpdateAndDraw();
+    sq::PresentFrame(sync);
+}
+
+// Fades a screen out while it keeps running.
+template <class TScreen>
+void FadeOutScreen(TScreen& screen, Object_Fade& fade, int sync) {
+    fade.Stop();
+    fade.Start();
+    fade.SetFadeOut();
+    while (fade.IsRunning()) DrawFadedFrame(screen, fade, sync);
+}

@@ -59,19 +59,11 @@ void ShowInstructions() {
     screen->Init();
     ClearKeys();
     PlaySoundOn(narration, channel);
-    auto frame = [&](int sync) {
-        screen->Run();
-        screen->Draw();
-        fade->UpdateAndDraw();
-        PresentFrame(sync);
-    };
     // Keys are looked at only once the fade-in is over.
-    while ((fade->IsRunning() || FirstKeyHit() == 0) && IsChannelBusy(channel)) frame(1);
+    while ((fade->IsRunning() || FirstKeyHit() == 0) && IsChannelBusy(channel))
+        DrawFadedFrame(*screen, *fade, 1);
     ClearKeys();
-    fade->Stop();
-    fade->Start();
-    fade->SetFadeOut();
-    while (fade->IsRunning()) frame(-1);
+    FadeOutScreen(*screen, *fade, -1);
     HaltChannel(channel);
     screen->Release();
 }
