@@ -18,7 +18,7 @@ echo "== the game's logic and loaders again under AddressSanitizer and Undefined
 # The sanitized tests play the real levels of the game folder built above.
 cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DSNOWQUILL_SANITIZE=ON -DSNOWQUILL_DATA=OFF -DSNOWQUILL_BENCH=OFF \
   -DSNOWQUILL_GAME_DIR="$PWD/build/game" >/dev/null
-SANITIZED=(app/test_app platform/test_platform map/test_map game/test_game scores/test_scores screens/test_screens)
+SANITIZED=(core/test_core platform/test_platform map/test_map game/test_game scores/test_scores screens/test_screens)
 cmake --build build-asan -j"$(nproc)" --target $(for t in "${SANITIZED[@]}"; do basename "$t"; done)
 for t in "${SANITIZED[@]}"; do
   (cd "build-asan/tests/$(dirname "$t")" &&

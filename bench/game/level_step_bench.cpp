@@ -10,8 +10,8 @@
 #include <atomic>
 #include <filesystem>
 
-#include "app/globals.h"
-#include "app/timed_speed.h"
+#include "core/globals.h"
+#include "core/timed_speed.h"
 #include "fmp_writer.h"
 #include "game/level_sim.h"
 #include "game/live_bar.h"

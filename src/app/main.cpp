@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/globals.h"
+#include "core/globals.h"
 #include "app/resources.h"
 #include "app/startup.h"
 #include "platform/graphics.h"

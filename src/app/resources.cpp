@@ -2,14 +2,12 @@
 
 #include <algorithm>
 
-#include "app/globals.h"
-#include "audio/game_music.h"
+#include "core/globals.h"
+#include "core/loaded_files.h"
 
 using namespace sq;
 
 namespace {
-
-std::vector<std::string> missing;
 
 #define SQ_IMAGE(g, file, flags) \
     { #g, file, &g, nullptr, 0, 0, 0, 0, flags }
@@ -67,10 +65,6 @@ const std::vector<TResource> table = {
 // One already-loaded flag per global of the table.
 std::vector<bool> loaded(table.size(), false);
 
-void NoteMissing(const std::string& file) {
-    if (std::find(missing.begin(), missing.end(), file) == missing.end()) missing.push_back(file);
-}
-
 }  // namespace
 
 const std::vector<TResource>& ResourceTable() { return table; }
@@ -101,20 +95,5 @@ void CenterResourceHandles() {
 
 void ResetResources() {
     std::fill(loaded.begin(), loaded.end(), false);
-    missing.clear();
-}
-
-void NoteLoadedFile(const ImageRef& image, const std::string& file) {
-    if (!image) NoteMissing(file);
-}
-
-void NoteLoadedFile(const SoundRef& sound, const std::string& file) {
-    if (!sound) NoteMissing(file);
-}
-
-const std::vector<std::string>& MissingFiles() { return missing; }
-
-void SelectTune(int n) {
-    music->Select(n);
-    if (const TTuneInfo* info = TuneInfo(n)) NoteLoadedFile(music->tune, info->file);
+    ForgetMissingFiles();
 }

@@ -1,11 +1,10 @@
 #pragma once
-// The pictures and sounds loaded once at start-up into their globals, and a
-// record of every file that failed to load, so that the error stopping the
-// game at the first use of the missing object can name the file.
+// The pictures and sounds loaded once at start-up into their globals.
 #include <string>
 #include <vector>
 
 #include "platform/graphics.h"
+#include "core/loaded_files.h"
 #include "platform/sound.h"
 
 struct TResource {
@@ -26,12 +25,3 @@ void LoadResources();
 void CenterResourceHandles();
 // Forgets which resources were loaded and which files were missing (tests).
 void ResetResources();
-
-// Remembers `file` when the load gave the Null object.
-void NoteLoadedFile(const sq::ImageRef& image, const std::string& file);
-void NoteLoadedFile(const sq::SoundRef& sound, const std::string& file);
-// Files that failed to load so far, in the order they were tried.
-const std::vector<std::string>& MissingFiles();
-
-// music.Select(n), remembering the tune's file when it failed to load.
-void SelectTune(int n);

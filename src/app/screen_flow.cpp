@@ -1,9 +1,8 @@
 #include "app/screen_flow.h"
 
-#include "app/frame_helpers.h"
-#include "app/globals.h"
+#include "core/frame_helpers.h"
+#include "core/globals.h"
 #include "app/resources.h"
-#include "app/startup.h"
 #include "audio/game_music.h"
 #include "game/game_score.h"
 #include "game/live_bar.h"
@@ -13,6 +12,7 @@
 #include "platform/keyboard.h"
 #include "platform/sound.h"
 #include "scores/hi_score.h"
+#include "screens/hi_score_screen.h"
 #include "screens/credits.h"
 #include "screens/end_screens.h"
 #include "screens/fade.h"
@@ -27,7 +27,7 @@ void RunMenu() {
     fade->SetFadeIn();
     fade->Start();
     music->Pause();
-    SelectTune(3);
+    SelectTune(kTuneMenu);
     music->Play();
 
     auto menuFrame = [&] {
@@ -46,7 +46,7 @@ void RunMenu() {
         fade->Start();
         if (!out) {
             music->Pause();
-            SelectTune(3);
+            SelectTune(kTuneMenu);
             music->Play();
         }
         while (fade->IsRunning()) menuFrame();
@@ -62,23 +62,23 @@ void RunMenu() {
                 case kMenuStart:
                     gameScore->Reset();
                     ClearKeys();
-                    SelectTune(1);
+                    SelectTune(kTuneInGame);
                     music->Play();
                     PlayGame();
                     ClearKeys();
-                    playState = 1;
+                    playState = kPlayStateMenu;
                     break;
                 case kMenuHighScores:
                     ClearKeys();
                     music->Pause();
-                    SelectTune(2);
+                    SelectTune(kTuneHighScores);
                     music->Play();
                     ShowHighScores();
                     ClearKeys();
                     break;
                 case kMenuCredits:
                     music->Pause();
-                    SelectTune(4);
+                    SelectTune(kTuneCredits);
                     music->Play();
                     ClearKeys();
                     ShowCredits();
@@ -116,7 +116,7 @@ void PlayGame() {
         fade->UpdateAndDraw();
         PresentFrame(1);
     }
-    while (playState != 5) {
+    while (playState != kPlayStateGameOver) {
         // The level clock stands still during the death sequence; the tick
         // alternates between a lower one on the left and a higher one on the right.
         if (CurrentMillis() > lastTick + 1001 && playerDying == 0) {
@@ -134,17 +134,17 @@ void PlayGame() {
         gameLoop->Run();
         frameCounter->Tick();
         gameLoop->Draw();
-        if (IsKeyDown(kKeyEscape)) playState = 5;
+        if (IsKeyDown(kKeyEscape)) playState = kPlayStateGameOver;
         int state = playState;
-        if (state == 4) {
+        if (state == kPlayStateExitReached) {
             gameScore->Tally();
-            if (currentLevel == 6) {
+            if (currentLevel == kLevelCount) {
                 ShowEndScreen();
-                playState = 5;
+                playState = kPlayStateGameOver;
             } else {
                 ShowLevelComplete();
             }
-        } else if (state == 5) {
+        } else if (state == kPlayStateGameOver) {
             GameOver();
             currentLevel = 1;
         }
@@ -173,7 +173,7 @@ void ShowLevelComplete() {
     ClearKeys();
     HaltChannel(channel);
     music->Play();
-    playState = 6;
+    playState = kPlayStatePlaying;
     currentLevel += 1;
     SetUpLevel(currentLevel);
     screen->Release();

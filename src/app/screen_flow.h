@@ -4,7 +4,7 @@
 
 // The title menu loop; returns when the player chooses Quit.
 void RunMenu();
-// One game from `currentLevel` until `playState` becomes 5.
+// One game from `currentLevel` until `playState` says the game is over.
 void PlayGame();
 // The level tally over the last frame; then the next level is set up.
 void ShowLevelComplete();

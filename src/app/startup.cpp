@@ -4,8 +4,8 @@
 #include <cstdio>
 #include <string>
 
-#include "app/frame_helpers.h"
-#include "app/globals.h"
+#include "core/frame_helpers.h"
+#include "core/globals.h"
 #include "app/resources.h"
 #include "app/screen_flow.h"
 #include "audio/game_music.h"
@@ -92,16 +92,6 @@ void ShutDown() {
 }  // namespace
 
 void AllowAnotherRun() { entered = false; }
-
-void IdlePoll() {
-    IClock& clock = Clock();
-    clock.SleepUntil(clock.Millis() + 1);
-}
-
-void WaitMillis(float ms) {
-    const uint32_t start = uint32_t(CurrentMillis());
-    while (double(uint32_t(CurrentMillis()) - start) <= ms) IdlePoll();
-}
 
 void OpenDisplay(int width, int height, int depth, int hz, int flags) {
     if (!OpenGraphicsMode(width, height, depth, hz, flags))

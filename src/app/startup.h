@@ -9,7 +9,7 @@ struct TStartOptions {
 // exit status (0). A second call in the same process returns at once.
 int RunGame(const TStartOptions& options);
 
-// Start-up step 7: gameScore, the frame counters, gameLoop, player, snow,
+// The objects that live for the whole run: gameScore, the frame counters, gameLoop, player, snow,
 // title, liveBar, gifts and music, in that order.
 void CreateLongLivedObjects();
 
@@ -19,11 +19,6 @@ void ChooseDisplayMode();
 // cannot be opened.
 void OpenDisplay(int width, int height, int depth, int hz, int flags);
 
-// Waits until more than `ms` milliseconds have passed; nothing is drawn and
-// no events are processed meanwhile.
-void WaitMillis(float ms);
-// Gives the processor away for about a millisecond inside a polling loop.
-void IdlePoll();
 
 // Tests: lets RunGame run once more in this process.
 void AllowAnotherRun();

@@ -1,5 +1,8 @@
 #include "audio/game_music.h"
 
+#include "core/globals.h"
+#include "core/loaded_files.h"
+
 #include "platform/runtime_error.h"
 
 using namespace sq;
@@ -43,4 +46,9 @@ void CGameMusic::Release() {
     if (channel) HaltChannel(channel);
     channel.reset();
     tune.reset();
+}
+
+void SelectTune(int n) {
+    music->Select(n);
+    if (const TTuneInfo* info = TuneInfo(n)) NoteLoadedFile(music->tune, info->file);
 }

@@ -4,10 +4,16 @@
 
 #include "platform/sound.h"
 
+// The four tunes, by the number Select takes.
+inline constexpr int kTuneInGame = 1;
+inline constexpr int kTuneHighScores = 2;
+inline constexpr int kTuneMenu = 3;
+inline constexpr int kTuneCredits = 4;  // credits and the end screen
+
 class CGameMusic {
 public:
     void Init();
-    void Select(int n);  // 1 in game, 2 high scores, 3 menu, 4 credits and end
+    void Select(int n);  // one of the kTune numbers
     void Play();         // always from the beginning
     void Pause();
     void Release();
@@ -23,3 +29,6 @@ struct TTuneInfo {
 };
 // Tune 1..4 (nullptr for any other number).
 const TTuneInfo* TuneInfo(int n);
+
+// music.Select(n), remembering the tune's file when it failed to load.
+void SelectTune(int n);

@@ -1,7 +1,7 @@
 #include "game/enemy.h"
 
-#include "app/globals.h"
-#include "app/timed_speed.h"
+#include "core/globals.h"
+#include "core/timed_speed.h"
 #include "map/fmp_map.h"
 #include "platform/random.h"
 #include "platform/runtime_error.h"

@@ -1,6 +1,6 @@
 #include "game/game_score.h"
 
-#include "app/globals.h"
+#include "core/globals.h"
 #include "game/enemy.h"
 #include "game/live_bar.h"
 #include "platform/runtime_error.h"

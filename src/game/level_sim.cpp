@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "app/frame_helpers.h"
-#include "app/globals.h"
+#include "core/frame_helpers.h"
+#include "core/globals.h"
 #include "audio/game_music.h"
 #include "game/game_score.h"
 #include "game/live_bar.h"
@@ -105,7 +105,7 @@ TLevelSim::TLevelSim(int seed, bool headless) {
     liveBar->giftCount = 0;
     liveBar->energy = kFullEnergy;
     currentLevel = 1;
-    playState = 6;
+    playState = kPlayStatePlaying;
     playerDying = 0;
     edits_.reserve(256);
 }
@@ -123,7 +123,7 @@ void TLevelSim::Finish() {
 void TLevelSim::LoadLevel(int level) {
     currentLevel = level;
     SetUpLevel(level);
-    playState = 6;
+    playState = kPlayStatePlaying;
     lastTick_ = uint32_t(CurrentMillis());
     gameLoop->lastTime = CurrentMillis();
     pickupsSeen_ = player->pickupCount;
@@ -153,7 +153,7 @@ void TLevelSim::LoadCustom(std::shared_ptr<FmpMap> map, int startX, int startY, 
     player->Create();
     PlacePlayerAtStart(1);
 
-    playState = 6;
+    playState = kPlayStatePlaying;
     lastTick_ = uint32_t(CurrentMillis());
     gameLoop->lastTime = CurrentMillis();
     pickupsSeen_ = player->pickupCount;

@@ -49,7 +49,7 @@ struct TSimSnapshot {
     std::vector<int> animCurrent, animDelay, animType;
     float mapAnimTimer = 0, haloAlpha = 1.0f;
     int touching = 0;
-    int playState = 6, playerDying = 0, deathStart = 0;
+    int playState = kPlayStatePlaying, playerDying = 0, deathStart = 0;
     uint32_t now = 0, lastTick = 0;  // Restore shifts these to the present
 };
 
@@ -72,7 +72,7 @@ public:
 
     // One whole logic step with these keys held; returns playState.
     int Step(unsigned keys);
-    // Steps until playState leaves 6 or `maxSteps` ran; returns the steps run.
+    // Steps until the level stops playing or `maxSteps` ran; returns the steps run.
     int StepMany(unsigned keys, int maxSteps);
     // One display frame of `ms` as the game runs it: gameLoop.Run() (whole
     // steps and the partial one), with the level clock checked once.

@@ -1,8 +1,8 @@
 #include "game/live_bar.h"
 
-#include "app/globals.h"
+#include "core/globals.h"
 #include "audio/game_music.h"
-#include "game/main_game_loop.h"
+#include "game/level_table.h"
 #include "platform/graphics.h"
 #include "platform/runtime_error.h"
 #include "platform/text.h"
@@ -76,7 +76,7 @@ void CLiveBar::Damage(float amount) {
         return;
     }
     if (lives == 0) {
-        playState = 5;
+        playState = kPlayStateGameOver;
     } else {
         RequireObject(music, "music");
         music->Pause();

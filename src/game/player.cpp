@@ -2,8 +2,8 @@
 
 #include <cmath>
 
-#include "app/globals.h"
-#include "app/timed_speed.h"
+#include "core/globals.h"
+#include "core/timed_speed.h"
 #include "game/live_bar.h"
 #include "game/shoot.h"
 #include "map/fmp_map.h"
@@ -53,35 +53,35 @@ int CPlayer::Update() {
     const int w = s.frameWidth, h = s.frameHeight, halfW = w / 2;
     auto solid = [&map](float a, float b) { return map.IsSolidAt(int(a), int(b)) != 0; };
 
-    // 1. The camera centres on the player; above the map's top it stops following vertically.
+    // The camera centres on the player; above the map's top it stops following vertically.
     scrollX = x + halfW - kCameraOffsetX;
     if (y > 0) scrollY = y + h - kCameraOffsetY;
 
-    // 2. The map's sides bounce the player back to where it stood.
+    // The map's sides bounce the player back to where it stood.
     if (x < 0 || x > mapPixelWidth - (w - kRightEdgeAllowance)) {
         s.vx = -s.vx;
         x = prevX;
     }
 
-    // 3. The camera never shows outside the map.
+    // The camera never shows outside the map.
     if (scrollX > mapPixelWidth - kViewWidth) scrollX = mapPixelWidth - kViewWidth;
     if (scrollY > mapPixelHeight - kViewHeight) scrollY = mapPixelHeight - kViewHeight;
     if (scrollX <= 0) scrollX = 0;
     if (scrollY <= 0) scrollY = 0;
 
-    // 4.
+    // Where the player stood before this step; walls and floors put it back there.
     prevX = x;
     prevY = y;
     walking = 0;
 
-    // 5. Jump.
+    // Jump.
     if (IsKeyDown(kKeyUp) && !jumping) {
         s.vy = s.jumpSpeed;
         jumping = 1;
         PlaySoundOn(sndJump2, jumpChannel);
     }
 
-    // 6. Walk; Right wins over Left. The limit is tested before the step, so
+    // Walk; Right wins over Left. The limit is tested before the step, so
     // the speed may pass it by one step.
     if (IsKeyDown(kKeyRight)) {
         if (s.vx <= kWalkLimit) s.vx += kWalkAccel * tickDelta;
@@ -97,12 +97,12 @@ int CPlayer::Update() {
         walking = 1;
     }
 
-    // 7. Throw.
-    if (IsKeyDown(kKeyLControl) && gifts && !gifts->inFlight && gifts->Throw(*this)) {
+    // Throw.
+    if (IsKeyDown(kKeyLControl) && gifts && !gifts->inFlight && gifts->Throw(x, y, facing)) {
         if (!IsChannelBusy(throwChannel)) PlaySoundOn(sndLancio, throwChannel);
     }
 
-    // 8. Friction while no walk key is honoured; a crawl stops dead on the rest frame.
+    // Friction while no walk key is honoured; a crawl stops dead on the rest frame.
     if (!walking) {
         if (s.vx > 0)
             s.vx -= kWalkAccel * tickDelta;
@@ -114,11 +114,11 @@ int CPlayer::Update() {
         }
     }
 
-    // 9. Move.
+    // Move.
     x += s.vx * tickDelta;
     y += s.vy * tickDelta;
 
-    // 10-11. Floor: standing on ground puts the feet back and stops the fall.
+    // Floor: standing on ground puts the feet back and stops the fall.
     map.currentLayer = 0;
     if (solid(x + halfW, y + h)) {
         s.vy = 0;
@@ -128,7 +128,7 @@ int CPlayer::Update() {
         s.vy += kGravity * tickDelta;
     }
 
-    // 12. Walls at the feet: the player rebounds with the speed it had.
+    // Walls at the feet: the player rebounds with the speed it had.
     bool wall = false;
     if (s.vx > 0)
         wall = solid(x + w - kWallInset, y + h);
@@ -140,12 +140,12 @@ int CPlayer::Update() {
         if (!IsChannelBusy(bumpChannel)) PlaySoundOn(sndCaduta, bumpChannel);
     }
 
-    // 13. Head: a ceiling ends the rise at once (the jump stays spent until landing).
+    // Head: a ceiling ends the rise at once (the jump stays spent until landing).
     if (y + kHeadDepth > 0 && s.vy < 0) {
         if (solid(x + halfW, y + kHeadDepth)) s.vy = 0;
     }
 
-    // 14. Gifts lying in the level: the cell under the feet is cleared, so it counts once.
+    // Gifts lying in the level: the cell under the feet is cleared, so it counts once.
     map.currentLayer = 1;
     if (solid(x + halfW, y + h)) {
         const int column = int((x + halfW) / map.blockWidth);
@@ -163,10 +163,10 @@ int CPlayer::Update() {
         }
     }
 
-    // 15.
+    // The walk animation.
     s.Update();
 
-    // 16. Footsteps from alternating sides, silenced in the air.
+    // Footsteps from alternating sides, silenced in the air.
     if (walking) {
         const bool busy = IsChannelBusy(footstepChannel) != 0;
         if (!busy && !jumping) {
@@ -180,10 +180,10 @@ int CPlayer::Update() {
         }
     }
 
-    // 17. The exit. Written every step, so it must run before the contact
+    // The exit. Written every step, so it must run before the contact
     // test that may end the game in the same step.
     map.currentLayer = 2;
-    playState = solid(x + halfW, y + h) ? 4 : 6;
+    playState = solid(x + halfW, y + h) ? kPlayStateExitReached : kPlayStatePlaying;
     return 0;
 }
 

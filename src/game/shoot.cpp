@@ -1,10 +1,9 @@
 #include "game/shoot.h"
 
-#include "app/globals.h"
-#include "app/timed_speed.h"
+#include "core/globals.h"
+#include "core/timed_speed.h"
 #include "game/enemy.h"
 #include "game/live_bar.h"
-#include "game/player.h"
 #include "platform/graphics.h"
 #include "platform/runtime_error.h"
 
@@ -25,38 +24,35 @@ void CShoot::ReleaseGiftChannel() {
     channel.reset();
 }
 
-int CShoot::Throw(const CPlayer& p) {
+int CShoot::Throw(float fromX, float fromY, int facing) {
     RequireObject(liveBar, "liveBar");
     if (liveBar->giftCount <= 0 || fallSpeed != 0) return 0;
     speed = kThrowSpeed;
     fallSpeed = 0;
-    x = p.x;
-    y = p.y;
+    x = fromX;
+    y = fromY;
     inFlight = 1;
-    direction = p.facing ? -1.0f : 1.0f;
+    direction = facing ? -1.0f : 1.0f;
     liveBar->giftCount -= 1;
     return 1;
 }
 
-void CShoot::Draw() {
+void CShoot::Draw(float scrollX, float scrollY, int throwerHalfWidth) {
     if (!inFlight) return;
-    const int halfW = (player && player->sprite) ? player->sprite->frameWidth / 2 : 14;
-    const float scrollX = player ? player->scrollX : 0, scrollY = player ? player->scrollY : 0;
     SetDrawRotation(float(angle));
-    DrawImageAt(imgPacco, x - scrollX + halfW, y - scrollY, 0);
+    DrawImageAt(imgPacco, x - scrollX + float(throwerHalfWidth), y - scrollY, 0);
     SetDrawRotation(0);
 }
 
-void CShoot::Update(TList<EnemyInfo>& enemyList) {
+void CShoot::Update(TList<EnemyInfo>& enemyList, float scrollX, float scrollY) {
     if (!inFlight) return;
-    RequireObject(player, "player");
     angle = int(float(angle) + kSpinPerStep * tickDelta);
     x += speed * tickDelta * direction;
     y += fallSpeed * tickDelta;
     fallSpeed += kGiftGravity * tickDelta;
     // Only the bottom and right edges end a flight: a gift thrown left flies
     // on until it has fallen out of the view.
-    if (y > player->scrollY + 240 || x > player->scrollX + 320) {
+    if (y > scrollY + 240 || x > scrollX + 320) {
         speed = 0;
         fallSpeed = 0;
         inFlight = 0;

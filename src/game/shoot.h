@@ -7,16 +7,18 @@
 #include "platform/list.h"
 #include "platform/sound.h"
 
-class CPlayer;
 class EnemyInfo;
 
 class CShoot {
 public:
     void NewGiftChannel();
     void ReleaseGiftChannel();
-    int Throw(const CPlayer& player);  // 1 when a gift was launched
-    void Draw();
-    void Update(sq::TList<EnemyInfo>& enemyList);
+    // Launches a gift from the thrower's map position in the way it faces
+    // (facing 0 right, 1 left); 1 when a gift was launched.
+    int Throw(float fromX, float fromY, int facing);
+    // The camera is the player's: the gift is drawn and leaves the view by it.
+    void Draw(float scrollX, float scrollY, int throwerHalfWidth);
+    void Update(sq::TList<EnemyInfo>& enemyList, float scrollX, float scrollY);
 
     sq::ChannelRef channel;  // hit and kill sounds
     float direction = 0;     // 1 right, -1 left

@@ -1,8 +1,8 @@
 #include "game/snow.h"
 
-#include "app/frame_helpers.h"
-#include "app/globals.h"
-#include "app/timed_speed.h"
+#include "core/frame_helpers.h"
+#include "core/globals.h"
+#include "core/timed_speed.h"
 #include "platform/graphics.h"
 #include "platform/random.h"
 

@@ -6,7 +6,7 @@
 // does not exist, draw nothing.
 #include <cstdint>
 
-#include "app/frame_helpers.h"
+#include "core/frame_helpers.h"
 #include "map/fmp_map.h"
 
 namespace {

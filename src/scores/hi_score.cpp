@@ -9,7 +9,7 @@
 #include <filesystem>
 #include <stdexcept>
 
-#include "app/globals.h"
+#include "core/globals.h"
 #include "game/game_score.h"
 #include "game/snow.h"
 #include "platform/graphics.h"
@@ -17,7 +17,6 @@
 #include "platform/runtime_error.h"
 #include "platform/stream.h"
 #include "platform/text.h"
-#include "screens/fade.h"
 
 using namespace sq;
 
@@ -250,17 +249,3 @@ void THiScore::Draw() {
 }
 
 void THiScore::Release() { snowEffect = CSnow::Destroy(snowEffect); }
-
-void ShowHighScores() {
-    auto screen = std::make_shared<THiScore>();
-    auto fade = Object_Fade::NewColourFade(10, 10, 10);
-    fade->Start();
-    screen->Init();
-    ClearKeys();
-    // Keys count only once the fade-in is over; one pressed during it ends
-    // the screen on the first frame after.
-    while (fade->IsRunning() || FirstKeyHit() == 0) DrawFadedFrame(*screen, *fade, -1);
-    ClearKeys();
-    FadeOutScreen(*screen, *fade, -1);
-    screen->Release();
-}

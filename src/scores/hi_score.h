@@ -1,11 +1,11 @@
 #pragma once
-// The table of the 20 best games, its file "HISCORES.DAT" and the scrolling
-// screen that shows it. The table is also used without the screen at the end
-// of every game to rank the score and insert a new entry.
+// The table of the 20 best games, its file "HISCORES.DAT", and the scrolling
+// table that the high-score screen runs. The table is also used without the
+// screen at the end of every game to rank the score and insert a new entry.
 #include <memory>
 #include <string>
 
-#include "app/timed_speed.h"
+#include "core/timed_speed.h"
 #include "platform/list.h"
 
 class CSnow;
@@ -65,6 +65,3 @@ public:
     // run, so a later visit shows the scores made since. Tests drop it.
     static void ForgetUnsavedTable();
 };
-
-// The high-score screen between two fades; any key after the fade-in ends it.
-void ShowHighScores();

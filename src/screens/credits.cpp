@@ -1,6 +1,6 @@
 #include "screens/credits.h"
 
-#include "app/globals.h"
+#include "core/globals.h"
 #include "game/snow.h"
 #include "platform/graphics.h"
 #include "platform/keyboard.h"

@@ -2,7 +2,7 @@
 // The credits picture under the menu's two cloud layers and falling snow.
 #include <memory>
 
-#include "app/timed_speed.h"
+#include "core/timed_speed.h"
 
 class CSnow;
 

@@ -1,8 +1,8 @@
 #include "screens/end_screens.h"
 
-#include "app/globals.h"
-#include "app/resources.h"
-#include "app/startup.h"
+#include "core/frame_helpers.h"
+#include "core/globals.h"
+#include "core/loaded_files.h"
 #include "audio/game_music.h"
 #include "game/game_score.h"
 #include "platform/keyboard.h"
@@ -182,7 +182,7 @@ void ShowEndScreen() {
     music->Pause();
     PlaySoundOn(sndCambioLivello, channel);
     WaitMillis(1800);
-    SelectTune(4);
+    SelectTune(kTuneCredits);
     music->Play();
     ClearKeys();
     while (FirstKeyHit() == 0) {

@@ -4,7 +4,7 @@
 // last level with the totals of the whole game.
 #include <string>
 
-#include "app/timed_speed.h"
+#include "core/timed_speed.h"
 #include "platform/graphics.h"
 
 class CGameScore;

@@ -37,7 +37,7 @@ std::shared_ptr<Object_Fade> Object_Fade::NewColourFade(int r, int g, int b) {
     f->green = (unsigned char)g;
     f->blue = (unsigned char)b;
     f->alpha = 1.0f;
-    f->mode = 1;
+    f->mode = kFadeIn;
     f->running = 0;
     f->stepMillis = kStepMillis;
     f->timer = Fade_Timer::New(kStepMillis);
@@ -47,7 +47,7 @@ std::shared_ptr<Object_Fade> Object_Fade::NewColourFade(int r, int g, int b) {
 std::shared_ptr<Object_Fade> Object_Fade::NewImageFade(const ImageRef& a, const ImageRef& b) {
     auto f = NewColourFade(255, 255, 255);
     f->alpha = 0.0f;
-    f->mode = 3;
+    f->mode = kFadeCross;
     f->imageA = a;
     f->imageB = b;
     return f;
@@ -56,8 +56,8 @@ std::shared_ptr<Object_Fade> Object_Fade::NewImageFade(const ImageRef& a, const 
 void Object_Fade::Start() { running = 1; }
 void Object_Fade::Stop() { running = 0; }
 int Object_Fade::IsRunning() const { return running; }
-void Object_Fade::SetFadeIn() { mode = 1; }
-void Object_Fade::SetFadeOut() { mode = 2; }
+void Object_Fade::SetFadeIn() { mode = kFadeIn; }
+void Object_Fade::SetFadeOut() { mode = kFadeOut; }
 
 void Object_Fade::SetImages(const ImageRef& a, const ImageRef& b) {
     imageA = a;
@@ -70,13 +70,13 @@ void Object_Fade::UpdateAndDraw() {
         // The next step is timed from this step, not from the old deadline,
         // so a slow frame never makes the fade catch up in a jump.
         if (timer.Expired() == 1) {
-            if (mode == 1)
+            if (mode == kFadeIn)
                 alpha -= kAlphaStep;
             else
                 alpha += kAlphaStep;
             timer = Fade_Timer::New(stepMillis);
         }
-        if (mode == 1) {
+        if (mode == kFadeIn) {
             if (!(alpha > 0.0f)) {
                 alpha = 0.0f;
                 running = 0;
@@ -86,14 +86,14 @@ void Object_Fade::UpdateAndDraw() {
             running = 0;
         }
     }
-    if (mode == 1 || mode == 2) {
+    if (mode == kFadeIn || mode == kFadeOut) {
         SaveDrawState();
         SetBlendMode(kBlendAlpha);
         SetDrawAlpha(alpha);
         SetDrawColor(red, green, blue);
         FillRect(float(x), float(y), float(width), float(height));
         RestoreDrawState();
-    } else if (mode == 3) {
+    } else if (mode == kFadeCross) {
         // The cross-fade: the first picture as the caller left the alpha,
         // the second one over it at the fade's opacity.
         SaveDrawState();

@@ -17,6 +17,11 @@ public:
     int deadline = 0;
 };
 
+// What a fade does.
+inline constexpr int kFadeIn = 1;     // a colour clears away
+inline constexpr int kFadeOut = 2;    // a colour covers the screen
+inline constexpr int kFadeCross = 3;  // one picture gives way to another
+
 class Object_Fade {
 public:
     static constexpr float kAlphaStep = 0.015f;
@@ -37,7 +42,7 @@ public:
     int x = 0, y = 0, width = 0, height = 0;
     unsigned char red = 0, green = 0, blue = 0;
     sq::ImageRef imageA, imageB;
-    int mode = 0;  // 1 fade in, 2 fade out, 3 image cross-fade
+    int mode = 0;  // kFadeIn, kFadeOut or kFadeCross
     int running = 0;
     float alpha = 0.0f;
     int stepMillis = 0;

@@ -1,7 +1,7 @@
 #include "screens/instructions.h"
 
-#include "app/frame_helpers.h"
-#include "app/resources.h"
+#include "core/frame_helpers.h"
+#include "core/loaded_files.h"
 #include "game/snow.h"
 #include "platform/keyboard.h"
 #include "platform/sound.h"

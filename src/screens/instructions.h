@@ -4,7 +4,7 @@
 #include <array>
 #include <memory>
 
-#include "app/timed_speed.h"
+#include "core/timed_speed.h"
 #include "platform/graphics.h"
 
 class CSnow;

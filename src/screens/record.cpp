@@ -1,6 +1,6 @@
 #include "screens/record.h"
 
-#include "app/globals.h"
+#include "core/globals.h"
 #include "audio/game_music.h"
 #include "platform/keyboard.h"
 #include "platform/text.h"

@@ -3,7 +3,7 @@
 // of the game, confirmed with Enter.
 #include <string>
 
-#include "app/timed_speed.h"
+#include "core/timed_speed.h"
 #include "platform/graphics.h"
 #include "platform/sound.h"
 

@@ -1,7 +1,7 @@
 #include "screens/title.h"
 
-#include "app/frame_helpers.h"
-#include "app/globals.h"
+#include "core/frame_helpers.h"
+#include "core/globals.h"
 #include "game/snow.h"
 #include "platform/graphics.h"
 #include "platform/keyboard.h"
@@ -10,7 +10,6 @@
 
 using namespace sq;
 
-std::array<cStars, kStarCount> stars;
 
 namespace {
 

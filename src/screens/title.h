@@ -4,24 +4,12 @@
 #include <array>
 #include <memory>
 
-#include "app/timed_speed.h"
+#include "core/globals.h"
+#include "core/timed_speed.h"
 #include "platform/sound.h"
 
 class CSnow;
 
-// A falling, spinning, tinted star of the title screen.
-struct cStars {
-    float x = 0;
-    float y = 0;
-    float fallSpeed = 0;  // pixels per step, and degrees of spin per step
-    float scale = 0;
-    float angle = 0;
-    int layer = 0;  // 1 behind the title and menu, 2 in front
-    int red = 0, green = 0, blue = 0;
-};
-
-inline constexpr int kStarCount = 20;
-extern std::array<cStars, kStarCount> stars;
 // Fills the stars with new random values (the start of the menu loop).
 void CreateStars();
 

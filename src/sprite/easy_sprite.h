@@ -4,7 +4,7 @@
 // that the figure's owner keeps on it.
 #include <memory>
 
-#include "app/frame_helpers.h"
+#include "core/frame_helpers.h"
 #include "platform/graphics.h"
 #include "platform/list.h"
 

@@ -2,7 +2,7 @@
 // gift hits and the death fade.
 #include "game/enemy.h"
 
-#include "app/globals.h"
+#include "core/globals.h"
 #include "game/live_bar.h"
 #include "game/player.h"
 #include "game/shoot.h"
@@ -163,7 +163,7 @@ TEST_F(GiftHitTest, AKindOneMonsterNeedsThreeHits) {
     ES(0).vx = 0;
     for (int hit = 1; hit <= 2; ++hit) {
         Launch(199.5f, 110);
-        gifts->Update(enemies->enemyList);  // moves to 201.5, inside the 4-pixel window
+        gifts->Update(enemies->enemyList, player->scrollX, player->scrollY);  // moves to 201.5, inside the 4-pixel window
         EXPECT_EQ(E(0).hitPoints, 3 - hit);
         EXPECT_EQ(gifts->speed, 0);
         EXPECT_FLOAT_EQ(gifts->y, 100 + 24 + 8);
@@ -172,7 +172,7 @@ TEST_F(GiftHitTest, AKindOneMonsterNeedsThreeHits) {
         sq::HaltChannel(gifts->channel);
     }
     Launch(199.5f, 110);
-    gifts->Update(enemies->enemyList);
+    gifts->Update(enemies->enemyList, player->scrollX, player->scrollY);
     EXPECT_EQ(E(0).hitPoints, 0);
     EXPECT_FLOAT_EQ(gifts->y, 110 + 0.001f) << "a kill leaves the gift where it is";
     EXPECT_EQ(sq::IsChannelBusy(gifts->channel), 1);
@@ -181,7 +181,7 @@ TEST_F(GiftHitTest, AKindOneMonsterNeedsThreeHits) {
 TEST_F(GiftHitTest, TheFirstCreatedMonsterIsHitFirst) {
     Load(FlatRoom(), 20, 163, {}, {{200, 100}, {200, 100}});
     Launch(199.5f, 110);
-    gifts->Update(enemies->enemyList);
+    gifts->Update(enemies->enemyList, player->scrollX, player->scrollY);
     EXPECT_EQ(E(0).hitPoints, 2);
     EXPECT_EQ(E(1).hitPoints, 3);
 }
@@ -190,11 +190,11 @@ TEST_F(GiftHitTest, AStoppedGiftFallsOntoASecondMonster) {
     Load(FlatRoom(), 20, 163, {{200, 140}}, {{199, 40}});
     ES(0).vx = ES(1).vx = 0;
     Launch(199.5f, 50);
-    gifts->Update(enemies->enemyList);
+    gifts->Update(enemies->enemyList, player->scrollX, player->scrollY);
     EXPECT_EQ(E(1).hitPoints, 2);
     int n = 0;
     while (E(0).hitPoints > 0 && gifts->inFlight && n < 500) {
-        gifts->Update(enemies->enemyList);
+        gifts->Update(enemies->enemyList, player->scrollX, player->scrollY);
         ++n;
     }
     EXPECT_EQ(E(0).hitPoints, 0) << "dropped straight down onto the kind-2 monster";
@@ -206,7 +206,7 @@ TEST_F(GiftHitTest, AFastStepCannotFlyThroughTheHitWindow) {
     for (float start = 150.0f; start < 152.0f; start += 0.25f) {
         E(0).hitPoints = 3;
         Launch(start, 110);
-        for (int i = 0; i < 40 && gifts->speed != 0; ++i) gifts->Update(enemies->enemyList);
+        for (int i = 0; i < 40 && gifts->speed != 0; ++i) gifts->Update(enemies->enemyList, player->scrollX, player->scrollY);
         EXPECT_EQ(E(0).hitPoints, 2) << "start " << start;
     }
 }

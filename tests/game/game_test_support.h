@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "app/globals.h"
+#include "core/globals.h"
 #include "game/level_sim.h"
 #include "map/fmp_map.h"
 

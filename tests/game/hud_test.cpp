@@ -1,6 +1,6 @@
 // The HUD bar and the score: damage, lost lives, the clock, the bar's
 // drawing, the level tally.
-#include "app/globals.h"
+#include "core/globals.h"
 #include "audio/game_music.h"
 #include "game/enemy.h"
 #include "game/game_score.h"

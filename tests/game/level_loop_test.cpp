@@ -1,6 +1,6 @@
 // The level's step: its order, contact and the hurt cry, the death
 // sequence, the map's block animations, the level clock, the frame.
-#include "app/globals.h"
+#include "core/globals.h"
 #include "audio/game_music.h"
 #include "game/enemy.h"
 #include "game/game_score.h"

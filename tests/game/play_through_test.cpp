@@ -1,7 +1,7 @@
 // A small level played from its start point to its exit by scripted keys:
 // two gifts picked up, a monster killed with one of them, a block jumped,
 // the exit reached and the level tallied.
-#include "app/globals.h"
+#include "core/globals.h"
 #include "game/enemy.h"
 #include "game/game_score.h"
 #include "game/live_bar.h"

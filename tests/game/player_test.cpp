@@ -4,7 +4,7 @@
 
 #include <cmath>
 
-#include "app/globals.h"
+#include "core/globals.h"
 #include "game/game_score.h"
 #include "game/live_bar.h"
 #include "game/shoot.h"

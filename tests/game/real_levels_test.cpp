@@ -9,7 +9,7 @@
 
 #include "platform/runtime_error.h"
 
-#include "app/globals.h"
+#include "core/globals.h"
 #include "game/enemy.h"
 #include "game/live_bar.h"
 #include "game/main_game_loop.h"

@@ -3,8 +3,8 @@
 
 #include <gtest/gtest.h>
 
-#include "app/frame_helpers.h"
-#include "app/timed_speed.h"
+#include "core/frame_helpers.h"
+#include "core/timed_speed.h"
 #include "platform/random.h"
 
 namespace {

@@ -1,7 +1,7 @@
 // Animated sprites: ids, frame stepping by elapsed time, rest frames, screen test.
 #include <gtest/gtest.h>
 
-#include "app/frame_helpers.h"
+#include "core/frame_helpers.h"
 #include "platform/clock.h"
 #include "platform/graphics.h"
 #include "sprite/easy_sprite.h"

@@ -19,7 +19,7 @@
 #include <string>
 #include <vector>
 
-#include "app/globals.h"
+#include "core/globals.h"
 #include "game/game_score.h"
 
 namespace fs = std::filesystem;

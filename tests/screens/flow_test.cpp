@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <set>
 
-#include "app/globals.h"
+#include "core/globals.h"
 #include "app/resources.h"
 #include "app/screen_flow.h"
 #include "app/startup.h"

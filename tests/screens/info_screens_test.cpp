@@ -4,13 +4,14 @@
 #include <filesystem>
 #include <fstream>
 
-#include "app/frame_helpers.h"
-#include "app/globals.h"
-#include "app/timed_speed.h"
+#include "core/frame_helpers.h"
+#include "core/globals.h"
+#include "core/timed_speed.h"
 #include "platform/graphics.h"
 #include "platform/keyboard.h"
 #include "platform/sound.h"
 #include "scores/hi_score.h"
+#include "screens/hi_score_screen.h"
 #include "screen_fixture.h"
 #include "screens/credits.h"
 #include "screens/instructions.h"

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "app/globals.h"
+#include "core/globals.h"
 #include "audio/game_music.h"
 #include "platform/keyboard.h"
 #include "screen_fixture.h"

@@ -8,8 +8,8 @@
 #include <stdexcept>
 #include <vector>
 
-#include "app/frame_helpers.h"
-#include "app/globals.h"
+#include "core/frame_helpers.h"
+#include "core/globals.h"
 #include "app/resources.h"
 #include "audio/game_music.h"
 #include "game/game_score.h"

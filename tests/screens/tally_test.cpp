@@ -2,7 +2,7 @@
 // way those screens end.
 #include <filesystem>
 
-#include "app/globals.h"
+#include "core/globals.h"
 #include "game/game_score.h"
 #include "game/live_bar.h"
 #include "platform/keyboard.h"

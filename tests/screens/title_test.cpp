@@ -2,9 +2,9 @@
 // makes one key-down one move, the pulse, the stars, and the menu loop.
 #include "screens/title.h"
 
-#include "app/globals.h"
+#include "core/globals.h"
 #include "app/screen_flow.h"
-#include "app/timed_speed.h"
+#include "core/timed_speed.h"
 #include "platform/graphics.h"
 #include "platform/keyboard.h"
 #include "screen_fixture.h"

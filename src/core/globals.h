@@ -2,6 +2,7 @@
 // The game's globals: one per picture and sound, the long-lived objects, the
 // level's objects and the game state. They live here so a reader finds
 // `player` or `liveBar` at once; ResetGlobals() gives tests a fresh set.
+#include <array>
 #include <memory>
 
 #include "platform/graphics.h"
@@ -52,6 +53,30 @@ extern int playState;     // 1 menu, 6 playing, 4 exit reached, 5 game over
 extern int playerDying;   // the death sequence runs
 extern int deathStart;    // ms: the last logic step in which the player was not dying
 extern int levelTimeLimit;  // seconds on the clock of the current level (300 before any level)
+
+// What the game is doing; kept in playState.
+inline constexpr int kPlayStateMenu = 1;         // before and between games
+inline constexpr int kPlayStateExitReached = 4;  // the player stepped on the exit
+inline constexpr int kPlayStateGameOver = 5;     // no lives left, or the clock ran out on the last one
+inline constexpr int kPlayStatePlaying = 6;
+
+// Fraction of a whole logic step the current Update covers (1.0, or the
+// remainder of the frame's last step). Every speed and timer is multiplied by it.
+extern float tickDelta;
+
+// A falling, spinning, tinted star of the title screen.
+struct cStars {
+    float x = 0;
+    float y = 0;
+    float fallSpeed = 0;  // pixels per step, and degrees of spin per step
+    float scale = 0;
+    float angle = 0;
+    int layer = 0;  // 1 behind the title and menu, 2 in front
+    int red = 0, green = 0, blue = 0;
+};
+
+inline constexpr int kStarCount = 20;
+extern std::array<cStars, kStarCount> stars;
 
 inline constexpr const char* kAppTitle = "Snowquill";
 

@@ -1,10 +1,9 @@
-#include "app/timed_speed.h"
+#include "core/timed_speed.h"
 
 #include <cmath>
 
 #include "platform/clock.h"
 
-float tickDelta = 1.0f;
 
 void CTimedSpeed::Init() {
     msPerStep = 1000.0f / stepsPerSecond;

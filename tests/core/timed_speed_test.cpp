@@ -4,7 +4,7 @@
 #include <memory>
 #include <vector>
 
-#include "app/timed_speed.h"
+#include "core/timed_speed.h"
 #include "platform/clock.h"
 
 namespace {

@@ -2,9 +2,7 @@
 // The base of every screen: turns the time since the last frame into fixed
 // 5 ms logic steps, the last one scaled by `tickDelta`.
 
-// Fraction of a whole step the current Update covers (1.0, or the remainder
-// of the frame's last step). Every speed and timer is multiplied by it.
-extern float tickDelta;
+#include "core/globals.h"  // tickDelta
 
 class CTimedSpeed {
 public:

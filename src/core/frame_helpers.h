@@ -50,3 +50,9 @@ public:
 void InitDegreeTables();
 float SinDeg(int degrees);
 float CosDeg(int degrees);
+
+// Waits until more than `ms` milliseconds have passed; nothing is drawn and
+// no events are processed meanwhile.
+void WaitMillis(float ms);
+// Gives the processor away for about a millisecond inside a polling loop.
+void IdlePoll();

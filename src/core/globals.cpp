@@ -1,4 +1,4 @@
-#include "app/globals.h"
+#include "core/globals.h"
 
 using sq::ImageRef;
 using sq::SoundRef;
@@ -29,6 +29,8 @@ int playState = 1;
 int playerDying = 0;
 int deathStart = 0;
 int levelTimeLimit = 300;
+float tickDelta = 1.0f;
+std::array<cStars, kStarCount> stars;
 
 void ResetGlobals() {
     for (ImageRef* img : {&imgBackground, &imgFiocco, &imgStar, &imgTitle, &imgAdventure, &imgBnatale4, &imgLives,
@@ -57,4 +59,6 @@ void ResetGlobals() {
     playerDying = 0;
     deathStart = 0;
     levelTimeLimit = 300;
+    tickDelta = 1.0f;
+    stars = {};
 }

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <memory>
 
-#include "app/frame_helpers.h"
+#include "core/frame_helpers.h"
 #include "platform/clock.h"
 
 namespace {

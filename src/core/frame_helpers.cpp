@@ -1,6 +1,7 @@
-#include "app/frame_helpers.h"
+#include "core/frame_helpers.h"
 
 #include <cmath>
+#include <cstdint>
 
 #include "platform/clock.h"
 #include "platform/graphics.h"
@@ -111,3 +112,13 @@ static int DegreeIndex(int degrees) {
 
 float SinDeg(int degrees) { return sinTable[DegreeIndex(degrees)]; }
 float CosDeg(int degrees) { return cosTable[DegreeIndex(degrees)]; }
+
+void IdlePoll() {
+    sq::IClock& clock = sq::Clock();
+    clock.SleepUntil(clock.Millis() + 1);
+}
+
+void WaitMillis(float ms) {
+    const uint32_t start = uint32_t(sq::CurrentMillis());
+    while (double(uint32_t(sq::CurrentMillis()) - start) <= ms) IdlePoll();
+}
