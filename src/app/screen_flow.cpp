@@ -18,6 +18,7 @@
 #include "screens/fade.h"
 #include "screens/instructions.h"
 #include "screens/title.h"
+#include "core/trace.h"
 
 using namespace sq;
 
@@ -52,6 +53,7 @@ void RunMenu() {
         while (fade->IsRunning()) menuFrame();
     };
 
+    TraceState("menu", title->selected);
     int choice = 0;
     while (choice != kMenuQuit) {
         choice = title->Run();
@@ -90,6 +92,7 @@ void RunMenu() {
                     break;
             }
             fadeMenu(false);
+            TraceState("menu", title->selected);
         }
         title->Draw();
         fade->UpdateAndDraw();
@@ -97,6 +100,7 @@ void RunMenu() {
     }
     fadeMenu(true);
     ClearKeys();
+    TraceState("quit");
 }
 
 void PlayGame() {
@@ -116,6 +120,7 @@ void PlayGame() {
         fade->UpdateAndDraw();
         PresentFrame(1);
     }
+    TraceState("level", currentLevel);
     while (playState != kPlayStateGameOver) {
         // The level clock stands still during the death sequence; the tick
         // alternates between a lower one on the left and a higher one on the right.
@@ -165,6 +170,7 @@ void ShowLevelComplete() {
     PlaySoundOn(sndCambioLivello, channel);
     // The last frame of the level stays on screen; nothing is polled meanwhile.
     WaitMillis(1800);
+    TraceState("level-complete", currentLevel);
     while (!IsKeyDown(kKeySpace)) {
         screen->Draw();
         screen->Run();
@@ -176,6 +182,7 @@ void ShowLevelComplete() {
     playState = kPlayStatePlaying;
     currentLevel += 1;
     SetUpLevel(currentLevel);
+    TraceState("level", currentLevel);
     screen->Release();
 }
 

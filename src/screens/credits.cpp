@@ -5,6 +5,7 @@
 #include "platform/graphics.h"
 #include "platform/keyboard.h"
 #include "screens/fade.h"
+#include "core/trace.h"
 
 using namespace sq;
 
@@ -51,6 +52,7 @@ void ShowCredits() {
     fade->Start();
     screen->Init();
     ClearKeys();
+    TraceState("credits");
     while (FirstKeyHit() == 0) DrawFadedFrame(*screen, *fade, -1);
     FadeOutScreen(*screen, *fade, -1);
     ClearKeys();

@@ -10,6 +10,7 @@
 #include "platform/text.h"
 #include "scores/hi_score.h"
 #include "screens/record.h"
+#include "core/trace.h"
 
 using namespace sq;
 
@@ -136,6 +137,7 @@ void ShowGameOverTally(const ImageRef& shot) {
     DrawTextAt(kPressSpace, 64, 206);
     PresentFrame(1);
     // Only Space leaves; nothing is drawn while waiting.
+    TraceState("tally");
     while (!IsKeyDown(kKeySpace)) IdlePoll();
     ClearKeys();
     ClearKeys();
@@ -185,6 +187,7 @@ void ShowEndScreen() {
     SelectTune(kTuneCredits);
     music->Play();
     ClearKeys();
+    TraceState("end");
     while (FirstKeyHit() == 0) {
         DrawEndScreen(picture);
         PresentFrame(-1);

@@ -5,6 +5,7 @@
 #include "platform/keyboard.h"
 #include "scores/hi_score.h"
 #include "screens/fade.h"
+#include "core/trace.h"
 
 using namespace sq;
 
@@ -14,6 +15,7 @@ void ShowHighScores() {
     fade->Start();
     screen->Init();
     ClearKeys();
+    TraceState("highscores");
     // Keys count only once the fade-in is over; one pressed during it ends
     // the screen on the first frame after.
     while (fade->IsRunning() || FirstKeyHit() == 0) DrawFadedFrame(*screen, *fade, -1);

@@ -7,6 +7,7 @@
 #include "platform/sound.h"
 #include "platform/text.h"
 #include "screens/fade.h"
+#include "core/trace.h"
 
 using namespace sq;
 
@@ -59,6 +60,7 @@ void ShowInstructions() {
     screen->Init();
     ClearKeys();
     PlaySoundOn(narration, channel);
+    TraceState("instructions");
     // Keys are looked at only once the fade-in is over.
     while ((fade->IsRunning() || FirstKeyHit() == 0) && IsChannelBusy(channel))
         DrawFadedFrame(*screen, *fade, 1);

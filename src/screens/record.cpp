@@ -4,6 +4,7 @@
 #include "audio/game_music.h"
 #include "platform/keyboard.h"
 #include "platform/text.h"
+#include "core/trace.h"
 
 using namespace sq;
 
@@ -25,11 +26,13 @@ int CRecord::Update() {
         name = name + CharToText(key);
         PlaySoundOn(sndKey, keyChannel);
         nameLength += 1;
+        TraceState("name", name);
     }
     if (key == kKeyBackspace && nameLength > 0) {
         nameLength -= 1;
         PlaySoundOn(sndKey, keyChannel);
         name = Substring(name, 1, int(name.size()) - 1);
+        TraceState("name", name);
     }
     return 0;
 }
@@ -60,6 +63,7 @@ std::string EnterRecordName() {
     entry->Init();
     music->Pause();
     ClearKeys();
+    TraceState("name-entry");
     int result = 0;
     while (result != CRecord::kConfirmed) {
         result = entry->Run();

@@ -7,6 +7,7 @@
 #include "platform/keyboard.h"
 #include "platform/random.h"
 #include "platform/text.h"
+#include "core/trace.h"
 
 using namespace sq;
 
@@ -100,13 +101,16 @@ int tTitle::Update() {
     }
     // Clearing the keys after a move makes a held arrow move once per key-down
     // event, and means Down wins when both arrows are held.
+    bool moved = false;
     if (IsKeyDown(kKeyDown)) {
+        moved = true;
         pulsePhase = 0;
         selected += 1;
         ClearKeys();
         PlaySoundOn(sndKey, keyChannel);
     }
     if (IsKeyDown(kKeyUp)) {
+        moved = true;
         pulsePhase = 0;
         selected -= 1;
         ClearKeys();
@@ -114,6 +118,7 @@ int tTitle::Update() {
     }
     if (selected > 4) selected = 0;
     if (selected < 0) selected = 4;
+    if (moved) TraceState("menu", selected);
     for (int i = 0; i < int(kMenuItems.size()); ++i) {
         if (i == selected)
             ItemScale(i) += SinDeg(pulsePhase) / 80 * tickDelta;
