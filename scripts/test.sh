@@ -11,8 +11,13 @@ run_with_display() {
   else xvfb-run -a -s "-screen 0 1024x768x24" "$@"; fi
 }
 
+echo "== the includes point down the layers"
+python3 scripts/check_includes.py
+
 echo "== unit, pixel, level and end-to-end tests"
-run_with_display ctest --test-dir build --output-on-failure -j2 --timeout 900
+run_with_display ctest --test-dir build --output-on-failure -j2 --timeout 900 --output-junit "$PWD/build/ctest-junit.xml"
+# A skipped test fails the run unless SNOWQUILL_EXPECTED_SKIPS names it.
+python3 scripts/check_skips.py build/ctest-junit.xml
 
 echo "== the game's logic and loaders again under AddressSanitizer and UndefinedBehaviorSanitizer"
 # The sanitized tests play the real levels of the game folder built above.
@@ -23,7 +28,10 @@ cmake --build build-asan -j"$(nproc)" --target $(for t in "${SANITIZED[@]}"; do 
 for t in "${SANITIZED[@]}"; do
   (cd "build-asan/tests/$(dirname "$t")" &&
    ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
-   "./$(basename "$t")" --gtest_brief=1)
+   "./$(basename "$t")" --gtest_brief=1 | tee /tmp/snowquill-sanitized.log)
+  if grep -q '^\[  SKIPPED \]' /tmp/snowquill-sanitized.log; then
+    echo "$t skipped tests under the sanitizers:" >&2; grep '^\[  SKIPPED \]' /tmp/snowquill-sanitized.log >&2; exit 1
+  fi
 done
 
 if [ -x scripts/fuzz.sh ]; then

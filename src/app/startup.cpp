@@ -91,8 +91,6 @@ void ShutDown() {
 
 }  // namespace
 
-void AllowAnotherRun() { entered = false; }
-
 void OpenDisplay(int width, int height, int depth, int hz, int flags) {
     if (!OpenGraphicsMode(width, height, depth, hz, flags))
         throw TRuntimeError("Could not open the display", std::to_string(width) + " x " + std::to_string(height) +

@@ -19,6 +19,3 @@ void ChooseDisplayMode();
 // cannot be opened.
 void OpenDisplay(int width, int height, int depth, int hz, int flags);
 
-
-// Tests: lets RunGame run once more in this process.
-void AllowAnotherRun();

@@ -56,11 +56,6 @@ int CDeltaTime::TimerDone() {
     return 0;
 }
 
-void CDeltaTime::ResetShared() {
-    sharedCalls = 0;
-    sharedDeadline = 0;
-}
-
 void CFPS::Reset() {
     count = 0;
     windowStart = sq::CurrentMillis();

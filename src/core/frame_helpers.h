@@ -18,7 +18,6 @@ public:
     float deltaSeconds = 0;
     int lastTime = 0;
     int fps = 0;
-    static void ResetShared();  // tests
 };
 
 class CFPS {
