@@ -14,6 +14,10 @@ namespace {
 
 using Buffer = std::vector<float>;
 
+// Every effect rises over a few milliseconds, even a click: a sound that
+// starts at full level clicks against whatever is playing.
+constexpr double kFadeIn = 0.003;
+
 Buffer Silence(double seconds) { return Buffer(size_t(Samples(seconds)), 0.0f); }
 
 // A boot pressing into snow: a thud of the heel under a dense crackle of
@@ -344,8 +348,8 @@ const std::vector<TRecipe>& Recipes() {
         {{"morto", -2.5, "a squeaky gremlin 'eek' and a puff"}, GremlinKill},
         {{"hoho", -2.0, "a deep jolly 'ho ho ho'"}, SnowmanKill},
         {{"RIDE", -3.0, "a boing and a cheeky 'hee-hee-hee'"}, CheekyGiggle},
-        {{"Key", -6.0, "a small crisp key click", 0.002}, KeyClick},
-        {{"timclick", -8.0, "a dry wooden clock tick", 0.002}, ClockTick},
+        {{"Key", -6.0, "a small crisp key click"}, KeyClick},
+        {{"timclick", -8.0, "a dry wooden clock tick"}, ClockTick},
     };
     return kRecipes;
 }
@@ -369,7 +373,7 @@ TWave MakeEffect(const std::string& name) {
         // No offset left by the filters, no click at either end.
         double mean = Measure(w).dcOffset;
         for (float& s : w.data) s = float(s - mean);
-        FadeEdges(w, r.info.fadeIn, 0.02);
+        FadeEdges(w, kFadeIn, 0.02);
         NormaliseTo(w, r.info.peakDb);
         return w;
     }

@@ -11,7 +11,6 @@ struct TEffectInfo {
     std::string name;  // file name without ".ogg", as the game writes it
     double peakDb;     // loudness of the finished effect
     std::string what;  // what it should sound like
-    double fadeIn = 0.003;  // seconds of ramp at the start, so nothing starts with a click
 };
 
 const std::vector<TEffectInfo>& EffectList();
