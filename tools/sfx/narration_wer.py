@@ -3,8 +3,9 @@
 
     tools/sfx/narration_wer.py assets/sfx/info.txt build/game/sfx/info.ogg
 
-Converts the Ogg file to 16 kHz mono with sox, lets pocketsphinx (the
-US English model) write down what it hears, and prints the word error rate
+Converts the Ogg file to 16 kHz mono with sox (with repeatable dither, so
+the same file always gives the same figures), lets pocketsphinx (the US
+English model) write down what it hears, and prints the word error rate
 against the text, for each paragraph and for the whole narration. A
 development tool only; the build does not run it.
 """
@@ -69,7 +70,7 @@ def errors_per_word(ref, hyp):
 def recognise(ogg):
     with tempfile.TemporaryDirectory() as tmp:
         wav = os.path.join(tmp, "n.wav")
-        subprocess.run(["sox", ogg, "-r", "16000", "-c", "1", "-b", "16", wav], check=True)
+        subprocess.run(["sox", "-R", ogg, "-r", "16000", "-c", "1", "-b", "16", wav], check=True)
         res = subprocess.run(["pocketsphinx_continuous", "-infile", wav, "-logfn", "/dev/null"],
                              check=True, capture_output=True, text=True)
     return [w for line in res.stdout.splitlines() for w in words(line)]
