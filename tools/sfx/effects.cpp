@@ -199,8 +199,7 @@ Buffer SnowmanKill(TRandom& rng) {
         double h = s + 0.06;  // the breathy "h" before the vowel
         double end = s + k.length;
         pitch.insert(pitch.end(), {{s, p * 1.1}, {h + 0.03, p * 1.12}, {h + 0.1, p}, {end, p * 0.78}});
-        voicing.insert(voicing.end(),
-                       {{s, 0.0}, {h - 0.015, 0.0}, {h + 0.025, 1.0}, {end - 0.09, 0.8}, {end, 0.0}});
+        voicing.insert(voicing.end(), {{s, 0.0}, {h - 0.015, 0.0}, {h + 0.025, 1.0}, {end - 0.09, 0.8}, {end, 0.0}});
         breath.insert(breath.end(),
                       {{s, 0.0}, {s + 0.015, 0.5}, {h, 0.3}, {h + 0.03, 0.05}, {end - 0.05, 0.05}, {end, 0.0}});
         hiss.insert(hiss.end(), {{s, 0.0}, {s + 0.012, 0.04}, {h + 0.01, 0.0}});
@@ -270,7 +269,8 @@ Buffer CheekyGiggle(TRandom& rng) {
         double s = k.start, p = k.pitch, end = s + k.length;
         pitch.insert(pitch.end(), {{s, p * 0.94}, {s + k.length * 0.35, p * 1.1}, {end, p * 0.82}});
         voicing.insert(voicing.end(), {{s, 0.0}, {s + 0.012, 1.0}, {end - 0.025, 0.75}, {end, 0.0}});
-        breath.insert(breath.end(), {{s - 0.03, 0.0}, {s - 0.012, 0.3}, {s + 0.01, 0.05}, {end, 0.03}, {end + 0.02, 0.0}});
+        breath.insert(breath.end(),
+                      {{s - 0.03, 0.0}, {s - 0.012, 0.3}, {s + 0.01, 0.05}, {end, 0.03}, {end + 0.02, 0.0}});
         hiss.insert(hiss.end(), {{s - 0.035, 0.0}, {s - 0.012, 0.08}, {s + 0.008, 0.0}});
         // "ee" opening a little towards "eh" as each one lets go.
         f1.insert(f1.end(), {{s, 300}, {end, 380}});

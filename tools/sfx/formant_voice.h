@@ -24,10 +24,10 @@ struct TCurve {
 
 struct TVoiceShape {
     double seconds = 0.5;
-    TCurve pitch = 120.0;      // Hz of the buzz
-    TCurve voicing = 1.0;      // loudness of the buzz
-    TCurve breath = 0.0;       // loudness of the breath, shaped by the vowel
-    TCurve frication = 0.0;    // loudness of a consonant's hiss, above the vowel
+    TCurve pitch = 120.0;       // Hz of the buzz
+    TCurve voicing = 1.0;       // loudness of the buzz
+    TCurve breath = 0.0;        // loudness of the breath, shaped by the vowel
+    TCurve frication = 0.0;     // loudness of a consonant's hiss, above the vowel
     double fricationHz = 5000;  // centre of that hiss
     TCurve f1 = 700.0, f2 = 1150.0, f3 = 2500.0, f4 = 3400.0;
     double b1 = 80, b2 = 100, b3 = 160, b4 = 250;
@@ -37,8 +37,8 @@ struct TVoiceShape {
     double cycleJitter = 0.0;                    // pitch change from one cycle to the next, fraction
     double shimmer = 0.0;                        // loudness change from one cycle to the next, fraction
     double tilt = 1.0;                           // harmonic n has level 1/n^tilt
-    double presence = 1.0;  // the buzz above 3 kHz mixed back in: keeps it from sounding muffled
-    double air = 0.0;       // breath above 2.5 kHz mixed back in: the breathiness a listener hears
+    double presence = 1.0;                       // the buzz above 3 kHz mixed back in: keeps it from sounding muffled
+    double air = 0.0;                            // breath above 2.5 kHz mixed back in: the breathiness a listener hears
 };
 
 // The voice, `seconds` long. The buzz reaches up to about 15 kHz and rolls off

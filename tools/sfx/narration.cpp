@@ -68,11 +68,13 @@ std::vector<TPhrase> SplitPhrases(const std::string& paragraph, const TNarration
             continue;
         }
         double pause = o.pauseAfterSentence;
-        if (marks.find("..") != std::string::npos) pause = o.pauseAfterEllipsis;
-        else if (marks == "," || marks == ";" || marks == ":") pause = o.pauseAfterComma;
+        if (marks.find("..") != std::string::npos)
+            pause = o.pauseAfterEllipsis;
+        else if (marks == "," || marks == ";" || marks == ":")
+            pause = o.pauseAfterComma;
         // The synthesizer is given one plain mark, so "..." and "!!!" are not read out.
-        char said = marks.find('?') != std::string::npos   ? '?'
-                    : marks.find('!') != std::string::npos ? '!'
+        char said = marks.find('?') != std::string::npos           ? '?'
+                    : marks.find('!') != std::string::npos         ? '!'
                     : marks == "," || marks == ";" || marks == ":" ? ','
                                                                    : '.';
         size_t a = current.find_first_not_of(' ');

@@ -91,8 +91,10 @@ int main(int argc, char** argv) {
         } else if (mode == "narration") {
             sfx::TNarrationOptions options;
             for (int i = 4; i + 1 < argc; i += 2)
-                if (std::string(argv[i]) == "--speaker") options.program = argv[i + 1];
-                else if (std::string(argv[i]) == "--stretch") options.stretch = std::stod(argv[i + 1]);
+                if (std::string(argv[i]) == "--speaker")
+                    options.program = argv[i + 1];
+                else if (std::string(argv[i]) == "--stretch")
+                    options.stretch = std::stod(argv[i + 1]);
             Write(sfx::MakeNarration(ReadText(in), options), out, 0.2f, "Instructions");
         } else {
             return Usage();
