@@ -109,22 +109,22 @@ Buffer Bump(TRandom& rng) {
 // by an octave, shaking as it goes, and sighing out to nothing.
 Buffer Hurt(TRandom& rng) {
     TVoiceShape v;
-    v.seconds = 0.66;
-    v.pitch = TCurve{{0.0, 250}, {0.045, 330}, {0.09, 320}, {0.3, 230}, {0.5, 165}, {0.6, 140}};
-    v.voicing = TCurve{{0.0, 0.0}, {0.02, 0.0}, {0.05, 1.0}, {0.25, 0.9}, {0.45, 0.45}, {0.55, 0.0}};
-    v.breath = TCurve{{0.0, 0.0}, {0.012, 0.35}, {0.05, 0.08}, {0.35, 0.06}, {0.5, 0.12}, {0.6, 0.0}};
+    v.seconds = 0.5;
+    v.pitch = TCurve{{0.0, 250}, {0.04, 330}, {0.075, 320}, {0.23, 230}, {0.38, 165}, {0.46, 140}};
+    v.voicing = TCurve{{0.0, 0.0}, {0.018, 0.0}, {0.045, 1.0}, {0.19, 0.9}, {0.34, 0.45}, {0.42, 0.0}};
+    v.breath = TCurve{{0.0, 0.0}, {0.012, 0.35}, {0.045, 0.08}, {0.27, 0.06}, {0.38, 0.12}, {0.46, 0.0}};
     v.frication = TCurve{{0.0, 0.0}, {0.008, 0.05}, {0.04, 0.0}};
     v.fricationHz = 3500;
     // An open "a" that slackens towards "uh" as the breath runs out.
-    v.f1 = TCurve{{0.0, 600}, {0.07, 780}, {0.3, 740}, {0.6, 600}};
-    v.f2 = TCurve{{0.0, 1350}, {0.1, 1250}, {0.35, 1180}, {0.6, 1100}};
-    v.f3 = TCurve{{0.0, 2600}, {0.6, 2450}};
+    v.f1 = TCurve{{0.0, 600}, {0.06, 780}, {0.23, 740}, {0.46, 600}};
+    v.f2 = TCurve{{0.0, 1350}, {0.08, 1250}, {0.27, 1180}, {0.46, 1100}};
+    v.f3 = TCurve{{0.0, 2600}, {0.46, 2450}};
     v.f4 = 3500.0;
     v.b1 = 90;
     v.b2 = 110;
     v.vibratoHz = 6.5;
     v.vibratoDepth = 0.035;
-    v.vibratoOnset = 0.15;
+    v.vibratoOnset = 0.12;
     v.jitter = 0.008;
     v.cycleJitter = 0.012;
     v.shimmer = 0.1;
@@ -192,7 +192,7 @@ Buffer SnowmanKill(TRandom& rng) {
     };
     const TSyllable laughs[] = {{0.0, 0.27, 152.0}, {0.33, 0.26, 140.0}, {0.655, 0.44, 128.0}};
     TVoiceShape v;
-    v.seconds = 1.2;
+    v.seconds = 1.12;
     std::vector<std::pair<double, double>> pitch, voicing, breath, hiss, f1, f2, f3;
     for (const TSyllable& k : laughs) {
         double s = k.start, p = k.pitch;
@@ -237,7 +237,8 @@ Buffer SnowmanKill(TRandom& rng) {
     TReverbSettings hall;
     hall.wet = 0.12;
     hall.room = 0.6;
-    AddReverb(w, hall, false, 0.5);
+    AddReverb(w, hall, false, 0.3);
+    FadeEdges(w, 0.0, 0.25);  // the hall dies away rather than stopping
     return w.data;
 }
 
