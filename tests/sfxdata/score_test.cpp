@@ -217,4 +217,37 @@ TEST(Render, PhraseEndsInSilenceAndIsRepeatable) {
     EXPECT_LE(Measure(a).peakDb, s.peakDb + 1e-6);
 }
 
+TEST(Render, PhraseStartingOnTheBeatRisesFromSilence) {
+    // A jingle whose first chord is struck at once, loudly, on every voice.
+    const char* text =
+        "title start\ntempo 120\nmeter 4/4\nloop no\n"
+        "voice lead patch=brass vol=1\nvoice box patch=musicbox vol=1\nvoice drums patch=kit vol=1\n"
+        "part a\nlead: C5,E5,G5/1 |\nbox: C6/1 |\ndrums: kc/1 |\nend\nform a\n";
+    TWave w = RenderScore(ParseScore(text, "start"));
+    double peak = DbToGain(Measure(w).peakDb), firstMs = 0;
+    for (size_t i = 0; i < size_t(Samples(0.001)); ++i)
+        for (int c = 0; c < 2; ++c) firstMs = std::max(firstMs, double(std::fabs(w.At(i, c))));
+    EXPECT_EQ(w.At(0, 0), 0.0f);
+    EXPECT_LT(firstMs, 0.4 * peak) << "the phrase starts with a click";
+}
+
+// The carols that open on bells: in their introduction the bells ring out
+// over the pad and the bass rather than hide under them.
+TEST(Arrangement, BellIntroductionsLeadTheirTunes) {
+    for (const char* name : {"HiScores", "full"}) {
+        TScore s = LoadScore(std::string(SFX_ASSETS_DIR) + "/music/" + name + ".score");
+        s.form = {"intro"};
+        s.loop = false;
+        TRenderReport report;
+        RenderScore(s, &report);
+        double bells = -240, others = -240;
+        for (size_t i = 0; i < s.voices.size(); ++i) {
+            bool bell = s.voices[i].patch == EPatch::kBells || s.voices[i].patch == EPatch::kCelesta;
+            double& slot = bell ? bells : others;
+            slot = std::max(slot, report.voiceRmsDb[i]);
+        }
+        EXPECT_GT(bells, others + 5.0) << name;
+    }
+}
+
 }  // namespace

@@ -195,6 +195,60 @@ TEST(Effects, EveryRecipeIsRepeatableAndAtItsLevel) {
     EXPECT_THROW(MakeEffect("nonesuch"), std::invalid_argument);
 }
 
+double PeakOf(const std::vector<float>& v, size_t from, size_t to) {
+    double p = 0;
+    for (size_t i = from; i < to && i < v.size(); ++i) p = std::max(p, double(std::fabs(v[i])));
+    return p;
+}
+
+double RmsDbOf(const std::vector<float>& v, size_t from, size_t to) {
+    double sum = 0;
+    for (size_t i = from; i < to; ++i) sum += double(v[i]) * v[i];
+    return GainToDb(std::sqrt(sum / double(to - from)));
+}
+
+// Pitch of a voiced stretch by autocorrelation, searched between lo and hi Hz.
+double PitchAt(const std::vector<float>& v, double at, double lo, double hi) {
+    size_t start = size_t(Samples(at)), n = size_t(Samples(0.04));
+    double best = -1, bestLag = 0;
+    for (int lag = int(kRate / hi); lag <= int(kRate / lo); ++lag) {
+        double sum = 0;
+        for (size_t i = start; i < start + n; ++i) sum += double(v[i]) * v[i + size_t(lag)];
+        if (sum > best) {
+            best = sum;
+            bestLag = lag;
+        }
+    }
+    return kRate / bestLag;
+}
+
+TEST(Effects, NothingStartsAtFullLevel) {
+    // Even the clicks and knocks rise over a few milliseconds: the first tenth
+    // of one is nearly silent.
+    for (const TEffectInfo& e : EffectList()) {
+        TWave w = MakeEffect(e.name);
+        double peak = PeakOf(w.data, 0, w.data.size());
+        EXPECT_LT(PeakOf(w.data, 0, size_t(Samples(0.0001))), 0.1 * peak) << e.name;
+    }
+}
+
+TEST(Effects, VoicesSoundLikeVoices) {
+    // The hurt cry falls by far more than a wobble and sighs out to silence.
+    TWave hurt = MakeEffect("ahh");
+    double early = PitchAt(hurt.data, 0.1, 120, 500), late = PitchAt(hurt.data, 0.33, 120, 500);
+    EXPECT_LT(late, early * 0.75) << early << " Hz to " << late << " Hz";
+    size_t n = hurt.data.size();
+    EXPECT_LT(RmsDbOf(hurt.data, n - size_t(Samples(0.02)), n), -70.0) << "the cry is cut off";
+    // A voice has breath and harmonics above 10 kHz, not a wall where the buzz stops.
+    for (const char* name : {"ahh", "hoho", "RIDE"}) {
+        std::vector<float> v = MakeEffect(name).data;
+        std::vector<float> air = v;
+        TBiquad hp1 = TBiquad::HighPass(11000, 0.7), hp2 = TBiquad::HighPass(11000, 0.7);
+        for (float& x : air) x = float(hp2.Process(hp1.Process(x)));
+        EXPECT_GT(RmsDbOf(air, 0, air.size()) - RmsDbOf(v, 0, v.size()), -50.0) << name;
+    }
+}
+
 // --- narration helpers ---
 
 TEST(Narration, ParagraphsAndPauses) {
@@ -206,6 +260,26 @@ TEST(Narration, ParagraphsAndPauses) {
     EXPECT_EQ(p[1].blankLinesBefore, 1);
     EXPECT_EQ(p[2].text, "four");
     EXPECT_EQ(p[2].blankLinesBefore, 2);
+}
+
+TEST(Narration, PhrasesPauseByTheirPunctuation) {
+    TNarrationOptions o;
+    auto p = SplitPhrases("Use the keys, jump... Be Careful!!! v2.5 ends.. , and then good luck", o);
+    ASSERT_EQ(p.size(), 5u);
+    EXPECT_EQ(p[0].text, "Use the keys,");
+    EXPECT_DOUBLE_EQ(p[0].pauseAfter, o.pauseAfterComma);
+    // Runs of marks are spoken as one, so the dots are never read out.
+    EXPECT_EQ(p[1].text, "jump.");
+    EXPECT_DOUBLE_EQ(p[1].pauseAfter, o.pauseAfterEllipsis);
+    EXPECT_EQ(p[2].text, "Be Careful!");
+    EXPECT_DOUBLE_EQ(p[2].pauseAfter, o.pauseAfterSentence);
+    // A dot inside a word stays; a stray comma after a pause adds nothing.
+    EXPECT_EQ(p[3].text, "v2.5 ends.");
+    EXPECT_DOUBLE_EQ(p[3].pauseAfter, o.pauseAfterEllipsis);
+    // The last phrase keeps its words and leaves the quiet to the paragraph.
+    EXPECT_EQ(p[4].text, "and then good luck");
+    EXPECT_DOUBLE_EQ(p[4].pauseAfter, 0.0);
+    EXPECT_TRUE(SplitPhrases(" ... ", o).empty());
 }
 
 std::vector<uint8_t> WavBytes(uint32_t riffSize, uint32_t dataSize, const std::vector<int16_t>& samples) {
@@ -263,6 +337,16 @@ TEST(Narration, RefusesWhatIsNotAWave) {
 }  // namespace
 
 namespace {
+
+TEST(Narration, TheSpeakerSaysTheSameEveryTime) {
+    // Two builds must write the same narration bytes.
+    sfx::TNarrationOptions o;
+    int rateA = 0, rateB = 0;
+    std::vector<float> a = sfx::SpeakText("Good luck!", o, rateA), b = sfx::SpeakText("Good luck!", o, rateB);
+    EXPECT_GT(a.size(), size_t(rateA / 4));
+    EXPECT_EQ(rateA, rateB);
+    EXPECT_EQ(a, b);
+}
 
 TEST(Narration, AMissingSpeechProgramIsAnError) {
     sfx::TNarrationOptions o;

@@ -14,6 +14,10 @@ namespace {
 
 using Buffer = std::vector<float>;
 
+// Every effect rises over a few milliseconds, even a click: a sound that
+// starts at full level clicks against whatever is playing.
+constexpr double kFadeIn = 0.003;
+
 Buffer Silence(double seconds) { return Buffer(size_t(Samples(seconds)), 0.0f); }
 
 // A boot pressing into snow: a thud of the heel under a dense crackle of
@@ -101,22 +105,30 @@ Buffer Bump(TRandom& rng) {
     return out;
 }
 
-// Santa hurt: a short yelp, "ahh!", falling in pitch.
+// Santa hurt: "ahh!", caught on a sharp breath, jumping up and falling away
+// by an octave, shaking as it goes, and sighing out to nothing.
 Buffer Hurt(TRandom& rng) {
     TVoiceShape v;
-    v.seconds = 0.46;
-    v.pitch = TCurve{{0.0, 215}, {0.05, 265}, {0.2, 230}, {0.46, 150}};
-    v.voicing = TCurve{{0.0, 0.0}, {0.03, 1.0}, {0.28, 0.85}, {0.46, 0.0}};
-    v.breath = TCurve{{0.0, 0.25}, {0.04, 0.05}, {0.35, 0.04}, {0.46, 0.08}};
-    v.f1 = TCurve{{0.0, 650}, {0.08, 760}, {0.46, 700}};
-    v.f2 = TCurve{{0.0, 1250}, {0.1, 1180}, {0.46, 1100}};
-    v.f3 = 2550.0;
+    v.seconds = 0.5;
+    v.pitch = TCurve{{0.0, 250}, {0.04, 330}, {0.075, 320}, {0.23, 230}, {0.38, 165}, {0.46, 140}};
+    v.voicing = TCurve{{0.0, 0.0}, {0.018, 0.0}, {0.045, 1.0}, {0.19, 0.9}, {0.34, 0.45}, {0.42, 0.0}};
+    v.breath = TCurve{{0.0, 0.0}, {0.012, 0.35}, {0.045, 0.08}, {0.27, 0.06}, {0.38, 0.12}, {0.46, 0.0}};
+    v.frication = TCurve{{0.0, 0.0}, {0.008, 0.05}, {0.04, 0.0}};
+    v.fricationHz = 3500;
+    // An open "a" that slackens towards "uh" as the breath runs out.
+    v.f1 = TCurve{{0.0, 600}, {0.06, 780}, {0.23, 740}, {0.46, 600}};
+    v.f2 = TCurve{{0.0, 1350}, {0.08, 1250}, {0.27, 1180}, {0.46, 1100}};
+    v.f3 = TCurve{{0.0, 2600}, {0.46, 2450}};
     v.f4 = 3500.0;
     v.b1 = 90;
     v.b2 = 110;
-    v.vibratoHz = 7.0;
-    v.vibratoDepth = 0.012;
-    v.jitter = 0.006;
+    v.vibratoHz = 6.5;
+    v.vibratoDepth = 0.035;
+    v.vibratoOnset = 0.12;
+    v.jitter = 0.008;
+    v.cycleJitter = 0.012;
+    v.shimmer = 0.1;
+    v.air = 0.6;
     return RenderVoice(v, rng);
 }
 
@@ -171,41 +183,51 @@ Buffer GremlinKill(TRandom& rng) {
     return out;
 }
 
-// "Ho ho ho!": a deep, round, jolly laugh, each "ho" a little lower.
+// "Ho ho ho!": a deep, round, jolly laugh. Each "ho" opens with a puff of
+// breath, swells into a round "o" that closes towards "oo", and falls; the
+// laughs come a little unevenly and the last one is the longest and lowest.
 Buffer SnowmanKill(TRandom& rng) {
-    const double syll = 0.3, gap = 0.05;
-    const double starts[] = {0.0, syll + gap, 2 * (syll + gap)};
-    const double pitches[] = {150.0, 132.0, 118.0};
+    struct TSyllable {
+        double start, length, pitch;
+    };
+    const TSyllable laughs[] = {{0.0, 0.27, 152.0}, {0.33, 0.26, 140.0}, {0.655, 0.44, 128.0}};
     TVoiceShape v;
-    v.seconds = 3 * syll + 2 * gap + 0.05;
-    std::vector<std::pair<double, double>> pitch, voicing, breath, f1, f2;
-    for (int k = 0; k < 3; ++k) {
-        double s = starts[k], p = pitches[k];
-        double hEnd = s + 0.07;  // the breathy "h"
-        double end = s + syll;
-        pitch.insert(pitch.end(), {{s, p * 1.05}, {hEnd + 0.04, p * 1.08}, {end, p * 0.86}});
-        voicing.insert(voicing.end(),
-                       {{s, 0.0}, {hEnd - 0.01, 0.0}, {hEnd + 0.03, 1.0}, {end - 0.08, 0.85}, {end, 0.0}});
-        breath.insert(breath.end(), {{s, 0.0}, {s + 0.02, 0.55}, {hEnd, 0.35}, {hEnd + 0.03, 0.03}, {end, 0.0}});
-        // "o" closing towards "oo" as each laugh ends.
-        f1.insert(f1.end(), {{s, 520}, {hEnd + 0.05, 500}, {end, 380}});
-        f2.insert(f2.end(), {{s, 920}, {hEnd + 0.05, 880}, {end, 760}});
+    v.seconds = 1.12;
+    std::vector<std::pair<double, double>> pitch, voicing, breath, hiss, f1, f2, f3;
+    for (const TSyllable& k : laughs) {
+        double s = k.start, p = k.pitch;
+        double h = s + 0.06;  // the breathy "h" before the vowel
+        double end = s + k.length;
+        pitch.insert(pitch.end(), {{s, p * 1.1}, {h + 0.03, p * 1.12}, {h + 0.1, p}, {end, p * 0.78}});
+        voicing.insert(voicing.end(), {{s, 0.0}, {h - 0.015, 0.0}, {h + 0.025, 1.0}, {end - 0.09, 0.8}, {end, 0.0}});
+        breath.insert(breath.end(),
+                      {{s, 0.0}, {s + 0.015, 0.5}, {h, 0.3}, {h + 0.03, 0.05}, {end - 0.05, 0.05}, {end, 0.0}});
+        hiss.insert(hiss.end(), {{s, 0.0}, {s + 0.012, 0.04}, {h + 0.01, 0.0}});
+        // The "h" is shaped by the "o" to come; the "o" rounds towards "oo".
+        f1.insert(f1.end(), {{s, 480}, {h + 0.04, 560}, {end, 400}});
+        f2.insert(f2.end(), {{s, 950}, {h + 0.04, 900}, {end, 720}});
+        f3.insert(f3.end(), {{s, 2500}, {end, 2350}});
     }
     v.pitch.points = pitch;
     v.voicing.points = voicing;
     v.breath.points = breath;
+    v.frication.points = hiss;
+    v.fricationHz = 2500;
     v.f1.points = f1;
     v.f2.points = f2;
-    v.f3 = 2500.0;
+    v.f3.points = f3;
     v.f4 = 3300.0;
-    v.b1 = 70;
-    v.b2 = 90;
+    v.b1 = 75;
+    v.b2 = 95;
     v.b3 = 150;
     v.b4 = 220;
-    v.tilt = 1.15;
-    v.vibratoHz = 5.0;
-    v.vibratoDepth = 0.01;
-    v.jitter = 0.005;
+    v.tilt = 1.1;
+    v.vibratoHz = 5.5;
+    v.vibratoDepth = 0.02;
+    v.jitter = 0.008;
+    v.cycleJitter = 0.012;
+    v.shimmer = 0.12;
+    v.air = 0.5;
     Buffer out = RenderVoice(v, rng);
     // A chest that fills the room: a little low warmth and a short hall.
     TBiquad warm = TBiquad::LowShelf(250, 4.0);
@@ -215,13 +237,15 @@ Buffer SnowmanKill(TRandom& rng) {
     TReverbSettings hall;
     hall.wet = 0.12;
     hall.room = 0.6;
-    AddReverb(w, hall, false, 0.35);
+    AddReverb(w, hall, false, 0.3);
+    FadeEdges(w, 0.0, 0.25);  // the hall dies away rather than stopping
     return w.data;
 }
 
-// A survivor's cheeky giggle after a boing off its head: "hee-hee-hee".
+// A survivor's cheeky giggle after a boing off its head: "hee-hee-hee!",
+// each "hee" a hiss and a bright squeaky vowel, bouncing and tumbling down.
 Buffer CheekyGiggle(TRandom& rng) {
-    Buffer out = Silence(0.72);
+    Buffer out = Silence(0.8);
     // The boing.
     double ph = 0;
     for (size_t i = 0; i < size_t(Samples(0.16)); ++i) {
@@ -231,34 +255,47 @@ Buffer CheekyGiggle(TRandom& rng) {
         double fade = std::min(1.0, (0.16 - t) / 0.04);
         out[i] += float(std::sin(kTwoPi * ph) * Decay(t, 0.05) * std::min(1.0, t / 0.002) * fade * 0.55);
     }
-    // The giggle.
+    // The giggle: uneven beats, each "hee" lower than the last, the last one drawn out.
+    struct TSyllable {
+        double start, length, pitch;
+    };
+    const TSyllable hees[] = {{0.14, 0.08, 700.0}, {0.255, 0.075, 660.0}, {0.37, 0.08, 630.0}, {0.49, 0.15, 600.0}};
     TVoiceShape v;
-    const int count = 4;
-    const double first = 0.13, step = 0.125, on = 0.085;
-    v.seconds = first + count * step + 0.05;
-    std::vector<std::pair<double, double>> pitch, voicing, breath;
-    for (int k = 0; k < count; ++k) {
-        double s = first + k * step;
-        double p = 680.0 - 40.0 * k;
-        pitch.insert(pitch.end(), {{s, p * 0.92}, {s + on * 0.4, p * 1.08}, {s + on, p * 0.9}});
-        voicing.insert(voicing.end(), {{s, 0.0}, {s + 0.015, 1.0}, {s + on - 0.02, 0.8}, {s + on, 0.0}});
+    v.seconds = 0.75;
+    std::vector<std::pair<double, double>> pitch, voicing, breath, hiss, f1, f2;
+    voicing.push_back({0.0, 0.0});
+    breath.push_back({0.0, 0.0});
+    hiss.push_back({0.0, 0.0});
+    for (const TSyllable& k : hees) {
+        double s = k.start, p = k.pitch, end = s + k.length;
+        pitch.insert(pitch.end(), {{s, p * 0.94}, {s + k.length * 0.35, p * 1.1}, {end, p * 0.82}});
+        voicing.insert(voicing.end(), {{s, 0.0}, {s + 0.012, 1.0}, {end - 0.025, 0.75}, {end, 0.0}});
         breath.insert(breath.end(),
-                      {{s - 0.025, 0.0}, {s - 0.01, 0.3}, {s + 0.01, 0.05}, {s + on, 0.02}, {s + on + 0.02, 0.0}});
+                      {{s - 0.03, 0.0}, {s - 0.012, 0.3}, {s + 0.01, 0.05}, {end, 0.03}, {end + 0.02, 0.0}});
+        hiss.insert(hiss.end(), {{s - 0.035, 0.0}, {s - 0.012, 0.08}, {s + 0.008, 0.0}});
+        // "ee" opening a little towards "eh" as each one lets go.
+        f1.insert(f1.end(), {{s, 300}, {end, 380}});
+        f2.insert(f2.end(), {{s, 2550}, {end, 2250}});
     }
     v.pitch.points = pitch;
     v.voicing.points = voicing;
-    v.voicing.points.insert(v.voicing.points.begin(), {0.0, 0.0});
     v.breath.points = breath;
-    v.breath.points.insert(v.breath.points.begin(), {0.0, 0.0});
-    v.f1 = 330.0;
-    v.f2 = 2450.0;
+    v.frication.points = hiss;
+    v.fricationHz = 4200;
+    v.f1.points = f1;
+    v.f2.points = f2;
     v.f3 = 3150.0;
     v.f4 = 4200.0;
     v.b1 = 90;
     v.b2 = 150;
     v.b3 = 220;
     v.b4 = 300;
+    v.vibratoHz = 9.0;
+    v.vibratoDepth = 0.02;
     v.jitter = 0.01;
+    v.cycleJitter = 0.015;
+    v.shimmer = 0.12;
+    v.air = 0.5;
     Buffer giggle = RenderVoice(v, rng);
     double gpeak = 0;
     for (float s : giggle) gpeak = std::max(gpeak, double(std::fabs(s)));
@@ -337,7 +374,7 @@ TWave MakeEffect(const std::string& name) {
         // No offset left by the filters, no click at either end.
         double mean = Measure(w).dcOffset;
         for (float& s : w.data) s = float(s - mean);
-        FadeEdges(w, 0.0005, 0.01);
+        FadeEdges(w, kFadeIn, 0.02);
         NormaliseTo(w, r.info.peakDb);
         return w;
     }

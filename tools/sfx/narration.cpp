@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <sstream>
 #include <stdexcept>
@@ -40,6 +41,58 @@ std::vector<TParagraph> SplitParagraphs(const std::string& text) {
         current.text += (current.text.empty() ? "" : " ") + line.substr(a);
     }
     if (!current.text.empty()) out.push_back(current);
+    return out;
+}
+
+std::vector<TPhrase> SplitPhrases(const std::string& paragraph, const TNarrationOptions& o) {
+    std::vector<TPhrase> out;
+    std::string current;
+    size_t i = 0;
+    auto isMark = [](char c) { return c == ',' || c == '.' || c == '!' || c == '?' || c == ';' || c == ':'; };
+    while (i < paragraph.size()) {
+        char c = paragraph[i];
+        if (!isMark(c)) {
+            current += c;
+            ++i;
+            continue;
+        }
+        // A run of marks closes the phrase: "...", "!!!", "?!".
+        size_t end = i;
+        while (end < paragraph.size() && isMark(paragraph[end])) ++end;
+        std::string marks = paragraph.substr(i, end - i);
+        // A dot inside a word or number ("3.5", "e.g") does not end a phrase.
+        bool inside = marks == "." && end < paragraph.size() && paragraph[end] != ' ';
+        if (inside) {
+            current += marks;
+            i = end;
+            continue;
+        }
+        double pause = o.pauseAfterSentence;
+        if (marks.find("..") != std::string::npos)
+            pause = o.pauseAfterEllipsis;
+        else if (marks == "," || marks == ";" || marks == ":")
+            pause = o.pauseAfterComma;
+        // The synthesizer is given one plain mark, so "..." and "!!!" are not read out.
+        char said = marks.find('?') != std::string::npos           ? '?'
+                    : marks.find('!') != std::string::npos         ? '!'
+                    : marks == "," || marks == ";" || marks == ":" ? ','
+                                                                   : '.';
+        size_t a = current.find_first_not_of(' ');
+        if (a != std::string::npos) {
+            size_t b = current.find_last_not_of(' ');
+            out.push_back({current.substr(a, b - a + 1) + said, pause});
+        } else if (!out.empty()) {
+            out.back().pauseAfter = std::max(out.back().pauseAfter, pause);
+        }
+        current.clear();
+        i = end;
+    }
+    size_t a = current.find_first_not_of(' ');
+    if (a != std::string::npos) {
+        size_t b = current.find_last_not_of(' ');
+        out.push_back({current.substr(a, b - a + 1), 0.0});
+    }
+    if (!out.empty()) out.back().pauseAfter = 0.0;
     return out;
 }
 
@@ -84,9 +137,14 @@ std::vector<float> ParseWav(const std::vector<uint8_t>& b, int& rate, int& chann
 std::vector<float> SpeakText(const std::string& text, const TNarrationOptions& o, int& rate) {
     int fds[2];
     if (pipe(fds) != 0) throw std::runtime_error(std::string("pipe: ") + std::strerror(errno));
-    std::vector<std::string> args = {
-        o.program,  "-v", o.voice, "-s", std::to_string(o.wordsPerMinute), "-p", std::to_string(o.pitch),
-        "--stdout", text};
+    auto number = [](double v) {
+        char buf[32];
+        std::snprintf(buf, sizeof buf, "%.3f", v);
+        return std::string(buf);
+    };
+    std::vector<std::string> args = {o.program, "-voice", o.voice, "--setf", "duration_stretch=" + number(o.stretch)};
+    if (o.pitchHz > 0) args.insert(args.end(), {"--setf", "int_f0_target_mean=" + number(o.pitchHz)});
+    args.insert(args.end(), {"-t", text, "-o", "/dev/stdout"});
     std::vector<char*> argv;
     for (auto& a : args) argv.push_back(a.data());
     argv.push_back(nullptr);
@@ -113,7 +171,7 @@ std::vector<float> SpeakText(const std::string& text, const TNarrationOptions& o
     while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
     }
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
-        throw std::runtime_error("'" + o.program + "' failed (is espeak-ng installed?)");
+        throw std::runtime_error("'" + o.program + "' failed (is flite installed?)");
     int channels = 0;
     return ParseWav(bytes, rate, channels);
 }
@@ -136,26 +194,29 @@ std::vector<float> TrimSilence(const std::vector<float>& v, int rate) {
 TWave MakeNarration(const std::string& text, const TNarrationOptions& options) {
     std::vector<float> all(size_t(Samples(0.4)), 0.0f);  // a breath before the first word
     for (const TParagraph& p : SplitParagraphs(text)) {
-        int rate = 0;
-        std::vector<float> speech = TrimSilence(SpeakText(p.text, options, rate), rate);
-        speech = Resample(speech, rate, kRate);
         double pause = p.blankLinesBefore > 0 ? options.pausePerBlankLine * p.blankLinesBefore : 0.0;
         all.insert(all.end(), size_t(Samples(pause)), 0.0f);
-        all.insert(all.end(), speech.begin(), speech.end());
+        for (const TPhrase& phrase : SplitPhrases(p.text, options)) {
+            int rate = 0;
+            std::vector<float> speech = TrimSilence(SpeakText(phrase.text, options, rate), rate);
+            speech = Resample(speech, rate, kRate);
+            all.insert(all.end(), speech.begin(), speech.end());
+            all.insert(all.end(), size_t(Samples(phrase.pauseAfter)), 0.0f);
+        }
     }
-    // Warmer and softer than the synthesizer's buzz: less rumble, a little
-    // more chest, less rasp, nothing above the voice.
-    TBiquad filters[] = {TBiquad::HighPass(75, 0.7), TBiquad::LowShelf(220, 3.0), TBiquad::Peaking(2800, 1.0, -3.0),
-                         TBiquad::HighShelf(5500, -4.0), TBiquad::LowPass(8000, 0.7)};
+    // Warm but clear: no rumble, a little chest, the consonants a touch
+    // forward, nothing above what the voice holds.
+    TBiquad filters[] = {TBiquad::HighPass(80, 0.7), TBiquad::LowShelf(200, 2.0), TBiquad::Peaking(3000, 1.0, 2.0),
+                         TBiquad::LowPass(7600, 0.7)};
     for (auto& f : filters) f.ProcessInPlace(all);
     TWave w = TWave::Mono(std::move(all));
     NormaliseTo(w, -1.0);
-    Compress(w, -18.0, 3.0, 0.005, 0.15);  // the quiet syllables come forward
+    Compress(w, -18.0, 2.5, 0.005, 0.15);  // the quiet syllables come forward
     TReverbSettings room;
-    room.wet = 0.05;
-    room.room = 0.35;
+    room.wet = 0.03;
+    room.room = 0.3;
     room.damping = 0.6;
-    AddReverb(w, room, false, 0.6);
+    AddReverb(w, room, false, 0.5);
     TrimTail(w, -60.0, 0.2);
     FadeEdges(w, 0.01, 0.05);
     NormaliseTo(w, -2.0, -16.0);

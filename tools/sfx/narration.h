@@ -1,7 +1,8 @@
 #pragma once
-// The spoken story of the instructions screen: the text is read by the
-// espeak-ng speech synthesizer at build time, one paragraph at a time, and
-// the paragraphs are joined with pauses where the screen leaves gaps.
+// The spoken story of the instructions screen: the text is read by the flite
+// speech synthesizer at build time, one phrase at a time, and the phrases
+// are joined with pauses of our own: short at a comma, longer at the end of
+// a sentence or a trailing "...", longest where the screen leaves a gap.
 #include <string>
 #include <vector>
 
@@ -10,11 +11,14 @@
 namespace sfx {
 
 struct TNarrationOptions {
-    std::string program = "espeak-ng";
-    std::string voice = "en-gb+m3";  // a British male voice, low and unhurried
-    int wordsPerMinute = 126;
-    int pitch = 30;                   // 0..99, 50 is the voice's own
-    double pausePerBlankLine = 0.75;  // seconds of quiet for each empty line
+    std::string program = "flite";
+    std::string voice = "rms";     // an American male voice, warm and clear
+    double stretch = 1.12;         // how much slower than the voice's own pace
+    double pitchHz = 0;            // the voice's mean pitch; 0 keeps its own
+    double pauseAfterComma = 0.2;  // seconds of quiet
+    double pauseAfterSentence = 0.45;
+    double pauseAfterEllipsis = 0.6;
+    double pausePerBlankLine = 0.75;
 };
 
 struct TParagraph {
@@ -22,9 +26,18 @@ struct TParagraph {
     int blankLinesBefore = 0;
 };
 
+struct TPhrase {
+    std::string text;  // with the punctuation that closes it, so it is spoken with the right tune
+    double pauseAfter = 0;
+};
+
 // Blank lines separate paragraphs; lines starting with '#' are notes for the
 // writer and are not read.
 std::vector<TParagraph> SplitParagraphs(const std::string& text);
+
+// Cuts a paragraph after each comma, full stop, '!', '?' or run of dots;
+// the last phrase is followed by no pause.
+std::vector<TPhrase> SplitPhrases(const std::string& paragraph, const TNarrationOptions& options);
 
 // Runs the synthesizer (throws std::runtime_error if it cannot) and returns
 // mono 16-bit samples converted to float at the synthesizer's rate.

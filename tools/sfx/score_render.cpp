@@ -76,8 +76,10 @@ TWave RenderScore(const TScore& score, TRenderReport* report) {
     reverb.room = score.reverbRoom;
     AddReverb(mix, reverb, score.loop, score.loop ? 0.0 : 2.5);
     if (!score.loop) {
+        // A phrase starts from silence: the first notes may be pulled a hair
+        // early by the looseness above and would otherwise start mid-swing.
         TrimTail(mix, -56.0, 0.05);
-        FadeEdges(mix, 0.0, 0.05);
+        FadeEdges(mix, 0.004, 0.05);
     }
     double gain = NormaliseTo(mix, score.peakDb, score.levelDb);
     if (report) {

@@ -2,7 +2,7 @@
 //
 //   sfxgen effect NAME OUT.ogg            one of the synthesized effects
 //   sfxgen score SCORE.txt OUT.ogg        a tune or jingle from a text score
-//   sfxgen narration TEXT.txt OUT.ogg [--espeak PROGRAM]
+//   sfxgen narration TEXT.txt OUT.ogg [--speaker PROGRAM] [--stretch N]
 //   sfxgen list                           the effect names
 //   sfxgen levels SCORE.txt               how loud each voice of a score comes out
 //
@@ -53,7 +53,7 @@ int Usage() {
     std::fprintf(stderr,
                  "usage: sfxgen effect NAME OUT.ogg\n"
                  "       sfxgen score SCORE.txt OUT.ogg\n"
-                 "       sfxgen narration TEXT.txt OUT.ogg [--espeak PROGRAM]\n"
+                 "       sfxgen narration TEXT.txt OUT.ogg [--speaker PROGRAM] [--stretch N]\n"
                  "       sfxgen list\n"
                  "       sfxgen levels SCORE.txt\n");
     return 2;
@@ -91,7 +91,10 @@ int main(int argc, char** argv) {
         } else if (mode == "narration") {
             sfx::TNarrationOptions options;
             for (int i = 4; i + 1 < argc; i += 2)
-                if (std::string(argv[i]) == "--espeak") options.program = argv[i + 1];
+                if (std::string(argv[i]) == "--speaker")
+                    options.program = argv[i + 1];
+                else if (std::string(argv[i]) == "--stretch")
+                    options.stretch = std::stod(argv[i + 1]);
             Write(sfx::MakeNarration(ReadText(in), options), out, 0.2f, "Instructions");
         } else {
             return Usage();
