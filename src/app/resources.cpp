@@ -10,11 +10,11 @@ using namespace sq;
 namespace {
 
 #define SQ_IMAGE(g, file, flags) \
-    { #g, file, &g, nullptr, 0, 0, 0, 0, flags }
+    { #g, (file), &(g), nullptr, 0, 0, 0, 0, (flags) }
 #define SQ_STRIP(g, file, w, h, first, count, flags) \
-    { #g, file, &g, nullptr, w, h, first, count, flags }
+    { #g, (file), &(g), nullptr, (w), (h), (first), (count), (flags) }
 #define SQ_SOUND(g, file) \
-    { #g, file, nullptr, &g, 0, 0, 0, 0, 0 }
+    { #g, (file), nullptr, &(g), 0, 0, 0, 0, 0 }
 
 const std::vector<TResource> table = {
     SQ_IMAGE(imgBackground, "gfx/MenuBack.png", -1),

@@ -184,7 +184,8 @@ void FmpMap::DrawPiece(const BLKSTR& block, int g, int px, int t) {
     if (g <= 0) return;
     const bool left = block.leftHalfOnly != 0;
     const bool right = block.rightHalfOnly != 0;
-    const float half = static_cast<float>(blockWidth / 2);
+    // Half a block, truncated to whole pixels.
+    const float half = static_cast<float>(blockWidth / 2);  // NOLINT(bugprone-integer-division)
     if (!left && !right) {
         DrawGraphic(g, static_cast<float>(px), static_cast<float>(t), 0, 0);
     } else if (left && !right) {
@@ -243,7 +244,7 @@ void FmpMap::DrawStaggeredRow(int mapX, int mapY, int x, int y, int w, int h, in
             }
             DrawPiece(b, b.fgGraphic, static_cast<int>(px), static_cast<int>(t));
             DrawPiece(b, b.fgGraphic2, static_cast<int>(px), static_cast<int>(t - bh));
-            DrawPiece(b, b.fgGraphic3, static_cast<int>(px), static_cast<int>(t - 2 * bh));
+            DrawPiece(b, b.fgGraphic3, static_cast<int>(px), static_cast<int>(t - 2 * int64_t(bh)));
             t -= 3 * int64_t(bh);
             if (!b.pillarNext || t + bh <= y) break;
         }

@@ -246,14 +246,16 @@ constexpr std::string_view kArt[kGlyphs / kPerBlock] = {
     )",
 };
 
-constexpr std::array<uint8_t, kGlyphs * kRows> BuildTable() {
-    std::array<uint8_t, kGlyphs * kRows> table{};
+constexpr std::size_t kTableSize = std::size_t(kGlyphs) * std::size_t(kRows);
+
+constexpr std::array<uint8_t, kTableSize> BuildTable() {
+    std::array<uint8_t, kTableSize> table{};
     for (int block = 0; block < kGlyphs / kPerBlock; ++block) {
         int n = 0;  // pixel cells seen in this block, row by row
         for (char ch : kArt[block]) {
             if (ch != '#' && ch != '.') continue;
             int row = n / (kPerBlock * 8), glyph = block * kPerBlock + (n / 8) % kPerBlock, col = n % 8;
-            if (ch == '#') table[std::size_t(row * kGlyphs + glyph)] |= uint8_t(1u << col);
+            if (ch == '#') table[std::size_t(row) * kGlyphs + std::size_t(glyph)] |= uint8_t(1u << col);
             ++n;
         }
         if (n != kRows * kPerBlock * 8) throw "a font block is not 16 rows of eight 8-pixel glyphs";
@@ -261,11 +263,11 @@ constexpr std::array<uint8_t, kGlyphs * kRows> BuildTable() {
     return table;
 }
 
-constexpr std::array<uint8_t, kGlyphs * kRows> kFont = BuildTable();
+constexpr std::array<uint8_t, kTableSize> kFont = BuildTable();
 
 constexpr bool GlyphIs(int code, const uint8_t (&rows)[kRows]) {
     for (int r = 0; r < kRows; ++r)
-        if (kFont[std::size_t(r * kGlyphs + code - 32)] != rows[r]) return false;
+        if (kFont[std::size_t(r) * kGlyphs + std::size_t(code - 32)] != rows[r]) return false;
     return true;
 }
 

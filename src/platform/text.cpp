@@ -42,7 +42,7 @@ std::string PadLeft(const std::string& text, int width, const std::string& pad) 
     // An empty pad could never make the text longer.
     if (pad.empty()) return text;
     std::string out = text;
-    while (int64_t(out.size()) < int64_t(width)) out = pad + out;
+    while (int64_t(out.size()) < int64_t(width)) out.insert(0, pad);
     return out;
 }
 
