@@ -3,6 +3,8 @@
 # virtual display), the level checker, the map fuzzer and the end-to-end game.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+# Every build of the test run treats a compiler warning as an error.
+export SNOWQUILL_CMAKE_ARGS="${SNOWQUILL_CMAKE_ARGS:-} -DSNOWQUILL_WERROR=ON"
 scripts/setup.sh
 export SNOWQUILL_GAME_DIR="$PWD/build/game"
 
@@ -11,8 +13,10 @@ run_with_display() {
   else xvfb-run -a -s "-screen 0 1024x768x24" "$@"; fi
 }
 
-echo "== the includes point down the layers"
+echo "== house rules: includes point down the layers, formatting, tidy checks"
 python3 scripts/check_includes.py
+scripts/check_format.sh
+scripts/check_tidy.sh build
 
 echo "== unit, pixel, level and end-to-end tests"
 run_with_display ctest --test-dir build --output-on-failure -j2 --timeout 900 --output-junit "$PWD/build/ctest-junit.xml"
@@ -21,7 +25,7 @@ python3 scripts/check_skips.py build/ctest-junit.xml
 
 echo "== the game's logic and loaders again under AddressSanitizer and UndefinedBehaviorSanitizer"
 # The sanitized tests play the real levels of the game folder built above.
-cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DSNOWQUILL_SANITIZE=ON -DSNOWQUILL_DATA=OFF -DSNOWQUILL_BENCH=OFF \
+cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DSNOWQUILL_SANITIZE=ON -DSNOWQUILL_WERROR=ON -DSNOWQUILL_DATA=OFF -DSNOWQUILL_BENCH=OFF \
   -DSNOWQUILL_GAME_DIR="$PWD/build/game" >/dev/null
 SANITIZED=(core/test_core platform/test_platform map/test_map game/test_game scores/test_scores screens/test_screens)
 cmake --build build-asan -j"$(nproc)" --target $(for t in "${SANITIZED[@]}"; do basename "$t"; done)
