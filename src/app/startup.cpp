@@ -5,6 +5,7 @@
 #include <string>
 
 #include "app/frame_helpers.h"
+#include "app/data_check.h"
 #include "app/globals.h"
 #include "app/resources.h"
 #include "app/screen_flow.h"
@@ -57,6 +58,7 @@ namespace {
 // Makes sure "HISCORES.DAT" exists (a missing one is written with the
 // default table).
 void EnsureHighScoreFile() {
+    THiScore::RemoveStrayTemporaryFiles();
     auto table = std::make_shared<THiScore>();
     table->Init();
     table->Load();
@@ -111,8 +113,8 @@ void OpenDisplay(int width, int height, int depth, int hz, int flags) {
 
 void ShowSplash() {
     OpenDisplay(640, 480, 16, 60, 0);
-    ImageRef splash = LoadImageFrom("gfx/splash.png", -1);
-    NoteLoadedFile(splash, "gfx/splash.png");
+    ImageRef splash = LoadImageFrom(kSplashFile, -1);
+    NoteLoadedFile(splash, kSplashFile);
     auto fade = Object_Fade::NewColourFade(10, 10, 10);
     fade->SetFadeIn();
     fade->Start();
@@ -156,6 +158,7 @@ int RunGame(const TStartOptions& options) {
     SeedRandom(CurrentMillis());
     LoadResources();
     CenterResourceHandles();
+    CheckGameData();
     CreateLongLivedObjects();
     cloudAngleA = float(RandomFloat(0, 360));
     cloudAngleB = float(RandomFloat(0, 360));

@@ -1,6 +1,8 @@
 #pragma once
 // Start-up, the splash, the choice of display mode, and shutdown.
 
+inline constexpr const char* kSplashFile = "gfx/splash.png";
+
 struct TStartOptions {
     bool windowed = false;  // a window instead of the full screen
 };

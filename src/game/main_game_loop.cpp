@@ -100,6 +100,7 @@ void SetUpLevel(int level) {
     if (ValidLevel(level)) {
         const TLevelInfo& info = LevelInfo(level);
         imgBackground = LoadImageFrom(info.background, -1);
+        if (!imgBackground) throw TRuntimeError("Could not load the level's background picture", info.background);
         enemies = CEnemy::Create();
         SpawnEnemies(*enemies, info.kind2, info.kind1);
         levelMap->LoadMap(info.mapFile, 2);

@@ -56,14 +56,19 @@ public:
 
     // The file this table lives in (tests point it elsewhere).
     std::string fileName = kHiScoreFile;
-    // Set by Load when the file exists but cannot be opened for writing (a
-    // read-only file, a directory, no permission): such a file is never
-    // replaced.
+    // Set by Load when something is at the file's place that must not be
+    // replaced: a read-only file, or anything that is not a plain file (a
+    // pipe, a device, a socket, a directory, a symbolic link). keepReason
+    // says why.
     bool keepFile = false;
+    std::string keepReason;
 
     // A table whose save failed stays the game's table for the rest of the
     // run, so a later visit shows the scores made since. Tests drop it.
     static void ForgetUnsavedTable();
+    // Removes temporary files an interrupted save left beside the table
+    // (called once at start-up); returns how many.
+    static int RemoveStrayTemporaryFiles(const std::string& file = kHiScoreFile);
 };
 
 // The high-score screen between two fades; any key after the fade-in ends it.
