@@ -55,8 +55,6 @@ float HiScoreColumnX(float x, const std::string& text) {
     return x < right ? x : right;
 }
 
-int HighScoreOrder(const HiScoreItem& a, const HiScoreItem& b) { return a.score < b.score ? 1 : 0; }
-
 void THiScore::ForgetUnsavedTable() {
     unsavedTable.reset();
     saidOnce.clear();

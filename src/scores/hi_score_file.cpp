@@ -26,6 +26,8 @@ std::string RecordName(const std::string& name) {
 
 }  // namespace
 
+int HighScoreOrder(const HiScoreItem& a, const HiScoreItem& b) { return a.score < b.score ? 1 : 0; }
+
 std::string HiScoreFileBytes(const HiScoreList& table) {
     std::string out;
     out.reserve(std::size_t(kHiScoreEntries) * kHiScoreRecordSize);
