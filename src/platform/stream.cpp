@@ -96,10 +96,14 @@ StreamRef OpenFileStream(const std::string& path, int readable, int writeable) {
     std::string native = NativePath(path);
     // A directory opens for reading on Linux but fails on the first read, and
     // a pipe may never answer: treat both as files that cannot be opened.
-    const int kind = PathKind(native);
-    if (kind == 2 || kind == 3) {
-        errno = kind == 2 ? EISDIR : EINVAL;
-        return nullptr;
+    struct stat st;
+    if (::stat(native.c_str(), &st) == 0) {
+        const bool special = !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode);
+        // Devices may be written (a full disk is tested on one) but not read.
+        if (S_ISDIR(st.st_mode) || S_ISFIFO(st.st_mode) || S_ISSOCK(st.st_mode) || (special && readable)) {
+            errno = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
+            return nullptr;
+        }
     }
     std::FILE* f = std::fopen(native.c_str(), mode);
     if (!f) return nullptr;
