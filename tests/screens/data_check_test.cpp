@@ -14,6 +14,7 @@
 #include "app/resources.h"
 #include "game/live_bar.h"
 #include "game/main_game_loop.h"
+#include "game/player.h"
 #include "platform/runtime_error.h"
 #include "platform/stream.h"
 #include "screen_fixture.h"
@@ -81,9 +82,12 @@ TEST_F(DataCheckTest, ABrokenBackgroundOfALaterLevelIsNamedAtStartUp) {
     EXPECT_EQ(e.Subject(), "gfx/back1.png");
 
     liveBar = std::make_shared<CLiveBar>();
+    player = std::make_shared<CPlayer>();
+    gameLoop = std::make_shared<tMainGameLoop>();
+    SetUpLevel(1);
     try {
-        SetUpLevel(1);
-        ADD_FAILURE() << "level 1 was set up without its background";
+        gameLoop->Draw();
+        ADD_FAILURE() << "level 1 was drawn without its background";
     } catch (const sq::TRuntimeError& err) {
         EXPECT_EQ(err.Subject(), "gfx/back1.png");
     }
