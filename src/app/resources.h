@@ -7,6 +7,9 @@
 #include "core/loaded_files.h"
 #include "platform/sound.h"
 
+// The splash picture, loaded and dropped by the splash screen itself.
+inline constexpr const char* kSplashFile = "gfx/splash.png";
+
 struct TResource {
     const char* global;  // the global's name, for messages
     const char* file;

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <string>
 
+#include "app/data_check.h"
 #include "core/frame_helpers.h"
 #include "core/globals.h"
 #include "app/resources.h"
@@ -57,6 +58,7 @@ namespace {
 // Makes sure "HISCORES.DAT" exists (a missing one is written with the
 // default table).
 void EnsureHighScoreFile() {
+    THiScore::RemoveStrayTemporaryFiles();
     auto table = std::make_shared<THiScore>();
     table->Init();
     table->Load();
@@ -99,8 +101,8 @@ void OpenDisplay(int width, int height, int depth, int hz, int flags) {
 
 void ShowSplash() {
     OpenDisplay(640, 480, 16, 60, 0);
-    ImageRef splash = LoadImageFrom("gfx/splash.png", -1);
-    NoteLoadedFile(splash, "gfx/splash.png");
+    ImageRef splash = LoadImageFrom(kSplashFile, -1);
+    NoteLoadedFile(splash, kSplashFile);
     auto fade = Object_Fade::NewColourFade(10, 10, 10);
     fade->SetFadeIn();
     fade->Start();
@@ -144,6 +146,7 @@ int RunGame(const TStartOptions& options) {
     SeedRandom(CurrentMillis());
     LoadResources();
     CenterResourceHandles();
+    CheckGameData();
     CreateLongLivedObjects();
     cloudAngleA = float(RandomFloat(0, 360));
     cloudAngleB = float(RandomFloat(0, 360));

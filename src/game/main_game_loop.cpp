@@ -24,6 +24,9 @@ namespace {
 
 bool ValidLevel(int level) { return level >= 1 && level <= kLevelCount; }
 
+// The picture file of the level set up last, for the error if it is missing.
+const char* backgroundFile = nullptr;
+
 }  // namespace
 
 void SetUpLevel(int level) {
@@ -41,6 +44,7 @@ void SetUpLevel(int level) {
     if (ValidLevel(level)) {
         const TLevelInfo& info = LevelInfo(level);
         imgBackground = LoadImageFrom(info.background, -1);
+        backgroundFile = info.background;
         enemies = CEnemy::Create();
         SpawnEnemies(*enemies, info.kind2, info.kind1);
         levelMap->LoadMap(info.mapFile, 2);
@@ -117,6 +121,8 @@ int tMainGameLoop::Update() {
 
 void tMainGameLoop::Draw() {
     const int sx = int(player->scrollX), sy = int(player->scrollY);
+    // A background that failed to load stops the game with its file's name.
+    if (!imgBackground) throw TRuntimeError(kNullObjectMessage, backgroundFile ? backgroundFile : "image imgBackground");
     DrawImageAt(imgBackground, 0, 0, 0);
     levelMap->currentLayer = 0;
     levelMap->DrawLayerBg(sx, sy, 0, 0, 320, 240);

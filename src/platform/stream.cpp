@@ -78,7 +78,9 @@ int PathKind(const std::string& path) {
     struct stat st;
     if (::stat(NativePath(path).c_str(), &st) != 0) return 0;
     if (S_ISDIR(st.st_mode)) return 2;
-    return 1;
+    // A pipe, a device or a socket is not a file to read: opening one may
+    // wait for ever for a writer.
+    return S_ISREG(st.st_mode) ? 1 : 3;
 }
 
 StreamRef OpenFileStream(const std::string& path, int readable, int writeable) {
@@ -92,9 +94,17 @@ StreamRef OpenFileStream(const std::string& path, int readable, int writeable) {
     else
         return nullptr;
     std::string native = NativePath(path);
-    // A directory opens for reading on Linux but fails on the first read;
-    // treat it as a file that cannot be opened.
-    if (PathKind(native) == 2) return nullptr;
+    // A directory opens for reading on Linux but fails on the first read, and
+    // a pipe may never answer: treat both as files that cannot be opened.
+    struct stat st;
+    if (::stat(native.c_str(), &st) == 0) {
+        const bool special = !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode);
+        // Devices may be written (a full disk is tested on one) but not read.
+        if (S_ISDIR(st.st_mode) || S_ISFIFO(st.st_mode) || S_ISSOCK(st.st_mode) || (special && readable)) {
+            errno = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
+            return nullptr;
+        }
+    }
     std::FILE* f = std::fopen(native.c_str(), mode);
     if (!f) return nullptr;
     // Writes go straight to the system, so the write that fails is the one

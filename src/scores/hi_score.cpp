@@ -1,21 +1,15 @@
 #include "scores/hi_score.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
-#include <filesystem>
-#include <stdexcept>
+#include <set>
 
 #include "core/globals.h"
 #include "game/game_score.h"
 #include "game/snow.h"
+#include "scores/hi_score_file.h"
 #include "platform/graphics.h"
 #include "platform/keyboard.h"
-#include "platform/runtime_error.h"
-#include "platform/stream.h"
+#include "platform/safe_file.h"
 #include "platform/text.h"
 
 using namespace sq;
@@ -35,24 +29,11 @@ std::shared_ptr<HiScoreList> CopyTable(const HiScoreList& from) {
 
 void Report(const std::string& line) { std::fprintf(stderr, "Snowquill: %s\n", line.c_str()); }
 
-std::string Reason() { return errno ? std::string(" (") + std::strerror(errno) + ")" : std::string(); }
+// A file that cannot be used is mentioned once per run, not at every visit.
+std::set<std::string> saidOnce;
 
-// The record's name is always 12 bytes, whatever text it holds, so a record
-// can never shift the ones after it.
-std::string RecordName(const std::string& name) {
-    std::string fixed = name.substr(0, kHiScoreNameLength);
-    fixed.resize(kHiScoreNameLength, ' ');
-    return fixed;
-}
-
-// Makes the rename itself durable.
-void SyncDirectoryOf(const std::string& path) {
-    std::filesystem::path dir = std::filesystem::path(path).parent_path();
-    if (dir.empty()) dir = ".";
-    int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY);
-    if (fd < 0) return;
-    ::fsync(fd);
-    ::close(fd);
+void ReportOnce(const std::string& line) {
+    if (saidOnce.insert(line).second) Report(line);
 }
 
 }  // namespace
@@ -73,9 +54,10 @@ float HiScoreColumnX(float x, const std::string& text) {
     return x < right ? x : right;
 }
 
-int HighScoreOrder(const HiScoreItem& a, const HiScoreItem& b) { return a.score < b.score ? 1 : 0; }
-
-void THiScore::ForgetUnsavedTable() { unsavedTable.reset(); }
+void THiScore::ForgetUnsavedTable() {
+    unsavedTable.reset();
+    saidOnce.clear();
+}
 
 void THiScore::Init() {
     CTimedSpeed::Init();
@@ -128,93 +110,60 @@ int THiScore::AddScore(int newScore, int insert, const std::string& newName) {
 void THiScore::Save() {
     entries->Sort(true, HighScoreOrder);
     if (keepFile) {
-        Report(fileName + " cannot be written here; the new scores are kept until the game ends");
+        Report(fileName + " is not replaced (" + keepReason + "); the new scores are kept until the game ends");
         unsavedTable = CopyTable(*entries);
         return;
     }
-    // The table goes to a file beside the old one, reaches the disk, and
+    // The table goes to a new file beside the old one, reaches the disk, and
     // only then takes the old one's name: a crash or a full disk leaves the
     // previous table, never a truncated one.
-    const std::string finalPath = NativePath(fileName);
-    const std::string tempPath = finalPath + ".tmp";
     std::string why;
-    try {
-        StreamRef s = CreateFileStream(tempPath);
-        if (!s) throw std::runtime_error(std::strerror(errno));
-        for (const auto& item : *entries) {
-            if (!item) continue;
-            WriteInt32(s, item->score);
-            WriteInt32(s, item->level);
-            WriteInt32(s, item->giftTotal);
-            WriteInt32(s, item->playTime);
-            WriteInt32(s, item->reserved);
-            WriteBytesText(s, RecordName(item->name));
-        }
-        FlushStream(s);
-        CloseFileStream(s);
-        if (std::rename(tempPath.c_str(), finalPath.c_str()) != 0) throw std::runtime_error(std::strerror(errno));
-        SyncDirectoryOf(finalPath);
+    if (ReplaceFileWhole(fileName, HiScoreFileBytes(*entries), why)) {
         unsavedTable.reset();
         return;
-    } catch (const std::exception& e) {
-        why = e.what();
     }
-    std::remove(tempPath.c_str());
     Report("could not save the high-score table " + fileName + " (" + why + "); it is kept in memory");
     unsavedTable = CopyTable(*entries);
 }
 
 void THiScore::Load() {
     keepFile = false;
-    int kind = PathKind(fileName);
-    StreamRef s;
-    if (kind == 1) s = OpenFileStream(fileName, 1, 1);
-    if (kind != 0 && !s) {
-        // Never replace a file we may not write: read it if we can.
-        keepFile = true;
-        if (kind == 1) s = OpenReadStream(fileName);
-        if (!s) errno = kind == 2 ? EISDIR : errno;
+    keepReason.clear();
+    const FileKind kind = PathFileKind(fileName);
+    TPlainRead file;
+    if (kind != FileKind::kNone) {
+        // Only a plain file is read, and only one we may write is ever
+        // replaced: a pipe, a device, a link or a directory is left alone.
+        file = ReadPlainFile(fileName, std::size_t(kHiScoreEntries) * kHiScoreRecordSize);
+        if (!file.ok) {
+            keepFile = true;
+            keepReason = file.error;
+        } else if (!file.writable) {
+            keepFile = true;
+            keepReason = "the file is read-only";
+        }
     }
     if (unsavedTable) {
         // A save of this run failed: the table in memory is newer than the file.
         entries = CopyTable(*unsavedTable);
-        if (kind == 0) Save();
+        if (kind == FileKind::kNone) Save();
         return;
     }
-    if (kind == 0) {
+    if (kind == FileKind::kNone) {
         Save();
         return;
     }
-    if (!s) {
-        Report("could not read the high-score table " + fileName + Reason() + "; using the default table");
+    if (!file.ok) {
+        ReportOnce("the high-score table " + fileName + " cannot be used (" + file.error +
+                   "); playing with the default table and leaving the file alone");
         // Ranked as a loaded table would be: highest first.
         entries->Sort(true, HighScoreOrder);
         return;
     }
-    auto read = std::make_shared<HiScoreList>();
-    read->Reserve(kHiScoreEntries + 1);
-    try {
-        // A short file reads its missing bytes as zeros; the table still has 20 rows.
-        for (int i = 0; i < kHiScoreEntries; ++i) {
-            auto item = std::make_shared<HiScoreItem>();
-            item->score = ReadInt32(s);
-            item->level = ReadInt32(s);
-            item->giftTotal = ReadInt32(s);
-            item->playTime = ReadInt32(s);
-            item->reserved = ReadInt32(s);
-            item->name = ReadBytesText(s, kHiScoreNameLength);
-            read->Append(item);
-        }
-    } catch (const TRuntimeError& e) {
-        Report("could not read the high-score table " + fileName + " (" + e.what() + "); using the table in memory");
-        entries->Sort(true, HighScoreOrder);
-        return;
-    }
-    CloseFileStream(s);
-    if (!entries) entries = std::make_shared<HiScoreList>();
-    entries->Clear();
-    for (auto& item : *read) entries->Append(item);
+    entries = ParseHiScoreFile(file.bytes);
 }
+
+int THiScore::RemoveStrayTemporaryFiles(const std::string& file) { return RemoveStrayTemporaries(file); }
 
 void THiScore::Draw() {
     DrawImageAt(imgScores, 0, 0, 0);

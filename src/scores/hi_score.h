@@ -7,25 +7,9 @@
 
 #include "core/timed_speed.h"
 #include "platform/list.h"
+#include "scores/hi_score_file.h"
 
 class CSnow;
-
-inline constexpr const char* kHiScoreFile = "HISCORES.DAT";
-inline constexpr int kHiScoreEntries = 20;
-inline constexpr int kHiScoreNameLength = 12;
-inline constexpr int kHiScoreRecordSize = 32;
-
-// One row of the table; one 32-byte record of the file.
-class HiScoreItem {
-public:
-    int score = 0;
-    int level = 0;
-    int giftTotal = 0;
-    int playTime = 0;  // seconds of level clock over the whole game
-    int reserved = 0;  // never set by the game, kept through a load and save
-    std::string name = std::string(kHiScoreNameLength, ' ');
-};
-using HiScoreList = sq::TList<HiScoreItem>;
 
 // Where a number column is drawn: at x, or further left when a damaged file
 // holds a number too long to end within the 320-pixel screen.
@@ -34,9 +18,6 @@ float HiScoreColumnX(float x, const std::string& text);
 
 // 20 entries with the scores 0, 100, ... 1900, in that (ascending) order.
 std::shared_ptr<HiScoreList> DefaultHiScoreTable();
-// 1 when a scores lower than b: with the list's ascending sort this gives
-// descending scores and leaves equal scores in their order.
-int HighScoreOrder(const HiScoreItem& a, const HiScoreItem& b);
 
 class THiScore : public CTimedSpeed {
 public:
@@ -56,12 +37,17 @@ public:
 
     // The file this table lives in (tests point it elsewhere).
     std::string fileName = kHiScoreFile;
-    // Set by Load when the file exists but cannot be opened for writing (a
-    // read-only file, a directory, no permission): such a file is never
-    // replaced.
+    // Set by Load when something is at the file's place that must not be
+    // replaced: a read-only file, or anything that is not a plain file (a
+    // pipe, a device, a socket, a directory, a symbolic link). keepReason
+    // says why.
     bool keepFile = false;
+    std::string keepReason;
 
     // A table whose save failed stays the game's table for the rest of the
     // run, so a later visit shows the scores made since. Tests drop it.
     static void ForgetUnsavedTable();
+    // Removes temporary files an interrupted save left beside the table
+    // (called once at start-up); returns how many.
+    static int RemoveStrayTemporaryFiles(const std::string& file = kHiScoreFile);
 };

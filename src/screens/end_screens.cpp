@@ -178,8 +178,8 @@ void CheckHighScore(THiScore& table) {
 void ShowEndScreen() {
     ClearKeys();
     auto table = std::make_shared<THiScore>();
-    ImageRef picture = LoadImageFrom("gfx/endScreen.png", -1);
-    NoteLoadedFile(picture, "gfx/endScreen.png");
+    ImageRef picture = LoadImageFrom(kEndScreenPictureFile, -1);
+    NoteLoadedFile(picture, kEndScreenPictureFile);
     ChannelRef channel = NewChannel();
     music->Pause();
     PlaySoundOn(sndCambioLivello, channel);

@@ -10,6 +10,9 @@
 class CGameScore;
 class THiScore;
 
+// The picture of the end screen after the last level.
+inline constexpr const char* kEndScreenPictureFile = "gfx/endScreen.png";
+
 // The four lines of a level's tally and the score line.
 struct TTallyLines {
     std::string gifts;

@@ -21,8 +21,8 @@ void RainbowColour(int y, float colourPhase, int& r, int& g, int& b) {
 void CInstructions::Init() {
     CTimedSpeed::Init();
     snowEffect = CSnow::Create(200);
-    background = LoadImageFrom("gfx/InstructionsBACK.png", -1);
-    NoteLoadedFile(background, "gfx/InstructionsBACK.png");
+    background = LoadImageFrom(kInstructionsPictureFile, -1);
+    NoteLoadedFile(background, kInstructionsPictureFile);
 }
 
 int CInstructions::Update() {
@@ -52,8 +52,8 @@ void CInstructions::Release() { snowEffect = CSnow::Destroy(snowEffect); }
 
 void ShowInstructions() {
     ChannelRef channel = NewChannel();
-    SoundRef narration = LoadSoundFile("sfx/info.ogg", 0);
-    NoteLoadedFile(narration, "sfx/info.ogg");
+    SoundRef narration = LoadSoundFile(kNarrationFile, 0);
+    NoteLoadedFile(narration, kNarrationFile);
     auto screen = std::make_shared<CInstructions>();
     auto fade = Object_Fade::NewColourFade(10, 10, 10);
     fade->Start();

@@ -9,6 +9,10 @@
 
 class CSnow;
 
+// The files the instructions screen loads at every visit.
+inline constexpr const char* kInstructionsPictureFile = "gfx/InstructionsBACK.png";
+inline constexpr const char* kNarrationFile = "sfx/info.ogg";
+
 struct TInstructionLine {
     int offset;  // pixels below the first line
     const char* text;

@@ -181,4 +181,16 @@ TEST_F(StreamTest, ReadWholeFile) {
     EXPECT_FALSE(ReadWholeFile("d", out));
 }
 
+// A pipe where a data file should be is refused at once: opening it to read
+// would wait for a writer that never comes.
+TEST_F(StreamTest, APipeIsNeitherAFileNorOpened) {
+    ASSERT_EQ(::mkfifo("level.FMP", 0644), 0);
+    EXPECT_EQ(PathKind("level.FMP"), 3);
+    EXPECT_EQ(OpenReadStream("level.FMP"), nullptr);
+    EXPECT_EQ(OpenFileStream("level.FMP", 1, 1), nullptr);
+    std::string out;
+    EXPECT_FALSE(ReadWholeFile("level.FMP", out));
+    EXPECT_EQ(PathKind("/dev/null"), 3);
+}
+
 }  // namespace

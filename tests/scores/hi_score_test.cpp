@@ -8,10 +8,12 @@
 #include <linux/fs.h>
 #include <sys/ioctl.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <csignal>
+#include <cstdlib>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
@@ -79,6 +81,16 @@ void MakeWritable(const fs::path& p) {
     if (::geteuid() == 0) SetImmutable(p, false);
     std::error_code ec;
     fs::permissions(p, fs::perms::owner_write, fs::perm_options::add, ec);
+}
+
+// The save's temporary files left in a folder.
+std::vector<std::string> Temporaries(const fs::path& dir) {
+    std::vector<std::string> out;
+    for (const auto& e : fs::directory_iterator(dir)) {
+        std::string name = e.path().filename().string();
+        if (name.rfind("HISCORES.DAT.tmp", 0) == 0) out.push_back(name);
+    }
+    return out;
 }
 
 std::vector<int> Scores(const HiScoreList& list) {
@@ -267,11 +279,17 @@ TEST_F(HiScoreTable, ANameOfAnyLengthIsStoredInTwelveBytes) {
     EXPECT_EQ(bytes.substr(64, 4), std::string("\x6c\x07\x00\x00", 4));  // 1900 follows
 }
 
-TEST_F(HiScoreTable, ASaveReplacesAStaleTemporaryFileAndLeavesNoneBehind) {
+TEST_F(HiScoreTable, StrayTemporaryFilesGoAtStartUpAndASaveLeavesNone) {
     WriteFileBytes(dir / "HISCORES.DAT.tmp", "half a table from a crash");
+    WriteFileBytes(dir / "HISCORES.DAT.tmp.4242.7", "another one");
+    WriteFileBytes(dir / "victim", "precious");
+    fs::create_symlink(dir / "victim", dir / "HISCORES.DAT.tmp.1.1");
+    EXPECT_EQ(THiScore::RemoveStrayTemporaryFiles(file.string()), 3);
+    EXPECT_TRUE(Temporaries(dir).empty());
+    EXPECT_EQ(ReadFileBytes(dir / "victim"), "precious");  // only the link went
     auto t = LoadTable();
     Finish(*t, 3000, "NEW         ");
-    EXPECT_FALSE(fs::exists(dir / "HISCORES.DAT.tmp"));
+    EXPECT_TRUE(Temporaries(dir).empty());
     EXPECT_EQ(LoadTable()->entries->ValueAt(0)->score, 3000);
 }
 
@@ -279,8 +297,8 @@ TEST_F(HiScoreTable, AFailedSaveKeepsTheOldFileAndTheNewScoreInMemory) {
     auto t = LoadTable();
     Finish(*t, 3000, "SAVED       ");
     const std::string before = ReadFileBytes(file);
-    // Nothing can be created where the new table would be written.
-    fs::create_directory(dir / "HISCORES.DAT.tmp");
+    // Nothing can be created in the folder any more.
+    if (!MakeUnwritable(dir)) GTEST_SKIP() << "cannot make a read-only folder here";
     ::testing::internal::CaptureStderr();
     auto t2 = LoadTable();
     Finish(*t2, 5000, "UNSAVED     ");
@@ -292,8 +310,11 @@ TEST_F(HiScoreTable, AFailedSaveKeepsTheOldFileAndTheNewScoreInMemory) {
     auto shown = LoadTable();
     EXPECT_EQ(shown->entries->ValueAt(0)->name, "UNSAVED     ");
     EXPECT_EQ(shown->entries->ValueAt(1)->name, "SAVED       ");
+    // The message gives the system's reason, never a made-up success.
+    EXPECT_EQ(err.find("Success"), std::string::npos) << err;
+    EXPECT_TRUE(err.find("denied") != std::string::npos || err.find("not permitted") != std::string::npos) << err;
     // Once the file can be written again, the whole table reaches it.
-    fs::remove(dir / "HISCORES.DAT.tmp");
+    MakeWritable(dir);
     Finish(*shown, 250, "LAST        ");
     auto reread = LoadTable();
     EXPECT_EQ(reread->entries->ValueAt(0)->name, "UNSAVED     ");
@@ -318,8 +339,9 @@ TEST_F(HiScoreTable, AFullDiskLeavesTheOldTableWhole) {
     ::setrlimit(RLIMIT_FSIZE, &old);
     std::signal(SIGXFSZ, oldHandler);
     EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+    EXPECT_NE(err.find("File too large"), std::string::npos) << err;
     EXPECT_EQ(ReadFileBytes(file), before);
-    EXPECT_FALSE(fs::exists(dir / "HISCORES.DAT.tmp"));
+    EXPECT_TRUE(Temporaries(dir).empty());
     EXPECT_EQ(LoadTable()->entries->ValueAt(0)->name, "LOST        ");  // kept in memory
 }
 
@@ -361,6 +383,75 @@ TEST_F(HiScoreTable, AnUnwritableFolderReportsOneLineAndPlaysOn) {
     EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
     EXPECT_FALSE(fs::exists(file));
     EXPECT_EQ(t->entries->Size(), 20u);
+}
+
+// Only a plain file is ever read or replaced. A pipe must not hang the game
+// (the child is killed if it waits), and is still a pipe afterwards.
+TEST_F(HiScoreTable, ANamedPipeIsNeverWaitedOnNorReplaced) {
+    ASSERT_EQ(::mkfifo(file.c_str(), 0644), 0);
+    EXPECT_EXIT(
+        {
+            ::alarm(20);
+            auto t = LoadTable();
+            bool ok = t->keepFile && Scores(*t->entries).front() == 1900 && t->entries->Size() == 20u;
+            ok = ok && Finish(*t, 2500, "PIPE        ") == 1 && t->entries->ValueAt(0)->score == 2500;
+            LoadTable();  // a second visit says nothing new
+            std::exit(ok ? 0 : 3);
+        },
+        ::testing::ExitedWithCode(0), "cannot be used \\(it is a named pipe, not a plain file\\)");
+    struct stat st;
+    ASSERT_EQ(::lstat(file.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode));
+    EXPECT_TRUE(Temporaries(dir).empty());
+
+    ::testing::internal::CaptureStderr();
+    LoadTable();
+    LoadTable();
+    std::string err = ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+}
+
+// A link planted at the old temporary name is neither followed nor kept.
+TEST_F(HiScoreTable, ALinkAtTheTemporaryNameRedirectsNothing) {
+    WriteFileBytes(dir / "victim", "another file of the player");
+    fs::create_symlink(dir / "victim", dir / "HISCORES.DAT.tmp");
+    auto t = LoadTable();
+    Finish(*t, 3000, "SAFE        ");
+    EXPECT_EQ(ReadFileBytes(dir / "victim"), "another file of the player");
+    EXPECT_FALSE(fs::is_symlink(file));
+    EXPECT_EQ(ReadFileBytes(file).size(), 640u);
+    EXPECT_EQ(LoadTable()->entries->ValueAt(0)->name, "SAFE        ");
+}
+
+// A link at the table itself is refused: not read, not written through, not
+// replaced; the game plays with the default table.
+TEST_F(HiScoreTable, ALinkAtTheTableIsRefused) {
+    const std::string victim = Record(9999, 6, 0, 0, 0, "NOT SCORES  ") + DefaultFileBytes().substr(0, 19 * 32);
+    WriteFileBytes(dir / "victim", victim);
+    fs::create_symlink(dir / "victim", file);
+    ::testing::internal::CaptureStderr();
+    auto t = LoadTable();
+    EXPECT_TRUE(t->keepFile);
+    EXPECT_EQ(Scores(*t->entries).front(), 1900);
+    Finish(*t, 5000, "LINK        ");
+    std::string err = ::testing::internal::GetCapturedStderr();
+    EXPECT_NE(err.find("symbolic link"), std::string::npos) << err;
+    EXPECT_TRUE(fs::is_symlink(file));
+    EXPECT_EQ(ReadFileBytes(dir / "victim"), victim);
+    EXPECT_TRUE(Temporaries(dir).empty());
+    EXPECT_EQ(LoadTable()->entries->ValueAt(0)->name, "LINK        ");  // kept in memory
+}
+
+// A directory at the old temporary name no longer stops a save.
+TEST_F(HiScoreTable, ADirectoryAtTheTemporaryNameDoesNotStopTheSave) {
+    fs::create_directory(dir / "HISCORES.DAT.tmp");
+    auto t = LoadTable();
+    ::testing::internal::CaptureStderr();
+    Finish(*t, 3000, "SAVED       ");
+    std::string err = ::testing::internal::GetCapturedStderr();
+    EXPECT_TRUE(err.empty()) << err;
+    EXPECT_EQ(LoadTable()->entries->ValueAt(0)->name, "SAVED       ");
+    EXPECT_TRUE(fs::is_directory(dir / "HISCORES.DAT.tmp"));
 }
 
 }  // namespace
