@@ -241,14 +241,20 @@ TEST_F(Refusals, LyingFormLengthIsQuick) {
     EXPECT_EQ(map->errorCode, kFmpOk);
 }
 
-// Inputs that once crashed the fuzzer live in regressions/.
-TEST_F(Refusals, FuzzerFindingsLoadHarmlessly) {
+// The fuzzer's kept corpus (hundreds of damaged and odd maps) and every input
+// it once failed on load without harm in the ordinary build too.
+TEST_F(Refusals, FuzzerCorpusAndFindingsLoadHarmlessly) {
     namespace fs = std::filesystem;
-    if (!fs::exists(MAP_REGRESSIONS_DIR)) GTEST_SKIP() << "no findings recorded";
-    for (const auto& entry : fs::directory_iterator(MAP_REGRESSIONS_DIR)) {
-        std::ifstream in(entry.path(), std::ios::binary);
+    ASSERT_TRUE(fs::is_directory(MAP_FUZZ_CORPUS_DIR)) << MAP_FUZZ_CORPUS_DIR;
+    std::vector<fs::path> inputs;
+    for (const char* dir : {MAP_FUZZ_CORPUS_DIR, MAP_REGRESSIONS_DIR})
+        if (fs::is_directory(dir))
+            for (const auto& entry : fs::directory_iterator(dir)) inputs.push_back(entry.path());
+    EXPECT_GT(inputs.size(), 10u);
+    for (const auto& path : inputs) {
+        std::ifstream in(path, std::ios::binary);
         std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-        SCOPED_TRACE(entry.path().string());
+        SCOPED_TRACE(path.string());
         auto map = LoadQuietly(bytes);
         Exercise(*map);
     }
