@@ -21,6 +21,7 @@
 // --budget: the energy a route may lose, in bars (default 0.25)
 // --blind:  search the quickest route as if there were no monsters (to see
 //           what the monsters cost on it); implies --search
+// --trace:  list the blocks where the route's player is hurt, worst first
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -48,7 +49,7 @@ namespace {
 
 struct TCheckOptions {
     std::string gameDir = ".", reviewDir, routesDir;
-    bool useModel = false, search = false, blind = false;
+    bool useModel = false, search = false, blind = false, trace = false;
     float budget = 0.25f;  // energy bars a route may lose
 };
 TCheckOptions options_;
@@ -62,6 +63,7 @@ constexpr int kLongestSearchSeconds = 300;
 
 std::vector<unsigned> SearchKeys(int level, std::shared_ptr<FmpMap> map, const std::string& mapPath,
                                  TFmpQuery& query);
+void PrintHurt(int level, const TRouteFigures& fig);
 
 const char* MapTypeName(int t) {
     switch (t) {
@@ -151,6 +153,7 @@ bool CheckLevel(int level) {
     };
     TRouteFigures fig = MeasureRoute(info, loadMap, keys, rules.patrols, rules.gifts, kSeeds);
     figures_[level] = fig;
+    if (options_.trace) PrintHurt(level, fig);
     if (fig.steps == 0 || fig.steps > info.timeLimit * 200) {
         std::printf("level %d: FAIL: the route does not reach the exit within the clock with the monsters about\n",
                     level);
@@ -198,8 +201,9 @@ bool CheckLevel(int level) {
 }
 
 // A route from the start to the exit that keeps within the energy budget:
-// first the quickest that never waits, then, if the monsters block every
-// such way, one that may wait for them to pass. Empty on failure.
+// the quickest that never waits (untouched if it can be), then, if the
+// monsters block every such way, one that may wait for them to pass. Empty
+// on failure.
 std::vector<unsigned> SearchKeys(int level, std::shared_ptr<FmpMap> map, const std::string& mapPath,
                                  TFmpQuery& query) {
     const TLevelInfo& info = LevelInfo(level);
@@ -229,9 +233,18 @@ std::vector<unsigned> SearchKeys(int level, std::shared_ptr<FmpMap> map, const s
     TFmpQuery modelQuery(*modelMap);
     TModelMover model(modelQuery);
     TMover& mover = options_.useModel ? static_cast<TMover&>(model) : simMover;
+    // A route that is never touched if there is one without waiting, else
+    // one within the budget, else one within the budget that may wait.
+    const int budget = o.hurtBudget;
+    o.hurtBudget = 0;
     TSearchResult route = SearchRoute(mover, start, o);
     size_t states = route.statesExpanded;
-    if (!route.found) {
+    if (!route.found && o.touched) {
+        o.hurtBudget = budget;
+        route = SearchRoute(mover, start, o);
+        states += route.statesExpanded;
+    }
+    if (!route.found && o.touched) {
         o.timeBucket = 80;
         o.visitsPerPlace = 8;
         route = SearchRoute(mover, start, o);
@@ -246,6 +259,17 @@ std::vector<unsigned> SearchKeys(int level, std::shared_ptr<FmpMap> map, const s
     std::printf("level %d: route found: %d steps, touched on %d (%zu states searched%s)\n", level, route.routeSteps,
                 route.routeHurt, states, options_.useModel ? ", with the model" : "");
     return route.routeKeys;
+}
+
+void PrintHurt(int level, const TRouteFigures& fig) {
+    std::map<std::pair<int, int>, int> count;
+    for (const auto& b : fig.hurtAt) ++count[b];
+    std::vector<std::pair<int, std::pair<int, int>>> worst;
+    for (const auto& [block, n] : count) worst.push_back({n, block});
+    std::sort(worst.rbegin(), worst.rend());
+    for (size_t i = 0; i < worst.size() && i < 12; ++i)
+        std::printf("level %d: hurt %d steps at block (%d, %d)\n", level, worst[i].first, worst[i].second.first,
+                    worst[i].second.second);
 }
 
 void PrintTable() {
@@ -266,7 +290,7 @@ int main(int argc, char** argv) {
     std::vector<int> levels;
     const char* usage =
         "usage: level_check [--game DIR] [--level N]... [--routes DIR] [--search] [--review DIR] [--model] "
-        "[--budget BARS] [--blind]\n";
+        "[--budget BARS] [--blind] [--trace]\n";
     for (int i = 1; i < argc; ++i) {
         std::string a = argv[i];
         if (a == "--game" && i + 1 < argc) o.gameDir = argv[++i];
@@ -277,6 +301,7 @@ int main(int argc, char** argv) {
         else if (a == "--model") o.useModel = true;
         else if (a == "--search") o.search = true;
         else if (a == "--blind") o.blind = o.search = true;
+        else if (a == "--trace") o.trace = true;
         else {
             std::fprintf(stderr, "%s", usage);
             return 2;

@@ -22,7 +22,7 @@ TRouteFigures MeasureRoute(const TLevelInfo& info, const std::function<std::shar
                            std::span<const unsigned> keys, const std::vector<TPatrol>& patrols, int giftsInLevel,
                            std::span<const int> seeds) {
     TRouteFigures f;
-    TSimSnapshot snap;
+    TSimSnapshot snap, probe;
     for (size_t s = 0; s < seeds.size(); ++s) {
         std::shared_ptr<FmpMap> map = loadMap();
         TLevelSim sim(seeds[s]);
@@ -35,6 +35,7 @@ TRouteFigures MeasureRoute(const TLevelInfo& info, const std::function<std::shar
         std::vector<bool> met(patrols.size(), false);
         int steps = 0, jumps = 0, zone = 0, state = 6;
         int wasJumping = sim.SavePlayer().jumping;
+        float lastEnergy = energy0 + float(lives0) * kFullEnergy;
         for (unsigned k : keys) {
             state = sim.Step(k);
             ++steps;
@@ -45,6 +46,13 @@ TRouteFigures MeasureRoute(const TLevelInfo& info, const std::function<std::shar
             for (size_t i = 0; i < patrols.size(); ++i)
                 if (OnPatrolGround(patrols[i], p.x, p.y)) met[i] = inZone = true;
             if (inZone) ++zone;
+            if (s == 0) {
+                // Where the player is hurt, for the designer (the block of the player's middle).
+                sim.SaveInto(probe);
+                const float energy = probe.energy + float(probe.lives) * kFullEnergy;
+                if (energy < lastEnergy) f.hurtAt.push_back({int(p.x + 14) / 16, int(p.y + 14) / 16});
+                lastEnergy = energy;
+            }
             if (state != 6) break;
         }
         sim.SaveInto(snap);

@@ -26,6 +26,7 @@ struct TRouteFigures {
     float energyLostOtherPaces = 0;  // the most lost with the other seeds (the route may then fail)
     int giftsOnRoute = 0;      // gifts picked up on the way
     int giftsOffRoute = 0;     // the level's other gifts
+    std::vector<std::pair<int, int>> hurtAt;  // with the first seed: the block (column, row) of each hurt step
 
     float Seconds() const { return float(steps) / 200.0f; }
     float ZoneShare() const { return steps ? float(zoneSteps) / float(steps) : 0.0f; }
