@@ -154,12 +154,16 @@ bool CheckLevel(int level) {
     TRouteFigures fig = MeasureRoute(info, loadMap, keys, rules.patrols, rules.gifts, kSeeds);
     figures_[level] = fig;
     if (options_.trace) PrintHurt(level, fig);
-    if (fig.steps == 0 || fig.steps > info.timeLimit * 200) {
-        std::printf("level %d: FAIL: the route does not reach the exit within the clock with the monsters about\n",
-                    level);
+    if (fig.livesLost > 0) {
+        std::printf("level %d: FAIL: the route loses a life to the monsters after %.1f s\n", level, fig.Seconds());
         return false;
     }
-    if (!fig.reachedExit || fig.livesLost > 0 || fig.energyLost > options_.budget + 1e-4f) {
+    if (!fig.reachedExit || fig.steps > info.timeLimit * 200) {
+        std::printf("level %d: FAIL: the route does not reach the exit within the clock (%d steps played)\n", level,
+                    fig.steps);
+        return false;
+    }
+    if (fig.energyLost > options_.budget + 1e-4f) {
         std::printf("level %d: FAIL: the route costs %.2f energy bars (%d lives); at most %.2f allowed\n", level,
                     fig.energyLost, fig.livesLost, options_.budget);
         return false;
