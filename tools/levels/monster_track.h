@@ -6,7 +6,8 @@
 // would be touched at a given step without running the monsters itself.
 //
 // The kind-2 monsters draw their pace at random when they appear, so a track
-// is recorded for each of a few random seeds and a touch on any of them counts.
+// belongs to a random seed; several may be recorded, and then a touch on any
+// of them counts.
 #include <span>
 #include <vector>
 
