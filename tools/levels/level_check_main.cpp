@@ -1,23 +1,42 @@
-// Proves that every level can be finished: loads each map with the game's own
-// loader, checks the monster and start rules, and searches key inputs that
-// walk the game's own player (the headless level simulation) from the start
-// to the exit within the level's clock. Reports the gifts a player can reach.
+// Proves that every level can be finished with its monsters about: loads
+// each map with the game's own loader, checks the monster and start rules,
+// and plays a route (the keys held at every 5 ms step) through the game's own
+// level simulation with the level's monsters, clock, energy and lives. The
+// route must reach the exit without losing a life and losing no more than a
+// set share of one energy bar. The monsters' paces are drawn at random; the
+// route is proven with one seed, as a recorded play runs, and what it would
+// cost with other paces is shown. Prints what the route asks of a player.
 //
-//   level_check [--game DIR] [--level N]... [--review DIR] [--model]
+//   level_check [--game DIR] [--level N]... [--routes DIR] [--search]
+//               [--review DIR] [--model] [--budget BARS]
 //
 // --game:   the game folder holding maps/ (default: the current directory)
+// --routes: the folder of stored routes (level_N.keys); without --search the
+//           stored route is played again (seconds), which is the usual check
+// --search: search a new route (minutes) that keeps away from the monsters;
+//           with --routes it is stored there. Without --routes a search is
+//           always made and nothing is stored.
 // --review: also write each route as a list of player positions there
-// --model:  search with the stand-alone player model, then replay the route
-//           found with the game's player (faster; the replay is the proof)
+// --model:  search with the stand-alone player model (the replay is the proof)
+// --budget: the energy a route may lose, in bars (default 0.25)
+// --blind:  search the quickest route as if there were no monsters (to see
+//           what the monsters cost on it); implies --search
+// --trace:  list the blocks where the route's player is hurt, worst first
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "fmp_query.h"
+#include "key_script.h"
+#include "monster_track.h"
+#include "route_figures.h"
 #include "game/level_sim.h"
+#include "game/live_bar.h"
 #include "game/main_game_loop.h"
 #include "level_rules.h"
 #include "map/fmp_map.h"
@@ -27,6 +46,24 @@
 using namespace levels;
 
 namespace {
+
+struct TCheckOptions {
+    std::string gameDir = ".", reviewDir, routesDir;
+    bool useModel = false, search = false, blind = false, trace = false;
+    float budget = 0.25f;  // energy bars a route may lose
+};
+TCheckOptions options_;
+std::map<int, TRouteFigures> figures_;
+
+// The monsters' paces are drawn at random: a route is proven with the first
+// seed (as a recorded play would run) and measured on the others too.
+constexpr int kSeeds[] = {1, 2, 3};
+// Routes are searched within this much of the clock (the monster tracks are kept in memory).
+constexpr int kLongestSearchSeconds = 300;
+
+std::vector<unsigned> SearchKeys(int level, std::shared_ptr<FmpMap> map, const std::string& mapPath,
+                                 TFmpQuery& query);
+void PrintHurt(int level, const TRouteFigures& fig);
 
 const char* MapTypeName(int t) {
     switch (t) {
@@ -51,9 +88,9 @@ TGameFacts GameFacts(int level) {
     return g;
 }
 
-bool CheckLevel(int level, const std::string& gameDir, const std::string& reviewDir, bool useModel) {
+bool CheckLevel(int level) {
     const TLevelInfo& info = LevelInfo(level);
-    std::string mapPath = gameDir + "/" + info.mapFile;
+    std::string mapPath = options_.gameDir + "/" + info.mapFile;
     for (char& ch : mapPath)
         if (ch == '\\') ch = '/';
     bool ok = true;
@@ -86,49 +123,80 @@ bool CheckLevel(int level, const std::string& gameDir, const std::string& review
     std::printf("level %d: %zu monsters on their ground (shortest patrol %d px), %d gifts, %d exit\n", level,
                 rules.patrols.size(), shortest, rules.gifts, rules.exits);
 
-    // The route, with the game's own player and nothing else in the level.
-    TLevelSim sim(1);
-    sim.SetSnow(false);
-    sim.LoadCustom(map, info.startX, info.startY, 1000000);
-    TSimMover simMover(sim);
-    const TMoverState start = simMover.Save();
-    TSearchOptions options;
-    options.maxSteps = info.timeLimit * 200;
-    options.pixelWidth = query.PixelWidth();
-    options.pixelHeight = query.PixelHeight();
-    TSearchResult route;
-    if (useModel) {
-        auto modelMap = std::make_shared<FmpMap>();
-        modelMap->LoadMap(mapPath, 2);
-        TFmpQuery modelQuery(*modelMap);
-        TModelMover model(modelQuery);
-        route = SearchRoute(model, start, options);
+    std::vector<unsigned> keys;
+    const std::string routePath =
+        options_.routesDir.empty() ? "" : options_.routesDir + "/level_" + std::to_string(level) + ".keys";
+    if (!options_.search && !routePath.empty()) {
+        TKeyScript script;
+        std::string error;
+        if (!LoadKeyScript(routePath, script, error)) {
+            std::printf("level %d: FAIL: no stored route (%s); make one with: level_check --search --routes DIR --level %d\n",
+                        level, error.c_str(), level);
+            return false;
+        }
+        if (script.level != level) {
+            std::printf("level %d: FAIL: %s holds a route for level %d\n", level, routePath.c_str(), script.level);
+            return false;
+        }
+        keys = std::move(script.keys);
+        std::printf("level %d: playing the stored route %s\n", level, routePath.c_str());
     } else {
-        route = SearchRoute(simMover, start, options);
+        keys = SearchKeys(level, map, mapPath, query);
+        if (keys.empty()) return false;
     }
-    if (!route.found) {
-        std::printf("level %d: FAIL: no route from the start (%d, %d) to the exit within %d s (%zu states)\n", level,
-                    info.startX, info.startY, info.timeLimit, route.statesExpanded);
-        return false;
-    }
-    // The proof: play the keys again from the start with the game's player.
-    int replayed = ReplayRoute(simMover, start, route.routeKeys);
-    if (replayed == 0 || replayed > info.timeLimit * 200) {
-        std::printf("level %d: FAIL: the route found does not reach the exit when replayed (%d)\n", level, replayed);
-        return false;
-    }
-    std::printf("level %d: route to the exit: %.1f s of the %d s clock (%d steps, %zu states searched)%s\n", level,
-                replayed / 200.0, info.timeLimit, replayed, route.statesExpanded,
-                useModel ? ", found with the model, replayed with the game" : "");
-    std::printf("level %d: gifts reachable: %zu of %d\n", level, route.giftsReached.size(), rules.gifts);
 
-    if (!reviewDir.empty()) {
-        std::ofstream out(reviewDir + "/level_" + std::to_string(level) + "_route.txt");
-        simMover.Restore(start);
-        for (size_t i = 0; i < route.routeKeys.size(); ++i) {
-            simMover.Step(route.routeKeys[i]);
+    // The proof: the keys from the start with the game's player and monsters.
+    auto loadMap = [&mapPath] {
+        auto m = std::make_shared<FmpMap>();
+        m->LoadMap(mapPath, 2);
+        return m;
+    };
+    TRouteFigures fig = MeasureRoute(info, loadMap, keys, rules.patrols, rules.gifts, kSeeds);
+    figures_[level] = fig;
+    if (options_.trace) PrintHurt(level, fig);
+    if (fig.livesLost > 0) {
+        std::printf("level %d: FAIL: the route loses a life to the monsters after %.1f s\n", level, fig.Seconds());
+        return false;
+    }
+    if (!fig.reachedExit || fig.steps > info.timeLimit * 200) {
+        std::printf("level %d: FAIL: the route does not reach the exit within the clock (%d steps played)\n", level,
+                    fig.steps);
+        return false;
+    }
+    if (fig.energyLost > options_.budget + 1e-4f) {
+        std::printf("level %d: FAIL: the route costs %.2f energy bars (%d lives); at most %.2f allowed\n", level,
+                    fig.energyLost, fig.livesLost, options_.budget);
+        return false;
+    }
+    std::printf("level %d: route to the exit: %.1f s of the %d s clock, %.2f energy bars lost (%.2f at most with "
+                "the monsters' other paces)\n",
+                level, fig.Seconds(), info.timeLimit, fig.energyLost, fig.energyLostOtherPaces);
+    if (options_.search && !routePath.empty()) {
+        TKeyScript script{level, keys};
+        char comment[256];
+        std::snprintf(comment, sizeof comment,
+                      "The keys held at each 5 ms step from the start of level %d to the exit,\n"
+                      "found by level_check --search: %.1f s, %.2f energy bars lost.",
+                      level, fig.Seconds(), fig.energyLost);
+        if (!SaveKeyScript(routePath, script, comment)) {
+            std::printf("level %d: FAIL: cannot write %s\n", level, routePath.c_str());
+            return false;
+        }
+        std::printf("level %d: route stored in %s\n", level, routePath.c_str());
+    }
+
+    if (!options_.reviewDir.empty()) {
+        auto reviewMap = std::make_shared<FmpMap>();
+        reviewMap->LoadMap(mapPath, 2);
+        TLevelSim sim(1);
+        sim.SetSnow(false);
+        sim.SetMixing(false);
+        sim.LoadCustom(reviewMap, info.startX, info.startY, 1000000);
+        std::ofstream out(options_.reviewDir + "/level_" + std::to_string(level) + "_route.txt");
+        for (size_t i = 0; i < keys.size(); ++i) {
+            if (sim.Step(keys[i]) != 6) break;
             if (i % 8 == 0) {
-                TMoverState s = simMover.Save();
+                TPlayerState s = sim.SavePlayer();
                 out << int(s.x) << ' ' << int(s.y) << '\n';
             }
         }
@@ -136,22 +204,117 @@ bool CheckLevel(int level, const std::string& gameDir, const std::string& review
     return ok;
 }
 
+// A route from the start to the exit that keeps within the energy budget:
+// the quickest that never waits (untouched if it can be), then, if the
+// monsters block every such way, one that may wait for them to pass. Empty
+// on failure.
+std::vector<unsigned> SearchKeys(int level, std::shared_ptr<FmpMap> map, const std::string& mapPath,
+                                 TFmpQuery& query) {
+    const TLevelInfo& info = LevelInfo(level);
+    const int horizon = std::min(info.timeLimit, kLongestSearchSeconds) * 200;
+    TMonsterTrack track;
+    if (!options_.blind) {
+        auto trackMap = std::make_shared<FmpMap>();
+        trackMap->LoadMap(mapPath, 2);
+        track.Record(trackMap, info.startX, info.startY, info.kind2, info.kind1, std::span(kSeeds, 1), horizon);
+    }
+    TLevelSim sim(1);
+    sim.SetSnow(false);
+    sim.SetMixing(false);
+    sim.LoadCustom(map, info.startX, info.startY, 1000000);
+    TSimMover simMover(sim);
+    const TMoverState start = simMover.Save();
+    TSearchOptions o;
+    o.maxSteps = horizon;
+    o.pixelWidth = query.PixelWidth();
+    o.pixelHeight = query.PixelHeight();
+    o.keepSearchingForGifts = false;
+    if (!options_.blind) o.touched = [&track](int step, const TMoverState& s) { return track.Touches(step, s.x, s.y); };
+    // Contact costs 0.1 of the bar's 50 units a step; half the budget leaves room.
+    o.hurtBudget = int(options_.budget * kFullEnergy / 0.1f / 2);
+    auto modelMap = std::make_shared<FmpMap>();
+    modelMap->LoadMap(mapPath, 2);
+    TFmpQuery modelQuery(*modelMap);
+    TModelMover model(modelQuery);
+    TMover& mover = options_.useModel ? static_cast<TMover&>(model) : simMover;
+    // A route that is never touched if there is one without waiting, else
+    // one within the budget, else one within the budget that may wait.
+    const int budget = o.hurtBudget;
+    o.hurtBudget = 0;
+    TSearchResult route = SearchRoute(mover, start, o);
+    size_t states = route.statesExpanded;
+    if (!route.found && o.touched) {
+        o.hurtBudget = budget;
+        route = SearchRoute(mover, start, o);
+        states += route.statesExpanded;
+    }
+    if (!route.found && o.touched) {
+        o.timeBucket = 80;
+        o.visitsPerPlace = 8;
+        route = SearchRoute(mover, start, o);
+        states += route.statesExpanded;
+    }
+    if (!route.found) {
+        std::printf("level %d: FAIL: no route from the start (%d, %d) to the exit within %d s that keeps clear of "
+                    "the monsters (%zu states)\n",
+                    level, info.startX, info.startY, horizon / 200, states);
+        return {};
+    }
+    std::printf("level %d: route found: %d steps, touched on %d (%zu states searched%s)\n", level, route.routeSteps,
+                route.routeHurt, states, options_.useModel ? ", with the model" : "");
+    return route.routeKeys;
+}
+
+void PrintHurt(int level, const TRouteFigures& fig) {
+    std::map<std::pair<int, int>, int> count;
+    for (const auto& b : fig.hurtAt) ++count[b];
+    std::vector<std::pair<int, std::pair<int, int>>> worst;
+    for (const auto& [block, n] : count) worst.push_back({n, block});
+    std::sort(worst.rbegin(), worst.rend());
+    for (size_t i = 0; i < worst.size() && i < 12; ++i)
+        std::printf("level %d: hurt %d steps at block (%d, %d)\n", level, worst[i].first, worst[i].second.first,
+                    worst[i].second.second);
+}
+
+void PrintTable() {
+    if (figures_.empty()) return;
+    std::printf("\nlevel  route s  jumps  monsters met  s on patrol ground (share)  energy lost (other paces)"
+                "  gifts on/off route  difficulty\n");
+    for (const auto& [level, f] : figures_)
+        std::printf("%5d  %7.1f  %5d  %12d  %17.1f (%3.0f %%)  %11.2f (%12.2f)  %9d / %d  %10.1f\n", level,
+                    f.Seconds(), f.jumps, f.monstersCrossed, f.zoneSteps / 200.0, 100.0 * f.ZoneShare(),
+                    f.energyLost, f.energyLostOtherPaces, f.giftsOnRoute, f.giftsOffRoute, f.Difficulty());
+    std::printf("difficulty = monsters met + 0.5 x seconds on patrol ground + 0.2 x jumps + 10 x energy bars lost\n");
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    std::string gameDir = ".", reviewDir;
+    TCheckOptions& o = options_;
     std::vector<int> levels;
-    bool useModel = false;
+    const char* usage =
+        "usage: level_check [--game DIR] [--level N]... [--routes DIR] [--search] [--review DIR] [--model] "
+        "[--budget BARS] [--blind] [--trace]\n";
     for (int i = 1; i < argc; ++i) {
         std::string a = argv[i];
-        if (a == "--game" && i + 1 < argc) gameDir = argv[++i];
-        else if (a == "--review" && i + 1 < argc) reviewDir = argv[++i];
+        if (a == "--game" && i + 1 < argc) o.gameDir = argv[++i];
+        else if (a == "--review" && i + 1 < argc) o.reviewDir = argv[++i];
+        else if (a == "--routes" && i + 1 < argc) o.routesDir = argv[++i];
         else if (a == "--level" && i + 1 < argc) levels.push_back(std::atoi(argv[++i]));
-        else if (a == "--model") useModel = true;
+        else if (a == "--budget" && i + 1 < argc) o.budget = float(std::atof(argv[++i]));
+        else if (a == "--model") o.useModel = true;
+        else if (a == "--search") o.search = true;
+        else if (a == "--blind") o.blind = o.search = true;
+        else if (a == "--trace") o.trace = true;
         else {
-            std::fprintf(stderr, "usage: level_check [--game DIR] [--level N]... [--review DIR] [--model]\n");
+            std::fprintf(stderr, "%s", usage);
             return 2;
         }
+    }
+    if (o.routesDir.empty()) o.search = true;
+    if (!(o.budget >= 0 && o.budget < 1)) {
+        std::fprintf(stderr, "level_check: the budget must be at least 0 and below one bar\n");
+        return 2;
     }
     if (levels.empty())
         for (int n = 1; n <= ::kLevelCount; ++n) levels.push_back(n);
@@ -161,8 +324,9 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "level_check: no level %d\n", n);
             return 2;
         }
-        if (!CheckLevel(n, gameDir, reviewDir, useModel)) ++failed;
+        if (!CheckLevel(n)) ++failed;
     }
+    PrintTable();
     std::printf("%d passed, %d failed\n", int(levels.size()) - failed, failed);
     return failed ? 1 : 0;
 }

@@ -62,6 +62,11 @@ sq::PixmapRef ImagePixels(const sq::ImageRef& image) {
     return image->frames[0].pixmap;
 }
 
+sq::PixmapRef LoadKeyed(const std::string& path) {
+    sq::PixmapRef raw = sq::LoadPixmapPNG(path);
+    return raw ? sq::ApplyMask(raw, 255, 0, 255) : nullptr;
+}
+
 void DrawLayer(TPicture& pic, FmpMap& map, int layer, bool foreground) {
     map.currentLayer = layer;
     for (int r = 0; r < map.mapHeight; ++r)
@@ -116,9 +121,10 @@ bool Render(int level, const std::string& gameDir, const std::string& outDir) {
     TLevelFacts facts{info.startX, info.startY, info.timeLimit, k2, k1};
     TFmpQuery query(map);
     TRulesReport rules = CheckLevelRules(query, facts, map.blockWidth);
-    sq::PixmapRef kind2 = sq::LoadPixmapPNG(gameDir + "/gfx/pneve.png");
-    sq::PixmapRef kind1 = sq::LoadPixmapPNG(gameDir + "/gfx/Gring2.png");
-    sq::PixmapRef santa = sq::LoadPixmapPNG(gameDir + "/gfx/bnatale4.png");
+    // The sprites carry a magenta colour key, as the game loads them.
+    sq::PixmapRef kind2 = LoadKeyed(gameDir + "/gfx/pneve.png");
+    sq::PixmapRef kind1 = LoadKeyed(gameDir + "/gfx/Gring2.png");
+    sq::PixmapRef santa = LoadKeyed(gameDir + "/gfx/bnatale4.png");
     for (const TPatrol& p : rules.patrols) {
         uint32_t colour = p.kind == 1 ? 0xC0FF5050u : 0xC0FFC040u;
         for (int x = p.left; x < p.right + kMonsterSize; ++x) pic.Put(x, p.y + kMonsterSize + 1, colour);

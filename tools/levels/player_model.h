@@ -8,7 +8,7 @@
 namespace levels {
 
 // Keys, the same bits the level simulation takes.
-enum TKeyBits : unsigned { kKeyLeft = 1, kKeyRight = 2, kKeyUp = 4 };
+enum TKeyBits : unsigned { kKeyLeft = 1, kKeyRight = 2, kKeyUp = 4, kKeyFire = 8 };
 
 struct TMoverState {
     float x = 0, y = 0, prevX = 0, prevY = 0, vx = 0, vy = 0;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <queue>
+#include <unordered_map>
 #include <unordered_set>
 
 namespace levels {
@@ -17,6 +18,13 @@ uint64_t StateKey(const TMoverState& s, const TSearchOptions& o) {
     return x | (y << 16) | (vx << 32) | (vy << 42) | (uint64_t(s.jumping != 0) << 54);
 }
 
+uint64_t Mix(uint64_t a, uint64_t b) {
+    uint64_t h = a ^ (b + 0x9e3779b97f4a7c15ull + (a << 6) + (a >> 2));
+    h ^= h >> 31;
+    h *= 0xbf58476d1ce4e5b9ull;
+    return h ^ (h >> 29);
+}
+
 }  // namespace
 
 TSearchResult SearchRoute(TMover& mover, const TMoverState& start, const TSearchOptions& o) {
@@ -29,13 +37,18 @@ TSearchResult SearchRoute(TMover& mover, const TMoverState& start, const TSearch
     struct TOpen {
         int time;  // steps from the start
         int node;
+        int hurt;  // steps touched by a monster so far
         TMoverState state;
         bool operator<(const TOpen& other) const { return time > other.time; }
     };
     std::vector<TNode> nodes{{-1, 0, 0}};
     std::priority_queue<TOpen> open;
-    open.push({0, 0, start});
-    std::unordered_set<uint64_t> seen{StateKey(start, o)};
+    open.push({0, 0, 0, start});
+    const bool timed = o.touched && o.timeBucket > 0;
+    // The place of a state, and (when waiting can pay) the place at a time.
+    auto seenKey = [&](uint64_t place, int time) { return timed ? Mix(place, uint64_t(time / o.timeBucket)) : place; };
+    std::unordered_set<uint64_t> seen{seenKey(StateKey(start, o), 0)};
+    std::unordered_map<uint64_t, int> visits;
     std::unordered_set<uint64_t> gifts, visited;
     int foundNode = -1;
     // A key held for `holdSteps` may leave the player in the same grid cell it
@@ -57,11 +70,12 @@ TSearchResult SearchRoute(TMover& mover, const TMoverState& start, const TSearch
         for (uint8_t c = 0; c < std::size(kKeyChoices); ++c) {
             mover.Restore(cur.state);
             bool exit = false;
-            int t = 0;
+            int t = 0, hurt = cur.hurt;
             uint64_t key = curKey;
             while (t < longestHold) {
                 TStepProbe p = mover.Step(kKeyChoices[c]);
                 ++t;
+                if (o.touched && o.touched(cur.time + t, mover.Save())) ++hurt;
                 if (p.giftColumn >= 0) gifts.insert((uint64_t(p.giftColumn) << 32) | uint32_t(p.giftRow));
                 if (p.onExit) {
                     exit = true;
@@ -73,21 +87,25 @@ TSearchResult SearchRoute(TMover& mover, const TMoverState& start, const TSearch
                 }
             }
             const int time = cur.time + t;
+            if (hurt > o.hurtBudget && o.touched) continue;
             if (exit) {
                 if (!result.found || time < result.routeSteps) {
                     foundNode = int(nodes.size());
                     nodes.push_back({cur.node, t, c});
                     result.found = true;
                     result.routeSteps = time;
+                    result.routeHurt = hurt;
                 }
                 continue;  // the level ends here
             }
             if (time > o.maxSteps) continue;
             TMoverState s = mover.Save();
             if (s.y > float(o.pixelHeight + 64) || s.y < -400) continue;  // fell out of the map
-            if (key == curKey || !seen.insert(key).second) continue;
+            if (key == curKey && !timed) continue;
+            if (!seen.insert(seenKey(key, time)).second) continue;
+            if (timed && ++visits[key] > o.visitsPerPlace) continue;
             nodes.push_back({cur.node, t, c});
-            open.push({time, int(nodes.size()) - 1, s});
+            open.push({time, int(nodes.size()) - 1, hurt, s});
         }
     }
     if (result.found) {

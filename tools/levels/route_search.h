@@ -40,11 +40,20 @@ struct TSearchOptions {
     int pixelWidth = 0, pixelHeight = 0;  // states that fall far below the map are dropped
     bool keepSearchingForGifts = true;  // explore everything reachable within maxSteps
     bool recordVisited = false;
+    // Monsters: whether the player in state s is touched at `step` (from the
+    // start, 1-based). Routes touched for more than `hurtBudget` steps are
+    // dropped. With monsters about, waiting can pay, so a place may then be
+    // expanded again once per `timeBucket` steps, up to `visitsPerPlace` times.
+    std::function<bool(int step, const TMoverState& s)> touched;
+    int hurtBudget = 0;
+    int timeBucket = 0;
+    int visitsPerPlace = 1;
 };
 
 struct TSearchResult {
     bool found = false;
     int routeSteps = 0;               // logic steps from the start to the first exit contact
+    int routeHurt = 0;                // steps of the route on which a monster touches the player
     std::vector<unsigned> routeKeys;  // the keys of every step of the route
     std::vector<std::pair<int, int>> giftsReached;  // gift blocks the feet touched (column, row)
     size_t statesExpanded = 0;

@@ -39,8 +39,8 @@ constexpr uint32_t kPineDark = Rgb(18, 82, 48), kPine = Rgb(30, 124, 62), kPineL
 constexpr uint32_t kGold = Rgb(255, 214, 40), kGoldLight = Rgb(255, 246, 160), kGoldDark = Rgb(206, 150, 20);
 constexpr uint32_t kBulbRed = Rgb(255, 60, 60), kBulbYellow = Rgb(255, 226, 70), kBulbBlue = Rgb(80, 150, 255),
                    kBulbPink = Rgb(255, 130, 200), kBulbGreen = Rgb(90, 230, 110), kBulbOff = Rgb(90, 60, 70);
-constexpr uint32_t kIron = Rgb(44, 48, 64), kIronLight = Rgb(92, 98, 122), kCoal = Rgb(30, 30, 36),
-                   kCarrot = Rgb(250, 140, 30), kScarf = Rgb(214, 36, 48), kScarfDark = Rgb(150, 20, 32);
+constexpr uint32_t kIron = Rgb(44, 48, 64), kIronLight = Rgb(92, 98, 122),
+                   kScarf = Rgb(214, 36, 48), kScarfDark = Rgb(150, 20, 32);
 constexpr uint32_t kSignRed = Rgb(190, 28, 40), kSignEdge = Rgb(96, 20, 26), kChain = Rgb(120, 120, 136);
 constexpr uint32_t kFenceWhite = Rgb(244, 242, 236), kFenceShade = Rgb(190, 190, 200);
 
@@ -430,33 +430,31 @@ void PaintLamp(TCanvas& c, int frame) {
     c.Rect(10, 46, 3, 2, kSnowLight);
 }
 
-// ---- Snowman, 16 x 32 ----
-void PaintSnowman(TCanvas& c) {
-    c.Disc(8, 24, 7, kSnowShade);
-    c.Disc(7, 23, 6, kSnow);
-    c.Disc(8, 12, 5, kSnowShade);
-    c.Disc(7, 11, 4, kSnow);
-    c.Set(8, 20, kCoal);
-    c.Set(8, 24, kCoal);
-    c.Set(8, 28, kCoal);
-    c.Set(6, 10, kCoal);
-    c.Set(9, 10, kCoal);
-    c.Rect(8, 12, 3, 1, kCarrot);
-    c.Set(11, 12, kCarrot);
-    // scarf
-    c.Rect(3, 15, 10, 2, kScarf);
-    c.Rect(10, 17, 2, 3, kScarfDark);
-    // top hat
-    c.Rect(4, 6, 9, 1, kCoal);
-    c.Rect(5, 1, 7, 5, kCoal);
-    c.Rect(5, 4, 7, 1, kScarf);
-    // stick arms
-    c.Set(1, 19, kTrunk);
-    c.Set(2, 20, kTrunk);
-    c.Set(0, 18, kTrunk);
-    c.Set(14, 19, kTrunk);
-    c.Set(13, 20, kTrunk);
-    c.Set(15, 18, kTrunk);
+// ---- Signpost, 16 x 32: a wooden post with a red arrow board pointing on ----
+void PaintSignpost(TCanvas& c) {
+    // the post, sunk in a heap of snow
+    c.Rect(7, 4, 3, 26, kWood);
+    c.Rect(7, 4, 1, 26, kWoodLight);
+    c.Rect(9, 4, 1, 26, kWoodDark);
+    c.Rect(6, 3, 5, 1, kWoodEdge);
+    c.Rect(6, 2, 5, 1, kSnow);
+    c.Rect(4, 29, 9, 3, kSnowShade);
+    c.Rect(5, 29, 7, 2, kSnow);
+    // the arrow board, snow on its top edge
+    c.Rect(1, 7, 11, 7, kSignEdge);
+    c.Rect(2, 8, 10, 5, kSignRed);
+    for (int i = 0; i < 4; ++i) c.Rect(12 + i, 7 + i, 1, 7 - 2 * i, i == 3 ? kSignEdge : kSignRed);
+    c.Rect(12, 7, 1, 1, kSignEdge);
+    c.Rect(1, 6, 12, 1, kSnow);
+    c.Rect(4, 10, 6, 1, kCandyWhite);  // the painted arrow shaft
+    c.Set(9, 9, kCandyWhite);
+    c.Set(9, 11, kCandyWhite);
+    // a second, plain board lower down
+    c.Rect(3, 17, 10, 4, kWoodEdge);
+    c.Rect(4, 18, 8, 2, kWoodLight);
+    c.Rect(3, 16, 10, 1, kSnow);
+    c.Rect(5, 18, 2, 1, kNail);
+    c.Rect(10, 18, 1, 1, kNail);
 }
 
 void PaintGarland(TCanvas& c, int frame) {
@@ -548,9 +546,9 @@ TTilePixels PaintPiece(const TPiece& p, int frame) {
             PaintLamp(c, frame);
             return c.Cut(0, 2 - p.variant);
         }
-        case kSnowman: {
+        case kSignpost: {
             TCanvas c(16, 32);
-            PaintSnowman(c);
+            PaintSignpost(c);
             return c.Cut(0, 1 - p.variant);
         }
         default: break;

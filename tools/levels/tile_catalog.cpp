@@ -33,7 +33,7 @@ TPieceInfo PieceInfo(const TPiece& p) {
         case kDoor: return {2, p.variant < 2, 4, 5, 4};
         case kTree: return {2, false, p.variant >= kTreeBottomRow ? 1 : 3, 1, 12};
         case kLamp: return {2, false, p.variant == 2 ? 3 : 1, 5, 6};
-        case kSnowman: return {2, false, 1, 0, 0};
+        case kSignpost: return {2, false, 1, 0, 0};
         case kGarland: return {2, false, 3, 2, 10};
         case kStar: return {2, false, 4, 5, 6};
         case kIcicles: case kFence: return {2, false, 1, 0, 0};
@@ -44,7 +44,7 @@ TPieceInfo PieceInfo(const TPiece& p) {
 std::string PieceName(const TPiece& p) {
     static const char* const kNames[kPieceKindCount] = {"none",  "snow earth", "brick",  "plank", "ice",
                                                         "rock",  "candy post", "gift",   "sparkling gift",
-                                                        "door",  "tree",       "lamp",   "snowman",
+                                                        "door",  "tree",       "lamp",   "signpost",
                                                         "garland", "star",     "icicles", "fence"};
     if (p.kind < 0 || p.kind >= kPieceKindCount) return "?";
     return std::string(kNames[p.kind]) + "/" + std::to_string(p.variant);
@@ -133,7 +133,7 @@ bool BuildLayout(const TLevelSource& src, TLayout& out, std::vector<std::string>
                     for (int i = 0; i < 3; ++i) place(2, c, r - i, {kLamp, i}, 'L', c, r);
                     break;
                 case 'S':
-                    for (int i = 0; i < 2; ++i) place(2, c, r - i, {kSnowman, i}, 'S', c, r);
+                    for (int i = 0; i < 2; ++i) place(2, c, r - i, {kSignpost, i}, 'S', c, r);
                     break;
                 case '~': out.At(2, c, r) = {kGarland, 0}; break;
                 case '*': out.At(2, c, r) = {kStar, int(h % 2)}; break;

@@ -1,0 +1,212 @@
+// The level checker's monster-aware parts: the key scripts routes are stored
+// as, the recorded monster tracks against the game's own contact test, and a
+// search that keeps a route clear of a patrolling monster.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <memory>
+#include <random>
+
+#include "fmp_query.h"
+#include "game/level_sim.h"
+#include "game/live_bar.h"
+#include "key_script.h"
+#include "level_compiler.h"
+#include "level_rules.h"
+#include "map/fmp_map.h"
+#include "monster_track.h"
+#include "platform/graphics.h"
+#include "route_figures.h"
+#include "route_search.h"
+#include "sim_mover.h"
+
+using namespace levels;
+
+namespace {
+
+TEST(KeyScript, RunLengthRoundTrip) {
+    TKeyScript script;
+    script.level = 4;
+    for (int i = 0; i < 30; ++i) script.keys.push_back(kKeyRight);
+    for (int i = 0; i < 16; ++i) script.keys.push_back(kKeyRight | kKeyUp);
+    script.keys.push_back(0);
+    script.keys.push_back(kKeyLeft | kKeyFire);
+    for (int i = 0; i < 5; ++i) script.keys.push_back(0);
+    const std::string text = FormatKeyScript(script, "two lines\nof comment");
+    EXPECT_NE(text.find("# two lines\n# of comment\n"), std::string::npos);
+    EXPECT_NE(text.find("\n30 R\n16 RU\n1 -\n1 LF\n5 -\n"), std::string::npos) << text;
+    TKeyScript back;
+    std::string error;
+    ASSERT_TRUE(ParseKeyScript(text, back, error)) << error;
+    EXPECT_EQ(back.level, 4);
+    EXPECT_EQ(back.keys, script.keys);
+    // Windows line ends are read as well.
+    ASSERT_TRUE(ParseKeyScript("level 2\r\n3 UL\r\n", back, error)) << error;
+    EXPECT_EQ(back.keys, std::vector<unsigned>(3, kKeyUp | kKeyLeft));
+}
+
+TEST(KeyScript, MalformedScriptsAreRefusedWithTheLine) {
+    struct TCase {
+        const char* text;
+        const char* message;
+    } cases[] = {
+        {"level 1\n10 R\n0 R\n", "line 3: bad step count"},
+        {"level 1\n-4 R\n", "line 2: bad step count"},
+        {"level 1\n12x R\n", "line 2: bad step count"},
+        {"level 1\n10 RX\n", "line 2: unknown key 'X'"},
+        {"level 1\n10\n", "line 2: expected two words"},
+        {"level 1\n10 R U\n", "line 2: expected two words"},
+        {"level one\n10 R\n", "line 1: bad number"},
+        {"level 1\nsteps 11\n10 R\n", "steps says 11 but the runs add up to 10"},
+        {"# nothing\nlevel 1\n", "no steps"},
+        {"level 1\n99999999999999999999 R\n", "line 2: bad step count"},
+        {"level 1\n900000 R\n900000 L\n", "line 3: the route is too long"},
+    };
+    for (const TCase& c : cases) {
+        TKeyScript out;
+        std::string error;
+        EXPECT_FALSE(ParseKeyScript(c.text, out, error)) << c.text;
+        EXPECT_NE(error.find(c.message), std::string::npos) << c.text << " -> " << error;
+    }
+    TKeyScript out;
+    std::string error;
+    EXPECT_FALSE(LoadKeyScript("/nonexistent/level_9.keys", out, error));
+    EXPECT_NE(error.find("/nonexistent/level_9.keys"), std::string::npos);
+}
+
+TEST(KeyScript, EveryShippedLevelHasAStoredRoute) {
+    for (int n = 1; n <= ::kLevelCount; ++n) {
+        const std::string path = std::string(SQ_ROUTES_DIR) + "/level_" + std::to_string(n) + ".keys";
+        TKeyScript script;
+        std::string error;
+        ASSERT_TRUE(LoadKeyScript(path, script, error)) << error;
+        EXPECT_EQ(script.level, n) << path;
+    }
+}
+
+// A field with a pit that one three-hit monster patrols, the start on the
+// left, the door on the right, and a high walkway over the pit that is the
+// longer way round.
+constexpr TSpawnPoint kFieldMonster[] = {{200, 184}};
+constexpr int kFieldStartX = 16, kFieldStartY = 148;
+
+std::shared_ptr<FmpMap> FieldMap() {
+    std::vector<std::string> rows(15, std::string(28, '.'));
+    rows[14] = rows[13] = std::string(28, '#');
+    rows[12] = rows[11] = "########...........#########";
+    rows[10] = "....................#...EE..";
+    rows[9] = "....#.......................";
+    rows[7] = "......===============.......";
+    TLevelSource src;
+    src.name = "field";
+    src.columns = 28;
+    src.rows = 15;
+    src.form = TMapForm::kFmp10;
+    src.depth = 16;
+    src.littleEndian = true;
+    src.cells = rows;
+    TLayout layout;
+    std::vector<std::string> errors;
+    EXPECT_TRUE(BuildLayout(src, layout, errors));
+    std::vector<uint8_t> bytes = WriteFmp(CompileLevel(src, layout));
+    auto map = std::make_shared<FmpMap>();
+    map->LoadMapFromMemory(bytes.data(), bytes.size(), 2, "field");
+    map->InitAnims();
+    return map;
+}
+
+TLevelInfo FieldInfo() {
+    return {"", "field", 120, kFieldStartX, kFieldStartY, {}, std::span<const TSpawnPoint>(kFieldMonster)};
+}
+
+class MonsterRouteTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        sq::SetGraphicsBackend(sq::GraphicsBackend::kHeadless);
+        if (!sq::GraphicsModeOpen()) sq::OpenGraphicsMode(320, 240, 32, 60, 0);
+    }
+};
+
+// The recorded track must say "touched" exactly on the steps on which the
+// game itself takes energy from a player wandering through the monster.
+TEST_F(MonsterRouteTest, TrackAgreesWithTheGamesContact) {
+    constexpr int kSteps = 3000;
+    const int seeds[] = {5};
+    TMonsterTrack track;
+    track.Record(FieldMap(), kFieldStartX, kFieldStartY, {}, kFieldMonster, seeds, kSteps);
+    TLevelSim sim(5);
+    sim.SetSnow(false);
+    sim.LoadCustom(FieldMap(), kFieldStartX, kFieldStartY, 100000, {}, kFieldMonster);
+    std::mt19937 rnd(11);
+    unsigned keys = 0;
+    TSimSnapshot before, after;
+    int touches = 0;
+    for (int step = 1; step <= kSteps; ++step) {
+        if (step % 40 == 1) keys = (rnd() % 3 == 0 ? kSimLeft : kSimRight) | (rnd() % 4 == 0 ? kSimUp : 0u);
+        sim.SaveInto(before);
+        sim.Step(keys);
+        sim.SaveInto(after);
+        if (after.playerDying) break;
+        const bool hurt = after.energy < before.energy;
+        const TPlayerState p = sim.SavePlayer();
+        ASSERT_EQ(track.TouchesOnSeed(0, step, p.x, p.y), hurt) << "step " << step;
+        touches += hurt;
+    }
+    EXPECT_GT(touches, 20) << "the walk never met the monster; the test proves nothing";
+    // Beyond the recording nothing is known, so it counts as touched.
+    EXPECT_TRUE(track.Touches(kSteps + 1, -500, -500));
+}
+
+// The quickest route ignoring the monster crosses the pit and meets it; the
+// search that sees the monster finds a way within the energy budget, and its
+// count of touched steps is what the game's own replay charges.
+TEST_F(MonsterRouteTest, SearchKeepsClearOfThePatrol) {
+    const TLevelInfo info = FieldInfo();
+    const int seeds[] = {5};
+    TMonsterTrack track;
+    track.Record(FieldMap(), kFieldStartX, kFieldStartY, {}, kFieldMonster, seeds, 40 * 200);
+    auto map = FieldMap();
+    TFmpQuery query(*map);
+    const TPoint monster[] = {{200, 184}};
+    TLevelFacts facts{kFieldStartX, kFieldStartY, 120, {}, monster};
+    TRulesReport rules = CheckLevelRules(query, facts);
+    ASSERT_EQ(rules.patrols.size(), 1u);
+
+    TSearchResult blind, aware;
+    {
+        TLevelSim sim(1);
+        sim.SetSnow(false);
+        sim.SetMixing(false);
+        sim.LoadCustom(map, kFieldStartX, kFieldStartY, 1000000);
+        TSimMover mover(sim);
+        TSearchOptions o;
+        o.maxSteps = 40 * 200;
+        o.pixelWidth = query.PixelWidth();
+        o.pixelHeight = query.PixelHeight();
+        o.keepSearchingForGifts = false;
+        const TMoverState start = mover.Save();
+        blind = SearchRoute(mover, start, o);
+        o.touched = [&track](int step, const TMoverState& s) { return track.Touches(step, s.x, s.y); };
+        o.hurtBudget = 60;
+        aware = SearchRoute(mover, start, o);
+    }
+    ASSERT_TRUE(blind.found);
+    ASSERT_TRUE(aware.found);
+    auto load = [] { return FieldMap(); };
+    const TRouteFigures b = MeasureRoute(info, load, blind.routeKeys, rules.patrols, 0, seeds);
+    const TRouteFigures a = MeasureRoute(info, load, aware.routeKeys, rules.patrols, 0, seeds);
+    EXPECT_GT(b.energyLost, 0.1f);
+    EXPECT_TRUE(a.reachedExit);
+    EXPECT_EQ(a.livesLost, 0);
+    EXPECT_LE(aware.routeHurt, 60);
+    // 0.1 energy units a touched step, 50 units a bar.
+    EXPECT_NEAR(a.energyLost * kFullEnergy / 0.1f, float(aware.routeHurt), 0.5f);
+    // The pit is the monster's: the blind route crossed it, the other went over.
+    EXPECT_EQ(b.monstersCrossed, 1);
+    EXPECT_GT(b.zoneSteps, 0);
+    EXPECT_EQ(a.monstersCrossed, 0);
+    EXPECT_EQ(a.zoneSteps, 0);
+    EXPECT_GE(a.steps, blind.routeSteps);
+}
+
+}  // namespace
