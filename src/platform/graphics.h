@@ -25,6 +25,7 @@ struct TImageFrame {
     uint32_t generation = 0;   // display generation the texture belongs to
     bool dirty = true;         // pixmap written since the texture was made
     int texWidth = 0, texHeight = 0;
+    int texX = 0, texY = 0;    // where the frame starts in its texture
 };
 
 class TImage {
@@ -126,9 +127,13 @@ void DrawLineSegment(float x1, float y1, float x2, float y2, int lastPixel);
 // after a mode change); blendChanges counts blend states actually sent to the
 // display (a mode set again, or set and set back before a draw, sends
 // nothing); frames counts PresentFrame calls with a display open.
+// drawCalls counts the draw calls the display makes (one per run of pictures
+// sharing a texture and state) and textureBinds the changes of texture
+// between them; both count the same on every back end.
 struct TDrawStats {
     uint64_t imageDraws = 0, rects = 0, lines = 0, glyphs = 0;
     uint64_t textureUploads = 0, blendChanges = 0, frames = 0;
+    uint64_t drawCalls = 0, textureBinds = 0;
 };
 TDrawStats& DrawStats();
 
