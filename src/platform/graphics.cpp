@@ -580,6 +580,19 @@ ImageRef LoadImageStrip(const std::string& path, int cellWidth, int cellHeight, 
     return image;
 }
 
+ImageRef LoadImageFrames(const std::vector<PixmapRef>& pixmaps, int flags) {
+    if (pixmaps.empty() || !pixmaps[0] || pixmaps[0]->width <= 0 || pixmaps[0]->height <= 0) return nullptr;
+    ImageRef image = MakeImage(pixmaps[0]->width, pixmaps[0]->height, flags);
+    image->frames.resize(pixmaps.size());
+    for (std::size_t i = 0; i < pixmaps.size(); ++i) {
+        const PixmapRef& p = pixmaps[i];
+        if (!p || p->width != image->width || p->height != image->height) return nullptr;
+        image->frames[i].pixmap = StoredPixmap(p, image->flags, image->maskR, image->maskG, image->maskB);
+        if (!image->frames[i].pixmap) return nullptr;
+    }
+    return image;
+}
+
 ImageRef CreateImageBuffer(int width, int height, int frames, int flags) {
     if (width <= 0 || height <= 0 || frames <= 0) return nullptr;
     ImageRef image = MakeImage(width, height, flags);

@@ -105,6 +105,10 @@ ImageRef LoadImageFrom(const PixmapRef& pixmap, int flags);
 ImageRef LoadImageStrip(const std::string& path, int cellWidth, int cellHeight, int firstCell, int cellCount, int flags);
 ImageRef LoadImageStrip(const PixmapRef& pixmap, int cellWidth, int cellHeight, int firstCell, int cellCount, int flags);
 ImageRef CreateImageBuffer(int width, int height, int frames, int flags);
+// One image whose frames are the given pictures, all of one size (nullptr
+// when there are none, one is missing or the sizes differ). Its frames share
+// one texture, like those of a strip.
+ImageRef LoadImageFrames(const std::vector<PixmapRef>& pixmaps, int flags);
 void CenterImageHandle(const ImageRef& image);
 void SetImageHandle(const ImageRef& image, float x, float y);
 PixmapRef LockImagePixels(const ImageRef& image, int frame, int read, int write);
