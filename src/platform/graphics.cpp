@@ -63,6 +63,7 @@ struct TGraphicsLayer {
     TDrawStats stats;
     ImageRef font;
     std::vector<uint8_t> scratch, sheetScratch;
+    std::vector<TQuadRecord>* recorder = nullptr;
 
     TDisplayDevice& Device() {
         if (!device) device = kind == GraphicsBackend::kHeadless ? MakeHeadlessDevice() : MakeGLDevice();
@@ -121,6 +122,20 @@ void PrepareDraw() {
     if (!(a == a)) a = 0.0f;  // NaN draws nothing visible
     layer.device->SetColor(float(ClampByte(s.r)) / 255.0f, float(ClampByte(s.g)) / 255.0f,
                            float(ClampByte(s.b)) / 255.0f, a);
+}
+
+void Record(uint32_t texture, int tw, int th, const float* xy, const float* uv) {
+    TQuadRecord r;
+    r.texture = texture;
+    r.texWidth = tw, r.texHeight = th;
+    r.blend = layer.appliedBlend;
+    std::memcpy(r.xy, xy, sizeof r.xy);
+    std::memcpy(r.uv, uv, sizeof r.uv);
+    const TDrawState& s = layer.st;
+    float a = s.alpha == s.alpha ? std::clamp(s.alpha, 0.0f, 1.0f) : 0.0f;
+    r.rgba[0] = uint8_t(ClampByte(s.r)), r.rgba[1] = uint8_t(ClampByte(s.g)), r.rgba[2] = uint8_t(ClampByte(s.b));
+    r.rgba[3] = uint8_t(std::lround(a * 255.0f));
+    layer.recorder->push_back(r);
 }
 
 // Corner (u, v) of a quad drawn at (tx, ty) through the transform.
@@ -316,6 +331,7 @@ void DrawFrame(TImage& image, TImageFrame& f, float tx, float ty, float hx, floa
                          float(f.texX + std::min(f.pixmap->width, f.texWidth)) / tw,
                          float(f.texY + std::min(f.pixmap->height, f.texHeight)) / th};
     layer.device->DrawTexturedQuad(f.texture, xy, uv);
+    if (layer.recorder) Record(f.texture, f.texWidth, f.texHeight, xy, uv);
 }
 
 void ResetDrawState() {
@@ -707,6 +723,10 @@ void FillRect(float x, float y, float w, float h) {
     QuadCorners(x + s.originX, y + s.originY, -s.handleX, -s.handleY, -s.handleX + w, -s.handleY + h, xy);
     PrepareDraw();
     layer.device->DrawQuad(xy);
+    if (layer.recorder) {
+        static const float kUv[4] = {0, 0, 1, 1};
+        Record(0, 1, 1, xy, kUv);
+    }
 }
 
 void DrawLineSegment(float x1, float y1, float x2, float y2, int lastPixel) {
@@ -728,5 +748,7 @@ void DrawLineSegment(float x1, float y1, float x2, float y2, int lastPixel) {
 }
 
 TDrawStats& DrawStats() { return layer.stats; }
+
+void RecordQuads(std::vector<TQuadRecord>* out) { layer.recorder = out; }
 
 }  // namespace sq

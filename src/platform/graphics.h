@@ -141,6 +141,19 @@ struct TDrawStats {
 };
 TDrawStats& DrawStats();
 
+// Benchmarks: while set, every picture and rectangle drawn is also written
+// to `out` (texture 0 for a rectangle; uv as u0, v0, u1, v1), so that a
+// reference renderer can draw the very same quads.
+struct TQuadRecord {
+    uint32_t texture = 0;
+    int texWidth = 1, texHeight = 1;
+    int blend = kBlendSolid;
+    float xy[8] = {};
+    float uv[4] = {};
+    uint8_t rgba[4] = {};
+};
+void RecordQuads(std::vector<TQuadRecord>* out);
+
 // The built-in 8 x 16 font: 16 rows of 96 bytes, bit 0 leftmost.
 const uint8_t* BuiltinFontBitmap();
 
