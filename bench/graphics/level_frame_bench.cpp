@@ -20,8 +20,11 @@
 #include <string>
 #include <vector>
 
+#include "app/globals.h"
 #include "level_frame.h"
+#include "platform/clock.h"
 #include "platform/graphics.h"
+#include "screens/title.h"
 
 namespace {
 
@@ -71,6 +74,39 @@ void BM_GameFrame(benchmark::State& state) {
     state.counters["uploads/frame"] = double(s.textureUploads) / frames;
     sqtest::CloseLevelFrame();
 }
+
+// The title screen in the same window: background, two enlarged turning
+// clouds, 300 snowflakes, the stars and the menu. It must cost no more than
+// a level frame.
+void BM_TitleFrame(benchmark::State& state) {
+    if (!OpenLevel(1, state)) return;
+    imgBackground = LoadImageFrom("gfx/MenuBack.png", -1);
+    auto screen = std::make_shared<tTitle>();
+    screen->Init();
+    CreateStars();
+    auto frame = [&] {
+        screen->Update();
+        screen->Draw();
+        PresentFrame(0);
+    };
+    for (int i = 0; i < 30; ++i) frame();
+    DrawStats() = TDrawStats{};
+    for (auto _ : state) frame();
+    const TDrawStats& s = DrawStats();
+    const double frames = double(state.iterations());
+    state.counters["quads/frame"] = double(s.imageDraws + s.glyphs + s.rects) / frames;
+    state.counters["drawCalls/frame"] = double(s.drawCalls) / frames;
+    state.counters["binds/frame"] = double(s.textureBinds) / frames;
+    screen.reset();
+    sqtest::CloseLevelFrame();
+}
+BENCHMARK(BM_TitleFrame)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();
+
+// Waiting for the next frame (or through a hold) costs the processor nothing.
+void BM_WaitFiveMilliseconds(benchmark::State& state) {
+    for (auto _ : state) Clock().SleepUntil(Clock().Millis() + 5);
+}
+BENCHMARK(BM_WaitFiveMilliseconds)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();
 
 // ---- The reference ----
 

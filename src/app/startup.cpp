@@ -1,5 +1,7 @@
 #include "app/startup.h"
 
+#include <algorithm>
+
 #include <cstdint>
 #include <cstdio>
 #include <string>
@@ -99,8 +101,10 @@ void IdlePoll() {
 }
 
 void WaitMillis(float ms) {
+    // One sleep to the end of the wait instead of a millisecond at a time.
     const uint32_t start = uint32_t(CurrentMillis());
-    while (double(uint32_t(CurrentMillis()) - start) <= ms) IdlePoll();
+    const uint32_t end = start + (ms > 0 ? uint32_t(std::min(ms, 4.0e9f)) : 0u) + 1u;
+    while (double(uint32_t(CurrentMillis()) - start) <= ms) Clock().SleepUntil(end);
 }
 
 void OpenDisplay(int width, int height, int depth, int hz, int flags) {

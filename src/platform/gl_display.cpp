@@ -39,8 +39,6 @@ int NextPowerOfTwo(int n) {
 // implementation that compares in 8 bits (rounding the reference to 128)
 // still draws alpha 128 and drops 127.
 constexpr float kMaskAlphaRef = 0.499f;
-// No fragment is dropped: alpha never falls below 0.
-constexpr float kNoAlphaRef = -1.0f;
 
 uint64_t NowMicros() {
     return uint64_t(std::chrono::duration_cast<std::chrono::microseconds>(
@@ -48,8 +46,7 @@ uint64_t NowMicros() {
                         .count());
 }
 
-// The one shader: a textured, coloured vertex in logical coordinates; the
-// mask mode drops fragments at or below half alpha.
+// A textured, coloured vertex in logical coordinates.
 const char* const kVertexShader = R"(
 attribute vec2 aPos;
 attribute vec2 aUv;
@@ -64,24 +61,35 @@ void main() {
 }
 )";
 
-const char* const kFragmentShader = R"(
-#ifdef GL_ES
-#ifdef GL_FRAGMENT_PRECISION_HIGH
-precision highp float;
-#else
-precision mediump float;
-#endif
-#endif
-uniform sampler2D uTexture;
-uniform float uAlphaRef;
-varying vec2 vUv;
-varying vec4 vColor;
-void main() {
-    vec4 c = texture2D(uTexture, vUv) * vColor;
-    if (c.a <= uAlphaRef) discard;
-    gl_FragColor = c;
-}
-)";
+// Two fragment shaders: the plain one, and the mask mode's, which drops
+// fragments at or below half alpha. Keeping the test out of the plain one
+// lets a software rasteriser take its fast paths for ordinary pictures.
+#define SQ_FRAGMENT_HEAD \
+    "#ifdef GL_ES\n" \
+    "#ifdef GL_FRAGMENT_PRECISION_HIGH\n" \
+    "precision highp float;\n" \
+    "#else\n" \
+    "precision mediump float;\n" \
+    "#endif\n" \
+    "#endif\n" \
+    "uniform sampler2D uTexture;\n" \
+    "varying vec2 vUv;\n" \
+    "varying vec4 vColor;\n"
+
+const char* const kFragmentShader = SQ_FRAGMENT_HEAD
+    "void main() {\n"
+    "    gl_FragColor = texture2D(uTexture, vUv) * vColor;\n"
+    "}\n";
+
+const char* const kMaskFragmentShader = SQ_FRAGMENT_HEAD
+    "uniform float uAlphaRef;\n"
+    "void main() {\n"
+    "    vec4 c = texture2D(uTexture, vUv) * vColor;\n"
+    "    if (c.a <= uAlphaRef) discard;\n"
+    "    gl_FragColor = c;\n"
+    "}\n";
+
+#undef SQ_FRAGMENT_HEAD
 
 const char* const kAttributes[] = {"aPos", "aUv", "aColor"};
 
@@ -195,9 +203,19 @@ private:
     void DesktopBounds(SDL_Rect& r) const;
     // Logical 0..width x 0..height onto the viewport, y running down.
     void LoadProjection(float width, float height) {
-        if (program_) gl_.uniform4f(viewLoc_, 2.0f / width, -2.0f / height, -1.0f, 1.0f);
+        for (int i = 0; i < 2; ++i) {
+            if (!programs_[i]) continue;
+            gl_.useProgram(programs_[i]);
+            gl_.uniform4f(viewLocs_[i], 2.0f / width, -2.0f / height, -1.0f, 1.0f);
+        }
+        if (programs_[activeProgram_]) gl_.useProgram(programs_[activeProgram_]);
     }
     void ApplyBlend(int mode);
+    void UseProgram(int which) {
+        if (which == activeProgram_) return;
+        activeProgram_ = which;
+        gl_.useProgram(programs_[which]);
+    }
     void ApplyScissor() {
         if (scissorOn_) {
             glEnable(GL_SCISSOR_TEST);
@@ -229,8 +247,9 @@ private:
     int cursorShown_ = -1;
 
     TGlApi gl_;
-    GLuint program_ = 0;
-    GLint viewLoc_ = -1, alphaRefLoc_ = -1;
+    GLuint programs_[2] = {0, 0};  // plain, mask
+    GLint viewLocs_[2] = {-1, -1};
+    int activeProgram_ = 0;
     GLuint vertexBuffer_ = 0, indexBuffer_ = 0, whiteTexture_ = 0;
     int maxTextureSize_ = 0;
     TQuadBatch batch_;
@@ -399,15 +418,20 @@ bool TGLDevice::CreatePipeline() {
         std::fprintf(stderr, "OpenGL lacks %s (shaders and vertex buffers are needed)\n", missing.c_str());
         return false;
     }
-    program_ = gl_.BuildProgram(kVertexShader, kFragmentShader, kAttributes, 3, log);
-    if (!program_) {
-        std::fprintf(stderr, "Cannot build the drawing shader: %s\n", log.c_str());
-        return false;
+    const char* const fragments[2] = {kFragmentShader, kMaskFragmentShader};
+    for (int i = 0; i < 2; ++i) {
+        programs_[i] = gl_.BuildProgram(kVertexShader, fragments[i], kAttributes, 3, log);
+        if (!programs_[i]) {
+            std::fprintf(stderr, "Cannot build the drawing shaders: %s\n", log.c_str());
+            return false;
+        }
+        gl_.useProgram(programs_[i]);
+        viewLocs_[i] = gl_.getUniformLocation(programs_[i], "uView");
+        gl_.uniform1i(gl_.getUniformLocation(programs_[i], "uTexture"), 0);
     }
-    gl_.useProgram(program_);
-    viewLoc_ = gl_.getUniformLocation(program_, "uView");
-    alphaRefLoc_ = gl_.getUniformLocation(program_, "uAlphaRef");
-    gl_.uniform1i(gl_.getUniformLocation(program_, "uTexture"), 0);
+    gl_.uniform1f(gl_.getUniformLocation(programs_[1], "uAlphaRef"), kMaskAlphaRef);
+    activeProgram_ = 1;
+    UseProgram(0);
     GLint maxSize = 0;
     glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxSize);
     maxTextureSize_ = std::max(int(maxSize), 64);
@@ -450,20 +474,19 @@ bool TGLDevice::CreatePipeline() {
 
 void TGLDevice::DestroyPipeline() {
     if (!context_) return;
-    if (program_) gl_.deleteProgram(program_);
+    for (GLuint& program : programs_)
+        if (program) gl_.deleteProgram(program);
     if (vertexBuffer_) gl_.deleteBuffers(1, &vertexBuffer_);
     if (indexBuffer_) gl_.deleteBuffers(1, &indexBuffer_);
     if (whiteTexture_) glDeleteTextures(1, &whiteTexture_);
-    program_ = vertexBuffer_ = indexBuffer_ = whiteTexture_ = 0;
+    programs_[0] = programs_[1] = 0;
+    vertexBuffer_ = indexBuffer_ = whiteTexture_ = 0;
 }
 
 void TGLDevice::DrawVertices(GLenum primitive, const TBatchVertex* vertices, int count, bool indexed) {
-    // A fresh store for every run: the driver need not wait for the last
-    // draw from the buffer to finish before taking new vertices.
-    const GLsizeiptr bytes = GLsizeiptr(sizeof(TBatchVertex)) * count;
-    gl_.bufferData(GL_ARRAY_BUFFER, GLsizeiptr(sizeof(TBatchVertex)) * TQuadBatch::kMaxQuads * 4, nullptr,
-                   GL_STREAM_DRAW);
-    gl_.bufferSubData(GL_ARRAY_BUFFER, 0, bytes, vertices);
+    // A fresh store of just the run's size for every run: the driver need
+    // not wait for the last draw from the buffer before taking new vertices.
+    gl_.bufferData(GL_ARRAY_BUFFER, GLsizeiptr(sizeof(TBatchVertex)) * count, vertices, GL_STREAM_DRAW);
     if (indexed)
         glDrawElements(primitive, count / 4 * 6, GL_UNSIGNED_SHORT, nullptr);
     else
@@ -561,7 +584,8 @@ void TGLDevice::Close() {
         window_ = nullptr;
         videoUp_ = false;
         framebuffer_ = screenTexture_ = 0;
-        program_ = vertexBuffer_ = indexBuffer_ = whiteTexture_ = 0;
+        programs_[0] = programs_[1] = 0;
+        vertexBuffer_ = indexBuffer_ = whiteTexture_ = 0;
     }
     if (context_) {
         Flush();
@@ -630,7 +654,7 @@ bool TGLDevice::CheckVsync(int hz) {
 }
 
 void TGLDevice::ApplyBlend(int mode) {
-    if (program_) gl_.uniform1f(alphaRefLoc_, mode == 1 ? kMaskAlphaRef : kNoAlphaRef);
+    if (programs_[0]) UseProgram(mode == 1 ? 1 : 0);
     switch (mode) {
         case 1:  // mask: opaque, but pixels at or below half alpha are dropped
             glDisable(GL_BLEND);
@@ -741,7 +765,7 @@ void TGLDevice::Present(bool waitVblank) {
     SDL_GL_GetDrawableSize(window_, &dw, &dh);
     glDisable(GL_SCISSOR_TEST);
     glDisable(GL_BLEND);
-    gl_.uniform1f(alphaRefLoc_, kNoAlphaRef);
+    UseProgram(0);
     glClearColor(0, 0, 0, 1);
     glClear(GL_COLOR_BUFFER_BIT);
     if (dw > 0 && dh > 0) {

@@ -3,7 +3,6 @@
 // (Needs an X display and the generated maps: the test run has both.)
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstdlib>
 
 #include "level_frame.h"
@@ -12,10 +11,12 @@
 namespace {
 
 // A pixel pulled towards the key colour (255, 0, 255): red and blue well
-// above green and close to each other.
+// above green and close to each other. (No block or sprite of the game has
+// such a colour of its own; smoothed blocks made some 6,500 of them in
+// level 1 and 10,500 in level 6.)
 bool MagentaTinted(uint32_t argb) {
     const int r = int(argb >> 16 & 255), g = int(argb >> 8 & 255), b = int(argb & 255);
-    return r - g >= 48 && b - g >= 48 && std::abs(r - b) <= 64 && std::min(r, b) >= 2 * g;
+    return r - g >= 40 && b - g >= 40 && std::abs(r - b) <= 40;
 }
 
 class LevelPicture : public ::testing::TestWithParam<int> {
