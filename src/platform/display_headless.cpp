@@ -80,7 +80,10 @@ public:
             for (std::size_t i = 3; i < p->pixels.size(); i += 4) p->pixels[i] = 255;
         return p;
     }
-    void Present(bool) override { batch_.Flush(*this); }
+    void Present(bool) override {
+        batch_.Flush(*this);
+        batch_.ForgetBinding();  // showing the frame binds the picture's own texture
+    }
     void PumpEvents() override {}
 
 private:

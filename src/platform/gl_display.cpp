@@ -89,6 +89,12 @@ const char* const kMaskFragmentShader = SQ_FRAGMENT_HEAD
     "    gl_FragColor = c;\n"
     "}\n";
 
+// Showing the frame: the picture copied as it is.
+const char* const kCopyFragmentShader = SQ_FRAGMENT_HEAD
+    "void main() {\n"
+    "    gl_FragColor = texture2D(uTexture, vUv);\n"
+    "}\n";
+
 #undef SQ_FRAGMENT_HEAD
 
 const char* const kAttributes[] = {"aPos", "aUv", "aColor"};
@@ -203,7 +209,7 @@ private:
     void DesktopBounds(SDL_Rect& r) const;
     // Logical 0..width x 0..height onto the viewport, y running down.
     void LoadProjection(float width, float height) {
-        for (int i = 0; i < 2; ++i) {
+        for (int i = 0; i < kPrograms; ++i) {
             if (!programs_[i]) continue;
             gl_.useProgram(programs_[i]);
             gl_.uniform4f(viewLocs_[i], 2.0f / width, -2.0f / height, -1.0f, 1.0f);
@@ -247,8 +253,9 @@ private:
     int cursorShown_ = -1;
 
     TGlApi gl_;
-    GLuint programs_[2] = {0, 0};  // plain, mask
-    GLint viewLocs_[2] = {-1, -1};
+    static constexpr int kPrograms = 3;  // plain, mask, copy
+    GLuint programs_[kPrograms] = {0, 0, 0};
+    GLint viewLocs_[kPrograms] = {-1, -1, -1};
     int activeProgram_ = 0;
     GLuint vertexBuffer_ = 0, indexBuffer_ = 0, whiteTexture_ = 0;
     int maxTextureSize_ = 0;
@@ -418,8 +425,8 @@ bool TGLDevice::CreatePipeline() {
         std::fprintf(stderr, "OpenGL lacks %s (shaders and vertex buffers are needed)\n", missing.c_str());
         return false;
     }
-    const char* const fragments[2] = {kFragmentShader, kMaskFragmentShader};
-    for (int i = 0; i < 2; ++i) {
+    const char* const fragments[kPrograms] = {kFragmentShader, kMaskFragmentShader, kCopyFragmentShader};
+    for (int i = 0; i < kPrograms; ++i) {
         programs_[i] = gl_.BuildProgram(kVertexShader, fragments[i], kAttributes, 3, log);
         if (!programs_[i]) {
             std::fprintf(stderr, "Cannot build the drawing shaders: %s\n", log.c_str());
@@ -429,6 +436,7 @@ bool TGLDevice::CreatePipeline() {
         viewLocs_[i] = gl_.getUniformLocation(programs_[i], "uView");
         gl_.uniform1i(gl_.getUniformLocation(programs_[i], "uTexture"), 0);
     }
+    gl_.useProgram(programs_[1]);
     gl_.uniform1f(gl_.getUniformLocation(programs_[1], "uAlphaRef"), kMaskAlphaRef);
     activeProgram_ = 1;
     UseProgram(0);
@@ -469,7 +477,11 @@ bool TGLDevice::CreatePipeline() {
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 1, 1, 0, GL_RGBA, GL_UNSIGNED_BYTE, white);
     glBindTexture(GL_TEXTURE_2D, 0);
-    return glGetError() == GL_NO_ERROR;
+    if (GLenum error = glGetError(); error != GL_NO_ERROR) {
+        std::fprintf(stderr, "Cannot set up drawing: OpenGL error 0x%x\n", unsigned(error));
+        return false;
+    }
+    return true;
 }
 
 void TGLDevice::DestroyPipeline() {
@@ -479,7 +491,7 @@ void TGLDevice::DestroyPipeline() {
     if (vertexBuffer_) gl_.deleteBuffers(1, &vertexBuffer_);
     if (indexBuffer_) gl_.deleteBuffers(1, &indexBuffer_);
     if (whiteTexture_) glDeleteTextures(1, &whiteTexture_);
-    programs_[0] = programs_[1] = 0;
+    programs_[0] = programs_[1] = programs_[2] = 0;
     vertexBuffer_ = indexBuffer_ = whiteTexture_ = 0;
 }
 
@@ -584,7 +596,7 @@ void TGLDevice::Close() {
         window_ = nullptr;
         videoUp_ = false;
         framebuffer_ = screenTexture_ = 0;
-        programs_[0] = programs_[1] = 0;
+        programs_[0] = programs_[1] = programs_[2] = 0;
         vertexBuffer_ = indexBuffer_ = whiteTexture_ = 0;
     }
     if (context_) {
@@ -765,12 +777,15 @@ void TGLDevice::Present(bool waitVblank) {
     SDL_GL_GetDrawableSize(window_, &dw, &dh);
     glDisable(GL_SCISSOR_TEST);
     glDisable(GL_BLEND);
-    UseProgram(0);
-    glClearColor(0, 0, 0, 1);
-    glClear(GL_COLOR_BUFFER_BIT);
+    UseProgram(2);
     if (dw > 0 && dh > 0) {
         double scale = std::min(double(dw) / width_, double(dh) / height_);
         int w = int(std::lround(width_ * scale)), h = int(std::lround(height_ * scale));
+        // Black bars only where the picture leaves room for them.
+        if (w != dw || h != dh) {
+            glClearColor(0, 0, 0, 1);
+            glClear(GL_COLOR_BUFFER_BIT);
+        }
         DrawScreenTexture((dw - w) / 2, (dh - h) / 2, w, h, dw, dh);
     }
     SDL_GL_SwapWindow(window_);
