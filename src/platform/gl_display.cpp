@@ -61,9 +61,11 @@ void main() {
 }
 )";
 
-// Two fragment shaders: the plain one, and the mask mode's, which drops
-// fragments at or below half alpha. Keeping the test out of the plain one
-// lets a software rasteriser take its fast paths for ordinary pictures.
+// The plain fragment shader, and the mask mode's: a fragment at or below
+// half alpha becomes wholly clear and any other wholly opaque, and blending
+// then leaves the background or puts the colour exactly. (The same picture as
+// dropping the fragments, but without a discard, which would keep a software
+// rasteriser off its fast paths.)
 #define SQ_FRAGMENT_HEAD \
     "#ifdef GL_ES\n" \
     "#ifdef GL_FRAGMENT_PRECISION_HIGH\n" \
@@ -85,8 +87,7 @@ const char* const kMaskFragmentShader = SQ_FRAGMENT_HEAD
     "uniform float uAlphaRef;\n"
     "void main() {\n"
     "    vec4 c = texture2D(uTexture, vUv) * vColor;\n"
-    "    if (c.a <= uAlphaRef) discard;\n"
-    "    gl_FragColor = c;\n"
+    "    gl_FragColor = vec4(c.rgb, c.a > uAlphaRef ? 1.0 : 0.0);\n"
     "}\n";
 
 // Showing the frame: the picture copied as it is.
@@ -668,8 +669,9 @@ bool TGLDevice::CheckVsync(int hz) {
 void TGLDevice::ApplyBlend(int mode) {
     if (programs_[0]) UseProgram(mode == 1 ? 1 : 0);
     switch (mode) {
-        case 1:  // mask: opaque, but pixels at or below half alpha are dropped
-            glDisable(GL_BLEND);
+        case 1:  // mask: opaque, but pixels at or below half alpha are left out
+            glEnable(GL_BLEND);
+            glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
             break;
         case 3:
             glEnable(GL_BLEND);
