@@ -70,6 +70,8 @@ void RunFrames(benchmark::State& state, bool present) {
     state.counters["blendChanges/frame"] = double(s.blendChanges) / frames;
     state.counters["allocs/frame"] = double(allocs) / frames;
     state.counters["draws/frame"] = double(s.imageDraws + s.glyphs) / frames;
+    state.counters["drawCalls/frame"] = double(s.drawCalls) / frames;
+    state.counters["binds/frame"] = double(s.textureBinds) / frames;
     if (s.textureUploads != 0) state.SkipWithError("a picture was uploaded again");
     // Solid, mask, alpha, mask: three changes a frame after the first.
     if (s.blendChanges > 4 * uint64_t(state.iterations())) state.SkipWithError("redundant blend changes");

@@ -1,5 +1,7 @@
 #include "app/startup.h"
 
+#include <algorithm>
+
 #include <cstdint>
 #include <cstdio>
 #include <string>

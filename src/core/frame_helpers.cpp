@@ -1,5 +1,6 @@
 #include "core/frame_helpers.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 
@@ -114,6 +115,8 @@ void IdlePoll() {
 }
 
 void WaitMillis(float ms) {
+    // One sleep to the end of the wait instead of a millisecond at a time.
     const uint32_t start = uint32_t(sq::CurrentMillis());
-    while (double(uint32_t(sq::CurrentMillis()) - start) <= ms) IdlePoll();
+    const uint32_t end = start + (ms > 0 ? uint32_t(std::min(ms, 4.0e9f)) : 0u) + 1u;
+    while (double(uint32_t(sq::CurrentMillis()) - start) <= ms) sq::Clock().SleepUntil(end);
 }

@@ -88,6 +88,8 @@ void FmpMap::Refuse(int code, const std::string& reason) {
 
 void FmpMap::FreeMap() {
     images.clear();
+    sheet_.reset();
+    sheetOf_.clear();
     blocks.clear();
     anims.clear();
 }
@@ -274,6 +276,8 @@ void FmpMap::ReadHeaderChunk(FmpCursor& c, int length) {
         numBlockStr = numBlockGfx = 0;
         AllocateCells(0, 0, 0);
         images.clear();
+        sheet_.reset();
+        sheetOf_.clear();
         blocks.clear();
         Refuse(kFmpBadSizes, problem);
         return;
@@ -406,6 +410,38 @@ void FmpMap::ReadAnimChunk(FmpCursor& c, int length) {
     chunkConsumed = 1;
 }
 
+void FmpMap::BuildBlockSheet() {
+    sheet_.reset();
+    sheetOf_.assign(images.size(), nullptr);
+    if (blockWidth <= 0 || blockHeight <= 0 || images.empty()) return;
+    // Blocks are drawn pixel for pixel, never smoothed, and the colour under
+    // a clear pixel is that of its neighbours: scaled up, a block stays sharp
+    // and its edges show no trace of the key colour.
+    sq::PixmapRef empty = sq::NewPixmap(blockWidth, blockHeight, sq::kPfRGBA);
+    std::vector<sq::PixmapRef> frames(images.size(), empty);
+    for (std::size_t i = 0; i < images.size(); ++i) {
+        const sq::ImageRef& image = images[i];
+        if (!image || image->FrameCount() < 1) continue;
+        const sq::PixmapRef& source = image->frames[0].pixmap;
+        if (!source || source->width != blockWidth || source->height != blockHeight) continue;
+        frames[i] = sq::BleedClearPixels(source);
+        if (!frames[i]) return;
+        sheetOf_[i] = source.get();
+    }
+    if (frames.size() == 1) frames.push_back(empty);  // a sheet has two frames at least
+    sheet_ = sq::LoadImageFrames(frames, sq::kImgMasked);
+    if (!sheet_) sheetOf_.assign(images.size(), nullptr);
+}
+
+int FmpMap::SheetFrame(int index) const {
+    const std::size_t i = static_cast<std::size_t>(index);
+    if (!sheet_ || i >= sheetOf_.size() || !sheetOf_[i]) return -1;
+    const sq::ImageRef& image = images[i];
+    if (!image || image->FrameCount() < 1 || image->frames[0].pixmap.get() != sheetOf_[i]) return -1;
+    if (image->handleX != 0 || image->handleY != 0) return -1;
+    return index;
+}
+
 void FmpMap::ReadGraphicsChunk(FmpCursor& c, int length) {
     const int64_t start = c.pos;
     const int bpp = BytesPerTilePixel(blockDepth);
@@ -467,6 +503,7 @@ void FmpMap::ReadGraphicsChunk(FmpCursor& c, int length) {
             images[static_cast<std::size_t>(i)] = sq::LoadImageFrom(pix, sq::kDefaultImageFlags);
         }
     }
+    BuildBlockSheet();
     if (c.pos < start + length) c.Seek(start + length);
     chunkConsumed = 1;
 }

@@ -203,11 +203,19 @@ private:
     const int* CellPtr(int column, int row, int layer) const;
     void DrawGridLayer(int mapX, int mapY, int x, int y, int w, int h, int which, bool skipZero, bool solid);
     void DrawPiece(const BLKSTR& block, int g, int px, int t);
+    // Gathers every graphic into the frames of one picture, so that a whole
+    // layer draws from one texture.
+    void BuildBlockSheet();
+    // The sheet frame that shows images[index] as loaded; -1 when the sheet
+    // does not hold it (an image put in after loading).
+    int SheetFrame(int index) const;
     void Refuse(int code, const std::string& reason);
 
     int cellColumns_ = 0, cellRows_ = 0, cellLayers_ = 0;  // sizes given to AllocateCells
     std::string name_;
     std::string lastError_;
+    sq::ImageRef sheet_;                         // frame i: graphic i, unfiltered
+    std::vector<const sq::TPixmap*> sheetOf_;  // pixmap of images[i] that frame i was made from
 };
 
 // Where the loader's refusal lines go: standard error unless replaced (the

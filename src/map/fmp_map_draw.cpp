@@ -4,6 +4,7 @@
 // cell), works in a known state and puts the caller's state back at the end.
 // Cells outside the cell array, and cells naming a block or animation that
 // does not exist, draw nothing.
+#include <cmath>
 #include <cstdint>
 
 #include "core/frame_helpers.h"
@@ -47,10 +48,15 @@ void FmpMap::DrawGraphic(int index, float x, float y, int /*spare*/, int solid) 
     if (index < 0 || static_cast<std::size_t>(index) >= images.size()) return;
     const sq::ImageRef& image = images[static_cast<std::size_t>(index)];
     if (!image) return;
+    // Blocks land on whole pixels, drawn from the sheet where it holds them.
+    x = std::floor(x + 0.5f);
+    y = std::floor(y + 0.5f);
+    const int frame = SheetFrame(index);
+    const sq::ImageRef& source = frame >= 0 ? sheet_ : image;
     if (solid == 1) {
-        DrawImageSolid(image, x, y, 0);
+        DrawImageSolid(source, x, y, frame >= 0 ? frame : 0);
     } else {
-        sq::DrawImageAt(image, x, y, 0);
+        sq::DrawImageAt(source, x, y, frame >= 0 ? frame : 0);
     }
 }
 
@@ -68,7 +74,11 @@ void FmpMap::DrawGraphicClipped(int index, float x, float y, float srcX, float s
     DRAW2DENV saved;
     ResetDrawState();
     sq::SetClipRect(static_cast<int>(x), static_cast<int>(y), static_cast<int>(w), static_cast<int>(h));
-    sq::DrawImageAt(image, x - srcX, y - srcY, frame);
+    const int sheetFrame = frame == 0 ? SheetFrame(index) : -1;
+    if (sheetFrame >= 0)
+        sq::DrawImageAt(sheet_, std::floor(x - srcX + 0.5f), std::floor(y - srcY + 0.5f), sheetFrame);
+    else
+        sq::DrawImageAt(image, x - srcX, y - srcY, frame);
     saved.Restore();
 }
 

@@ -27,10 +27,11 @@ void TSystemClock::SleepUntil(uint32_t ms) {
     int32_t ahead = int32_t(ms - uint32_t(now / 1000));
     if (ahead <= 0) return;
     uint64_t target = (now / 1000 + uint64_t(ahead)) * 1000;
-    // Sleep most of the way, then spin the last stretch: the scheduler's
-    // wake-up is too coarse for frames that must land within a millisecond.
-    if (target > now + 2000) std::this_thread::sleep_for(std::chrono::microseconds(target - now - 1500));
-    while (Micros() < target) std::this_thread::yield();
+    // Sleeps the whole way: the kernel's timers wake well within a
+    // millisecond, and the processor stays free for the rest of the machine
+    // (spinning the last stretch cost up to two milliseconds a frame, and
+    // every moment of a wait made of short sleeps).
+    while ((now = Micros()) < target) std::this_thread::sleep_for(std::chrono::microseconds(target - now));
 }
 
 void SetClock(std::shared_ptr<IClock> clock) { current = std::move(clock); }

@@ -22,7 +22,7 @@ public:
     TSystemClock();
     uint32_t Millis() override;
     void SleepUntil(uint32_t ms) override;
-    // Microseconds, for the frame pacing's final busy-wait.
+    // Microseconds since the program started.
     uint64_t Micros();
 };
 

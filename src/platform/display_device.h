@@ -44,8 +44,11 @@ public:
     // Colour multiplier, 0..1 each, already clamped.
     virtual void SetColor(float r, float g, float b, float a) = 0;
     virtual void SetLineWidth(float width) = 0;
-    // xy: four corners, clockwise from the top-left of the picture.
-    virtual void DrawTexturedQuad(uint32_t texture, const float* xy, float u1, float v1) = 0;
+    // xy: four corners, clockwise from the top-left of the picture; uv: the
+    // texture coordinates u0, v0 (top-left) and u1, v1 (bottom-right).
+    // Quads may be held back and drawn together until the next change of
+    // state, read-back or present.
+    virtual void DrawTexturedQuad(uint32_t texture, const float* xy, const float* uv) = 0;
     virtual void DrawQuad(const float* xy) = 0;
     virtual void DrawLine(float x1, float y1, float x2, float y2, bool lastPixel) = 0;
     virtual void Clear(int r, int g, int b) = 0;
@@ -57,6 +60,8 @@ public:
     // one). Returns the texture name, 0 on failure.
     virtual uint32_t UploadTexture(uint32_t texture, const uint8_t* rgba, int texWidth, int texHeight, bool filtered,
                                    bool mipmapped) = 0;
+    // Replaces a w x h rectangle of an uploaded texture at (x, y).
+    virtual bool UpdateTexture(uint32_t texture, int x, int y, const uint8_t* rgba, int w, int h) = 0;
     virtual void DeleteTexture(uint32_t texture) = 0;
 
     // RGBA copy of a rectangle of the render target (top row first).

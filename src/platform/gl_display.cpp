@@ -3,6 +3,10 @@
 // the frame is shown, scaled onto the window with its aspect kept (black bars
 // where the shapes differ) and without smoothing, so the 320 x 240 picture
 // stays crisp on a large desktop.
+//
+// Drawing goes through one small shader and a vertex buffer: pictures are
+// gathered into runs that share a texture and state and each run is one draw
+// call. Only calls that OpenGL ES 2.0 and WebGL 1 also have are used.
 #include <SDL.h>
 #include <SDL_opengl.h>
 
@@ -16,7 +20,9 @@
 #include <vector>
 
 #include "platform/display_device.h"
+#include "platform/gl_api.h"
 #include "platform/keyboard.h"
+#include "platform/quad_batch.h"
 #include "platform/sdl_keymap.h"
 
 namespace sq {
@@ -40,33 +46,61 @@ uint64_t NowMicros() {
                         .count());
 }
 
-// Framebuffer objects (OpenGL 3.0 or the EXT extension), fetched at run time.
-struct TFboApi {
-    PFNGLGENFRAMEBUFFERSEXTPROC genFramebuffers = nullptr;
-    PFNGLDELETEFRAMEBUFFERSEXTPROC deleteFramebuffers = nullptr;
-    PFNGLBINDFRAMEBUFFEREXTPROC bindFramebuffer = nullptr;
-    PFNGLFRAMEBUFFERTEXTURE2DEXTPROC framebufferTexture2D = nullptr;
-    PFNGLCHECKFRAMEBUFFERSTATUSEXTPROC checkFramebufferStatus = nullptr;
+// A textured, coloured vertex in logical coordinates.
+const char* const kVertexShader = R"(
+attribute vec2 aPos;
+attribute vec2 aUv;
+attribute vec4 aColor;
+uniform vec4 uView;
+varying vec2 vUv;
+varying vec4 vColor;
+void main() {
+    gl_Position = vec4(aPos * uView.xy + uView.zw, 0.0, 1.0);
+    vUv = aUv;
+    vColor = aColor;
+}
+)";
 
-    bool Load() {
-        auto get = [](const char* core, const char* ext) {
-            void* p = SDL_GL_GetProcAddress(core);
-            return p ? p : SDL_GL_GetProcAddress(ext);
-        };
-        genFramebuffers = reinterpret_cast<PFNGLGENFRAMEBUFFERSEXTPROC>(get("glGenFramebuffers", "glGenFramebuffersEXT"));
-        deleteFramebuffers =
-            reinterpret_cast<PFNGLDELETEFRAMEBUFFERSEXTPROC>(get("glDeleteFramebuffers", "glDeleteFramebuffersEXT"));
-        bindFramebuffer = reinterpret_cast<PFNGLBINDFRAMEBUFFEREXTPROC>(get("glBindFramebuffer", "glBindFramebufferEXT"));
-        framebufferTexture2D = reinterpret_cast<PFNGLFRAMEBUFFERTEXTURE2DEXTPROC>(
-            get("glFramebufferTexture2D", "glFramebufferTexture2DEXT"));
-        checkFramebufferStatus = reinterpret_cast<PFNGLCHECKFRAMEBUFFERSTATUSEXTPROC>(
-            get("glCheckFramebufferStatus", "glCheckFramebufferStatusEXT"));
-        return genFramebuffers && deleteFramebuffers && bindFramebuffer && framebufferTexture2D &&
-               checkFramebufferStatus;
-    }
-};
+// The plain fragment shader, and the mask mode's: a fragment at or below
+// half alpha becomes wholly clear and any other wholly opaque, and blending
+// then leaves the background or puts the colour exactly. (The same picture as
+// dropping the fragments, but without a discard, which would keep a software
+// rasteriser off its fast paths.)
+#define SQ_FRAGMENT_HEAD \
+    "#ifdef GL_ES\n" \
+    "#ifdef GL_FRAGMENT_PRECISION_HIGH\n" \
+    "precision highp float;\n" \
+    "#else\n" \
+    "precision mediump float;\n" \
+    "#endif\n" \
+    "#endif\n" \
+    "uniform sampler2D uTexture;\n" \
+    "varying vec2 vUv;\n" \
+    "varying vec4 vColor;\n"
 
-class TGLDevice : public TDisplayDevice {
+const char* const kFragmentShader = SQ_FRAGMENT_HEAD
+    "void main() {\n"
+    "    gl_FragColor = texture2D(uTexture, vUv) * vColor;\n"
+    "}\n";
+
+const char* const kMaskFragmentShader = SQ_FRAGMENT_HEAD
+    "uniform float uAlphaRef;\n"
+    "void main() {\n"
+    "    vec4 c = texture2D(uTexture, vUv) * vColor;\n"
+    "    gl_FragColor = vec4(c.rgb, c.a > uAlphaRef ? 1.0 : 0.0);\n"
+    "}\n";
+
+// Showing the frame: the picture copied as it is.
+const char* const kCopyFragmentShader = SQ_FRAGMENT_HEAD
+    "void main() {\n"
+    "    gl_FragColor = texture2D(uTexture, vUv);\n"
+    "}\n";
+
+#undef SQ_FRAGMENT_HEAD
+
+const char* const kAttributes[] = {"aPos", "aUv", "aColor"};
+
+class TGLDevice : public TDisplayDevice, private IBatchSink {
 public:
     ~TGLDevice() override { Close(); }
 
@@ -86,57 +120,49 @@ public:
     }
 
     void SetProjection(float width, float height) override {
+        Flush();
         projW_ = width;
         projH_ = height;
         LoadProjection(width, height);
     }
     void SetBlend(int mode) override {
+        if (mode == blend_) return;
+        Flush();
         blend_ = mode;
         ApplyBlend(mode);
     }
     void SetScissor(bool on, int x, int y, int w, int h) override {
+        if (!on && !scissorOn_) return;
+        if (on && scissorOn_ && x == scissor_[0] && y == scissor_[1] && w == scissor_[2] && h == scissor_[3]) return;
+        Flush();
         scissorOn_ = on;
         scissor_[0] = x, scissor_[1] = y, scissor_[2] = w, scissor_[3] = h;
         ApplyScissor();
     }
     void SetColor(float r, float g, float b, float a) override {
         color_[0] = r, color_[1] = g, color_[2] = b, color_[3] = a;
-        glColor4f(r, g, b, a);
+        batch_.SetColor(r, g, b, a);
     }
     void SetLineWidth(float width) override {
-        lineWidth_ = width > 0 ? width : 1;
+        float w = width > 0 ? width : 1;
+        if (w == lineWidth_) return;
+        Flush();
+        lineWidth_ = w;
         glLineWidth(lineWidth_);
-        glPointSize(lineWidth_);
     }
-    void DrawTexturedQuad(uint32_t texture, const float* xy, float u1, float v1) override {
-        EnableTexturing(true);
-        BindTexture(texture);
-        glBegin(GL_QUADS);
-        glTexCoord2f(0, 0), glVertex2f(xy[0], xy[1]);
-        glTexCoord2f(u1, 0), glVertex2f(xy[2], xy[3]);
-        glTexCoord2f(u1, v1), glVertex2f(xy[4], xy[5]);
-        glTexCoord2f(0, v1), glVertex2f(xy[6], xy[7]);
-        glEnd();
+    void DrawTexturedQuad(uint32_t texture, const float* xy, const float* uv) override {
+        if (!context_) return;
+        batch_.AddQuad(*this, texture, xy, uv);
     }
     void DrawQuad(const float* xy) override {
-        EnableTexturing(false);
-        glBegin(GL_QUADS);
-        for (int i = 0; i < 4; ++i) glVertex2f(xy[2 * i], xy[2 * i + 1]);
-        glEnd();
+        if (!context_) return;
+        static const float kUv[4] = {0, 0, 1, 1};
+        batch_.AddQuad(*this, 0, xy, kUv);
     }
-    void DrawLine(float x1, float y1, float x2, float y2, bool lastPixel) override {
-        EnableTexturing(false);
-        glBegin(GL_LINES);
-        glVertex2f(x1, y1);
-        glVertex2f(x2, y2);
-        glEnd();
-        if (lastPixel) {
-            glBegin(GL_POINTS);
-            glVertex2f(x2, y2);
-            glEnd();
-        }
-    }
+    void DrawLine(float x1, float y1, float x2, float y2, bool lastPixel) override;
     void Clear(int r, int g, int b) override {
+        if (!context_) return;
+        Flush();
         if (scissorOn_) glDisable(GL_SCISSOR_TEST);
         glClearColor(float(r) / 255.0f, float(g) / 255.0f, float(b) / 255.0f, 1.0f);
         glClear(GL_COLOR_BUFFER_BIT);
@@ -144,15 +170,15 @@ public:
     }
 
     bool TextureSizeOk(int width, int height) override {
-        GLint w = 0;
-        glTexImage2D(GL_PROXY_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
-        glGetTexLevelParameteriv(GL_PROXY_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &w);
-        return w != 0;
+        return width > 0 && height > 0 && width <= maxTextureSize_ && height <= maxTextureSize_;
     }
     uint32_t UploadTexture(uint32_t texture, const uint8_t* rgba, int texWidth, int texHeight, bool filtered,
                            bool mipmapped) override;
+    bool UpdateTexture(uint32_t texture, int x, int y, const uint8_t* rgba, int w, int h) override;
     void DeleteTexture(uint32_t texture) override {
-        if (!context_ || !textures_.erase(texture)) return;
+        if (!context_ || !textures_.count(texture)) return;
+        if (batch_.Uses(texture)) Flush();
+        textures_.erase(texture);
         GLuint name = texture;
         glDeleteTextures(1, &name);
         if (boundTexture_ == texture) boundTexture_ = 0;
@@ -163,7 +189,11 @@ public:
     void PumpEvents() override;
 
 private:
+    void SubmitQuads(uint32_t texture, const TBatchVertex* vertices, int quads) override;
+    void Flush() { batch_.Flush(*this); }
     bool CreateWindow(const TOpenRequest& request);
+    bool CreatePipeline();
+    void DestroyPipeline();
     bool CreateTarget();
     void DestroyTarget();
     void DeleteAllTextures();
@@ -178,14 +208,21 @@ private:
     void EnterFullScreen();
     void LeaveFullScreen();
     void DesktopBounds(SDL_Rect& r) const;
+    // Logical 0..width x 0..height onto the viewport, y running down.
     void LoadProjection(float width, float height) {
-        glMatrixMode(GL_PROJECTION);
-        glLoadIdentity();
-        glOrtho(0, width, height, 0, -1, 1);
-        glMatrixMode(GL_MODELVIEW);
-        glLoadIdentity();
+        for (int i = 0; i < kPrograms; ++i) {
+            if (!programs_[i]) continue;
+            gl_.useProgram(programs_[i]);
+            gl_.uniform4f(viewLocs_[i], 2.0f / width, -2.0f / height, -1.0f, 1.0f);
+        }
+        if (programs_[activeProgram_]) gl_.useProgram(programs_[activeProgram_]);
     }
     void ApplyBlend(int mode);
+    void UseProgram(int which) {
+        if (which == activeProgram_) return;
+        activeProgram_ = which;
+        gl_.useProgram(programs_[which]);
+    }
     void ApplyScissor() {
         if (scissorOn_) {
             glEnable(GL_SCISSOR_TEST);
@@ -195,19 +232,13 @@ private:
             glDisable(GL_SCISSOR_TEST);
         }
     }
-    void EnableTexturing(bool on) {
-        if (on == texturing_) return;
-        texturing_ = on;
-        if (on)
-            glEnable(GL_TEXTURE_2D);
-        else
-            glDisable(GL_TEXTURE_2D);
-    }
     void BindTexture(uint32_t texture) {
         if (texture == boundTexture_) return;
         boundTexture_ = texture;
         glBindTexture(GL_TEXTURE_2D, texture);
     }
+    // Puts vertices in the vertex buffer and draws them.
+    void DrawVertices(GLenum primitive, const TBatchVertex* vertices, int count, bool indexed);
     void DrawScreenTexture(int x, int y, int w, int h, int viewW, int viewH);
 
     SDL_Window* window_ = nullptr;
@@ -222,14 +253,21 @@ private:
     bool inPump_ = false;
     int cursorShown_ = -1;
 
-    TFboApi fbo_;
+    TGlApi gl_;
+    static constexpr int kPrograms = 3;  // plain, mask, copy
+    GLuint programs_[kPrograms] = {0, 0, 0};
+    GLint viewLocs_[kPrograms] = {-1, -1, -1};
+    int activeProgram_ = 0;
+    GLuint vertexBuffer_ = 0, indexBuffer_ = 0, whiteTexture_ = 0;
+    int maxTextureSize_ = 0;
+    TQuadBatch batch_;
+
     bool useFbo_ = false;
     GLuint framebuffer_ = 0, screenTexture_ = 0;
     int screenTexW_ = 0, screenTexH_ = 0;
 
     std::unordered_set<uint32_t> textures_;
     uint32_t boundTexture_ = 0;
-    bool texturing_ = false;
     float projW_ = 0, projH_ = 0;
     int blend_ = 2;
     bool scissorOn_ = false;
@@ -274,6 +312,7 @@ bool TGLDevice::Open(const TOpenRequest& request) {
     height_ = request.height;
     if (window_) {
         // A new mode in the same window: nothing made for the old one survives.
+        Flush();
         DeleteAllTextures();
         DestroyTarget();
         if (request.fullScreen)
@@ -293,7 +332,7 @@ bool TGLDevice::Open(const TOpenRequest& request) {
     }
     vsync_ = request.hz > 0 && CheckVsync(request.hz);
     if (!vsync_) SetSwapInterval(0);
-    if (useFbo_) fbo_.bindFramebuffer(GL_FRAMEBUFFER_EXT, framebuffer_);
+    if (useFbo_) gl_.bindFramebuffer(GL_FRAMEBUFFER, framebuffer_);
     glViewport(0, 0, width_, height_);
     SetProjection(float(width_), float(height_));
     Clear(0, 0, 0);
@@ -357,29 +396,139 @@ bool TGLDevice::CreateWindow(const TOpenRequest& request) {
     // SNOWQUILL_GL_BACKBUFFER=1 draws into the back buffer as on an OpenGL
     // without framebuffer objects (to test that path anywhere).
     const char* backBuffer = SDL_getenv("SNOWQUILL_GL_BACKBUFFER");
-    useFbo_ = !(backBuffer && backBuffer[0] == '1') && fbo_.Load();
+    if (!CreatePipeline()) return false;
+    useFbo_ = !(backBuffer && backBuffer[0] == '1') && gl_.HasFramebuffers();
     return true;
 }
 
 void TGLDevice::ResetGLState() {
     glDisable(GL_DEPTH_TEST);
     glDisable(GL_CULL_FACE);
-    glDisable(GL_LIGHTING);
     glDisable(GL_DITHER);
-    glDisable(GL_TEXTURE_2D);
     glDisable(GL_BLEND);
-    glDisable(GL_ALPHA_TEST);
     glDisable(GL_SCISSOR_TEST);
-    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    texturing_ = false;
     boundTexture_ = 0;
     glBindTexture(GL_TEXTURE_2D, 0);
+    batch_.ForgetBinding();
     blend_ = 2;
+    ApplyBlend(blend_);
     scissorOn_ = false;
     SetColor(1, 1, 1, 1);
-    SetLineWidth(1);
+    lineWidth_ = 1;
+    glLineWidth(1);
+}
+
+bool TGLDevice::CreatePipeline() {
+    std::string missing, log;
+    if (!gl_.Load(missing)) {
+        std::fprintf(stderr, "OpenGL lacks %s (shaders and vertex buffers are needed)\n", missing.c_str());
+        return false;
+    }
+    const char* const fragments[kPrograms] = {kFragmentShader, kMaskFragmentShader, kCopyFragmentShader};
+    for (int i = 0; i < kPrograms; ++i) {
+        programs_[i] = gl_.BuildProgram(kVertexShader, fragments[i], kAttributes, 3, log);
+        if (!programs_[i]) {
+            std::fprintf(stderr, "Cannot build the drawing shaders: %s\n", log.c_str());
+            return false;
+        }
+        gl_.useProgram(programs_[i]);
+        viewLocs_[i] = gl_.getUniformLocation(programs_[i], "uView");
+        gl_.uniform1i(gl_.getUniformLocation(programs_[i], "uTexture"), 0);
+    }
+    gl_.useProgram(programs_[1]);
+    gl_.uniform1f(gl_.getUniformLocation(programs_[1], "uAlphaRef"), kMaskAlphaRef);
+    activeProgram_ = 1;
+    UseProgram(0);
+    GLint maxSize = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxSize);
+    maxTextureSize_ = std::max(int(maxSize), 64);
+
+    // Two triangles per quad, corners 0-1-2 and 0-2-3, for every quad a run
+    // can hold; the vertices go into one buffer that each run refills.
+    std::vector<GLushort> indices(std::size_t(TQuadBatch::kMaxQuads) * 6);
+    for (int q = 0; q < TQuadBatch::kMaxQuads; ++q) {
+        const GLushort b = GLushort(q * 4);
+        const GLushort quad[6] = {b, GLushort(b + 1), GLushort(b + 2), b, GLushort(b + 2), GLushort(b + 3)};
+        std::memcpy(&indices[std::size_t(q) * 6], quad, sizeof quad);
+    }
+    gl_.genBuffers(1, &indexBuffer_);
+    gl_.bindBuffer(GL_ELEMENT_ARRAY_BUFFER, indexBuffer_);
+    gl_.bufferData(GL_ELEMENT_ARRAY_BUFFER, GLsizeiptr(indices.size() * sizeof(GLushort)), indices.data(),
+                   GL_STATIC_DRAW);
+    gl_.genBuffers(1, &vertexBuffer_);
+    gl_.bindBuffer(GL_ARRAY_BUFFER, vertexBuffer_);
+    gl_.bufferData(GL_ARRAY_BUFFER, GLsizeiptr(sizeof(TBatchVertex)) * TQuadBatch::kMaxQuads * 4, nullptr,
+                   GL_STREAM_DRAW);
+    const GLsizei stride = sizeof(TBatchVertex);
+    gl_.vertexAttribPointer(0, 2, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<const void*>(offsetof(TBatchVertex, x)));
+    gl_.vertexAttribPointer(1, 2, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<const void*>(offsetof(TBatchVertex, u)));
+    gl_.vertexAttribPointer(2, 4, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<const void*>(offsetof(TBatchVertex, r)));
+    for (GLuint i = 0; i < 3; ++i) gl_.enableVertexAttribArray(i);
+
+    // Plain-colour shapes sample one white texel.
+    const uint8_t white[4] = {255, 255, 255, 255};
+    glGenTextures(1, &whiteTexture_);
+    glBindTexture(GL_TEXTURE_2D, whiteTexture_);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 1, 1, 0, GL_RGBA, GL_UNSIGNED_BYTE, white);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    if (GLenum error = glGetError(); error != GL_NO_ERROR) {
+        std::fprintf(stderr, "Cannot set up drawing: OpenGL error 0x%x\n", unsigned(error));
+        return false;
+    }
+    return true;
+}
+
+void TGLDevice::DestroyPipeline() {
+    if (!context_) return;
+    for (GLuint& program : programs_)
+        if (program) gl_.deleteProgram(program);
+    if (vertexBuffer_) gl_.deleteBuffers(1, &vertexBuffer_);
+    if (indexBuffer_) gl_.deleteBuffers(1, &indexBuffer_);
+    if (whiteTexture_) glDeleteTextures(1, &whiteTexture_);
+    programs_[0] = programs_[1] = programs_[2] = 0;
+    vertexBuffer_ = indexBuffer_ = whiteTexture_ = 0;
+}
+
+void TGLDevice::DrawVertices(GLenum primitive, const TBatchVertex* vertices, int count, bool indexed) {
+    // A fresh store of just the run's size for every run: the driver need
+    // not wait for the last draw from the buffer before taking new vertices.
+    gl_.bufferData(GL_ARRAY_BUFFER, GLsizeiptr(sizeof(TBatchVertex)) * count, vertices, GL_STREAM_DRAW);
+    if (indexed)
+        glDrawElements(primitive, count / 4 * 6, GL_UNSIGNED_SHORT, nullptr);
+    else
+        glDrawArrays(primitive, 0, count);
+}
+
+void TGLDevice::SubmitQuads(uint32_t texture, const TBatchVertex* vertices, int quads) {
+    BindTexture(texture ? texture : whiteTexture_);
+    DrawVertices(GL_TRIANGLES, vertices, quads * 4, true);
+}
+
+void TGLDevice::DrawLine(float x1, float y1, float x2, float y2, bool lastPixel) {
+    if (!context_) return;
+    Flush();
+    const TBatchVertex line[2] = {{x1, y1, 0, 0, color_[0], color_[1], color_[2], color_[3]},
+                                  {x2, y2, 0, 0, color_[0], color_[1], color_[2], color_[3]}};
+    BindTexture(whiteTexture_);
+    DrawVertices(GL_LINES, line, 2, false);
+    batch_.CountOwnDraw(0);
+    if (lastPixel) {
+        // The end pixel, as wide as the line: a square of lineWidth_ target
+        // pixels around the end point.
+        const float hx = 0.5f * lineWidth_ * projW_ / float(width_);
+        const float hy = 0.5f * lineWidth_ * projH_ / float(height_);
+        const float xy[8] = {x2 - hx, y2 - hy, x2 + hx, y2 - hy, x2 + hx, y2 + hy, x2 - hx, y2 + hy};
+        static const float kUv[4] = {0, 0, 1, 1};
+        batch_.AddQuad(*this, 0, xy, kUv);
+        Flush();
+    }
 }
 
 bool TGLDevice::CreateTarget() {
@@ -393,17 +542,18 @@ bool TGLDevice::CreateTarget() {
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, screenTexW_, screenTexH_, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, screenTexW_, screenTexH_, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
     glBindTexture(GL_TEXTURE_2D, 0);
+    boundTexture_ = 0;
     if (glGetError() != GL_NO_ERROR) return false;
     if (useFbo_) {
-        fbo_.genFramebuffers(1, &framebuffer_);
-        fbo_.bindFramebuffer(GL_FRAMEBUFFER_EXT, framebuffer_);
-        fbo_.framebufferTexture2D(GL_FRAMEBUFFER_EXT, GL_COLOR_ATTACHMENT0_EXT, GL_TEXTURE_2D, screenTexture_, 0);
-        if (fbo_.checkFramebufferStatus(GL_FRAMEBUFFER_EXT) != GL_FRAMEBUFFER_COMPLETE_EXT) {
+        gl_.genFramebuffers(1, &framebuffer_);
+        gl_.bindFramebuffer(GL_FRAMEBUFFER, framebuffer_);
+        gl_.framebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, screenTexture_, 0);
+        if (gl_.checkFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) {
             // Draw into the back buffer instead and copy it out when presenting.
-            fbo_.bindFramebuffer(GL_FRAMEBUFFER_EXT, 0);
-            fbo_.deleteFramebuffers(1, &framebuffer_);
+            gl_.bindFramebuffer(GL_FRAMEBUFFER, 0);
+            gl_.deleteFramebuffers(1, &framebuffer_);
             framebuffer_ = 0;
             useFbo_ = false;
         }
@@ -419,8 +569,8 @@ bool TGLDevice::CreateTarget() {
 void TGLDevice::DestroyTarget() {
     if (!context_) return;
     if (framebuffer_) {
-        fbo_.bindFramebuffer(GL_FRAMEBUFFER_EXT, 0);
-        fbo_.deleteFramebuffers(1, &framebuffer_);
+        gl_.bindFramebuffer(GL_FRAMEBUFFER, 0);
+        gl_.deleteFramebuffers(1, &framebuffer_);
         framebuffer_ = 0;
     }
     if (screenTexture_) glDeleteTextures(1, &screenTexture_);
@@ -435,6 +585,7 @@ void TGLDevice::DeleteAllTextures() {
     }
     textures_.clear();
     boundTexture_ = 0;
+    batch_.ForgetBinding();
 }
 
 void TGLDevice::Close() {
@@ -446,12 +597,20 @@ void TGLDevice::Close() {
         window_ = nullptr;
         videoUp_ = false;
         framebuffer_ = screenTexture_ = 0;
+        programs_[0] = programs_[1] = programs_[2] = 0;
+        vertexBuffer_ = indexBuffer_ = whiteTexture_ = 0;
     }
     if (context_) {
+        Flush();
         DeleteAllTextures();
         DestroyTarget();
+        DestroyPipeline();
         SDL_GL_DeleteContext(context_);
         context_ = nullptr;
+    } else {
+        // Nothing can be drawn any more; a run still held is dropped.
+        TQuadBatch dropped;
+        std::swap(batch_, dropped);
     }
     if (window_) {
         SDL_DestroyWindow(window_);
@@ -472,7 +631,7 @@ bool TGLDevice::CheckVsync(int hz) {
     // settle that without spending the whole second.
     if (SDL_GL_SetSwapInterval(1) != 0) return false;
     swapInterval_ = 1;
-    if (useFbo_) fbo_.bindFramebuffer(GL_FRAMEBUFFER_EXT, 0);
+    if (useFbo_) gl_.bindFramebuffer(GL_FRAMEBUFFER, 0);
     int dw = 0, dh = 0;
     SDL_GL_GetDrawableSize(window_, &dw, &dh);
     glViewport(0, 0, dw, dh);
@@ -508,30 +667,26 @@ bool TGLDevice::CheckVsync(int hz) {
 }
 
 void TGLDevice::ApplyBlend(int mode) {
+    if (programs_[0]) UseProgram(mode == 1 ? 1 : 0);
     switch (mode) {
-        case 1:  // mask: opaque, but pixels at or below half alpha are dropped
-            glDisable(GL_BLEND);
-            glEnable(GL_ALPHA_TEST);
-            glAlphaFunc(GL_GREATER, kMaskAlphaRef);
+        case 1:  // mask: opaque, but pixels at or below half alpha are left out
+            glEnable(GL_BLEND);
+            glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
             break;
         case 3:
             glEnable(GL_BLEND);
-            glDisable(GL_ALPHA_TEST);
             glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
             break;
         case 4:
             glEnable(GL_BLEND);
-            glDisable(GL_ALPHA_TEST);
             glBlendFunc(GL_SRC_ALPHA, GL_ONE);
             break;
         case 5:
             glEnable(GL_BLEND);
-            glDisable(GL_ALPHA_TEST);
             glBlendFunc(GL_DST_COLOR, GL_ZERO);
             break;
         default:
             glDisable(GL_BLEND);
-            glDisable(GL_ALPHA_TEST);
             break;
     }
 }
@@ -540,12 +695,17 @@ uint32_t TGLDevice::UploadTexture(uint32_t texture, const uint8_t* rgba, int tex
                                   bool mipmapped) {
     if (!context_) return 0;
     GLuint name = texture;
-    if (!name || !textures_.count(name)) {
+    if (name && textures_.count(name)) {
+        if (batch_.Uses(name)) Flush();
+    } else {
         glGenTextures(1, &name);
         if (!name) return 0;
         textures_.insert(name);
     }
     BindTexture(name);
+    // Mipmaps need glGenerateMipmap; where it is missing the picture is
+    // drawn from its full-size level only.
+    if (!gl_.generateMipmap) mipmapped = false;
     GLint mag = filtered ? GL_LINEAR : GL_NEAREST;
     GLint min = mag;
     if (mipmapped) min = filtered ? GL_LINEAR_MIPMAP_LINEAR : GL_NEAREST_MIPMAP_NEAREST;
@@ -553,8 +713,8 @@ uint32_t TGLDevice::UploadTexture(uint32_t texture, const uint8_t* rgba, int tex
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, mag);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
-    glTexParameteri(GL_TEXTURE_2D, GL_GENERATE_MIPMAP, mipmapped ? GL_TRUE : GL_FALSE);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, texWidth, texHeight, 0, GL_RGBA, GL_UNSIGNED_BYTE, rgba);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, texWidth, texHeight, 0, GL_RGBA, GL_UNSIGNED_BYTE, rgba);
+    if (mipmapped) gl_.generateMipmap(GL_TEXTURE_2D);
     if (glGetError() != GL_NO_ERROR) {
         DeleteTexture(name);
         return 0;
@@ -562,16 +722,24 @@ uint32_t TGLDevice::UploadTexture(uint32_t texture, const uint8_t* rgba, int tex
     return name;
 }
 
+bool TGLDevice::UpdateTexture(uint32_t texture, int x, int y, const uint8_t* rgba, int w, int h) {
+    if (!context_ || !textures_.count(texture)) return false;
+    if (batch_.Uses(texture)) Flush();
+    BindTexture(texture);
+    glTexSubImage2D(GL_TEXTURE_2D, 0, x, y, w, h, GL_RGBA, GL_UNSIGNED_BYTE, rgba);
+    return glGetError() == GL_NO_ERROR;
+}
+
 PixmapRef TGLDevice::ReadPixels(int x, int y, int w, int h) {
     PixmapRef out = NewPixmap(std::max(w, 0), std::max(h, 0), kPfRGBA);
     if (!out || !context_ || w <= 0 || h <= 0) return out;
+    Flush();
     // Only the part inside the picture is read; the rest stays black.
     int x0 = std::max(x, 0), y0 = std::max(y, 0);
     int x1 = std::min(x + w, width_), y1 = std::min(y + h, height_);
     if (x0 < x1 && y0 < y1) {
         int rw = x1 - x0, rh = y1 - y0;
         rowScratch_.resize(std::size_t(rw) * std::size_t(rh) * 4);
-        if (!useFbo_) glReadBuffer(GL_BACK);
         glReadPixels(x0, height_ - y1, rw, rh, GL_RGBA, GL_UNSIGNED_BYTE, rowScratch_.data());
         for (int r = 0; r < rh; ++r) {
             // OpenGL's rows run bottom-up.
@@ -587,42 +755,44 @@ void TGLDevice::DrawScreenTexture(int x, int y, int w, int h, int viewW, int vie
     glViewport(0, 0, viewW, viewH);
     LoadProjection(float(viewW), float(viewH));
     float u = float(width_) / float(screenTexW_), v = float(height_) / float(screenTexH_);
-    glBindTexture(GL_TEXTURE_2D, screenTexture_);
-    glBegin(GL_QUADS);
     // The picture's top row is the texture's row height_ - 1.
-    glTexCoord2f(0, v), glVertex2f(float(x), float(y));
-    glTexCoord2f(u, v), glVertex2f(float(x + w), float(y));
-    glTexCoord2f(u, 0), glVertex2f(float(x + w), float(y + h));
-    glTexCoord2f(0, 0), glVertex2f(float(x), float(y + h));
-    glEnd();
+    const float x0 = float(x), y0 = float(y), x1 = float(x + w), y1 = float(y + h);
+    const TBatchVertex quad[4] = {{x0, y0, 0, v, 1, 1, 1, 1},
+                                  {x1, y0, u, v, 1, 1, 1, 1},
+                                  {x1, y1, u, 0, 1, 1, 1, 1},
+                                  {x0, y1, 0, 0, 1, 1, 1, 1}};
+    BindTexture(screenTexture_);
+    DrawVertices(GL_TRIANGLES, quad, 4, true);
 }
 
 void TGLDevice::Present(bool waitVblank) {
     if (!context_) return;
+    Flush();
     SetSwapInterval(vsync_ && waitVblank ? 1 : 0);
     if (useFbo_) {
-        fbo_.bindFramebuffer(GL_FRAMEBUFFER_EXT, 0);
+        gl_.bindFramebuffer(GL_FRAMEBUFFER, 0);
     } else {
-        glBindTexture(GL_TEXTURE_2D, screenTexture_);
+        BindTexture(screenTexture_);
         glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 0, width_, height_);
     }
     int dw = 0, dh = 0;
     SDL_GL_GetDrawableSize(window_, &dw, &dh);
     glDisable(GL_SCISSOR_TEST);
     glDisable(GL_BLEND);
-    glDisable(GL_ALPHA_TEST);
-    glEnable(GL_TEXTURE_2D);
-    glColor4f(1, 1, 1, 1);
-    glClearColor(0, 0, 0, 1);
-    glClear(GL_COLOR_BUFFER_BIT);
+    UseProgram(2);
     if (dw > 0 && dh > 0) {
         double scale = std::min(double(dw) / width_, double(dh) / height_);
         int w = int(std::lround(width_ * scale)), h = int(std::lround(height_ * scale));
+        // Black bars only where the picture leaves room for them.
+        if (w != dw || h != dh) {
+            glClearColor(0, 0, 0, 1);
+            glClear(GL_COLOR_BUFFER_BIT);
+        }
         DrawScreenTexture((dw - w) / 2, (dh - h) / 2, w, h, dw, dh);
     }
     SDL_GL_SwapWindow(window_);
     if (useFbo_) {
-        fbo_.bindFramebuffer(GL_FRAMEBUFFER_EXT, framebuffer_);
+        gl_.bindFramebuffer(GL_FRAMEBUFFER, framebuffer_);
     } else {
         // Put the frame back where the next one is drawn, so that reading the
         // screen still finds the last frame.
@@ -630,9 +800,7 @@ void TGLDevice::Present(bool waitVblank) {
     }
     glViewport(0, 0, width_, height_);
     LoadProjection(projW_, projH_);
-    glBindTexture(GL_TEXTURE_2D, boundTexture_);
-    if (!texturing_) glDisable(GL_TEXTURE_2D);
-    glColor4f(color_[0], color_[1], color_[2], color_[3]);
+    batch_.ForgetBinding();
     ApplyBlend(blend_);
     ApplyScissor();
 }

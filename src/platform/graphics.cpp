@@ -62,7 +62,8 @@ struct TGraphicsLayer {
     bool softwarePacing = false;
     TDrawStats stats;
     ImageRef font;
-    std::vector<uint8_t> scratch;
+    std::vector<uint8_t> scratch, sheetScratch;
+    std::vector<TQuadRecord>* recorder = nullptr;
 
     TDisplayDevice& Device() {
         if (!device) device = kind == GraphicsBackend::kHeadless ? MakeHeadlessDevice() : MakeGLDevice();
@@ -123,6 +124,20 @@ void PrepareDraw() {
                            float(ClampByte(s.b)) / 255.0f, a);
 }
 
+void Record(uint32_t texture, int tw, int th, const float* xy, const float* uv) {
+    TQuadRecord r;
+    r.texture = texture;
+    r.texWidth = tw, r.texHeight = th;
+    r.blend = layer.appliedBlend;
+    std::memcpy(r.xy, xy, sizeof r.xy);
+    std::memcpy(r.uv, uv, sizeof r.uv);
+    const TDrawState& s = layer.st;
+    float a = s.alpha == s.alpha ? std::clamp(s.alpha, 0.0f, 1.0f) : 0.0f;
+    r.rgba[0] = uint8_t(ClampByte(s.r)), r.rgba[1] = uint8_t(ClampByte(s.g)), r.rgba[2] = uint8_t(ClampByte(s.b));
+    r.rgba[3] = uint8_t(std::lround(a * 255.0f));
+    layer.recorder->push_back(r);
+}
+
 // Corner (u, v) of a quad drawn at (tx, ty) through the transform.
 void Corner(float tx, float ty, float u, float v, float* out) {
     const TDrawState& s = layer.st;
@@ -172,18 +187,21 @@ void BuildTexturePixels(const PixmapRef& ref, int tw, int th, std::vector<uint8_
             put(x, y, PixmapGetPixel(ref, int(int64_t(x) * p.width / tw), int(int64_t(y) * p.height / th)));
 }
 
-bool EnsureTexture(TImage& image, TImageFrame& f) {
-    if (!f.pixmap || f.pixmap->width <= 0 || f.pixmap->height <= 0) return false;
-    bool current = f.texture && f.generation == layer.generation;
-    if (current && !f.dirty) return true;
+// Texture side that fits the device for a picture of width x height.
+void FitTextureSize(int& tw, int& th) {
     TDisplayDevice& dev = *layer.device;
-    int tw = NextPowerOfTwo(f.pixmap->width), th = NextPowerOfTwo(f.pixmap->height);
     while (!dev.TextureSizeOk(tw, th) && (tw > 1 || th > 1)) {
         if (tw >= th)
             tw = std::max(tw / 2, 1);
         else
             th = std::max(th / 2, 1);
     }
+}
+
+bool EnsureOwnTexture(TImage& image, TImageFrame& f, bool current) {
+    TDisplayDevice& dev = *layer.device;
+    int tw = NextPowerOfTwo(f.pixmap->width), th = NextPowerOfTwo(f.pixmap->height);
+    FitTextureSize(tw, th);
     BuildTexturePixels(f.pixmap, tw, th, layer.scratch);
     uint32_t tex = dev.UploadTexture(current ? f.texture : 0, layer.scratch.data(), tw, th,
                                      (image.flags & kImgFiltered) != 0, (image.flags & kImgMipmapped) != 0);
@@ -193,7 +211,113 @@ bool EnsureTexture(TImage& image, TImageFrame& f) {
     f.dirty = false;
     f.texWidth = tw;
     f.texHeight = th;
+    f.texX = f.texY = 0;
     return tex != 0;
+}
+
+// ---- Sheets ----
+// The frames of a strip (and of the font) share one texture: each frame sits
+// in a cell with a one-texel border that repeats its edge, so that filtering
+// at a frame's edge samples the frame itself and never its neighbour. Frames
+// drawn one after another then need no change of texture.
+
+struct TSheetLayout {
+    int columns = 0, tw = 0, th = 0;
+};
+
+// Whether the frames of `image` go into one sheet, and how it is laid out.
+bool SheetLayout(const TImage& image, TSheetLayout& out) {
+    int n = image.FrameCount();
+    if (n < 2 || (image.flags & (kImgDynamic | kImgMipmapped))) return false;
+    for (const TImageFrame& f : image.frames)
+        if (!f.pixmap || f.pixmap->width != image.width || f.pixmap->height != image.height) return false;
+    const int cw = image.width + 2, ch = image.height + 2;
+    int tw = NextPowerOfTwo(cw);
+    auto rowsFor = [&](int w) { return (n + w / cw - 1) / (w / cw); };
+    while (int64_t(rowsFor(tw)) * ch > tw && tw < (1 << 14)) tw *= 2;
+    int th = NextPowerOfTwo(rowsFor(tw) * ch);
+    if (!layer.device->TextureSizeOk(tw, th)) return false;
+    out.columns = tw / cw;
+    out.tw = tw;
+    out.th = th;
+    return true;
+}
+
+// RGBA of one frame with its border, (w + 2) x (h + 2), into `out`.
+void BuildCellPixels(const PixmapRef& ref, std::vector<uint8_t>& out) {
+    const int w = ref->width, h = ref->height, cw = w + 2;
+    out.resize(std::size_t(cw) * std::size_t(h + 2) * 4);
+    for (int y = 0; y < h + 2; ++y) {
+        int sy = std::clamp(y - 1, 0, h - 1);
+        uint8_t* row = out.data() + std::size_t(y) * std::size_t(cw) * 4;
+        if (ref->format == kPfRGBA) {
+            std::memcpy(row + 4, ref->Row(sy), std::size_t(w) * 4);
+        } else {
+            for (int x = 0; x < w; ++x) {
+                uint32_t argb = PixmapGetPixel(ref, x, sy);
+                uint8_t* d = row + std::size_t(x + 1) * 4;
+                d[0] = uint8_t(argb >> 16), d[1] = uint8_t(argb >> 8), d[2] = uint8_t(argb), d[3] = uint8_t(argb >> 24);
+            }
+        }
+        std::memcpy(row, row + 4, 4);
+        std::memcpy(row + std::size_t(w + 1) * 4, row + std::size_t(w) * 4, 4);
+    }
+}
+
+bool EnsureSheet(TImage& image, TImageFrame& f, const TSheetLayout& layout) {
+    TDisplayDevice& dev = *layer.device;
+    TImageFrame& first = image.frames[0];
+    const int cw = image.width + 2, ch = image.height + 2;
+    const bool sheetMade = first.texture && first.generation == layer.generation && f.texture == first.texture &&
+                           f.generation == layer.generation;
+    if (sheetMade) {
+        // Only this frame changed: its cell is replaced.
+        BuildCellPixels(f.pixmap, layer.scratch);
+        if (!dev.UpdateTexture(f.texture, f.texX - 1, f.texY - 1, layer.scratch.data(), cw, ch)) return false;
+        ++layer.stats.textureUploads;
+        f.dirty = false;
+        return true;
+    }
+    std::vector<uint8_t>& sheet = layer.sheetScratch;
+    sheet.assign(std::size_t(layout.tw) * std::size_t(layout.th) * 4, 0);
+    for (int i = 0; i < image.FrameCount(); ++i) {
+        BuildCellPixels(image.frames[std::size_t(i)].pixmap, layer.scratch);
+        int x0 = (i % layout.columns) * cw, y0 = (i / layout.columns) * ch;
+        for (int y = 0; y < ch; ++y)
+            std::memcpy(sheet.data() + (std::size_t(y0 + y) * std::size_t(layout.tw) + std::size_t(x0)) * 4,
+                        layer.scratch.data() + std::size_t(y) * std::size_t(cw) * 4, std::size_t(cw) * 4);
+    }
+    uint32_t old = first.generation == layer.generation ? first.texture : 0;
+    uint32_t tex = dev.UploadTexture(old, sheet.data(), layout.tw, layout.th, (image.flags & kImgFiltered) != 0, false);
+    ++layer.stats.textureUploads;
+    for (int i = 0; i < image.FrameCount(); ++i) {
+        TImageFrame& g = image.frames[std::size_t(i)];
+        // A frame that had a texture of its own (drawn before it joined the
+        // sheet) gives it back.
+        if (g.texture && g.texture != old && g.texture != tex && g.generation == layer.generation)
+            dev.DeleteTexture(g.texture);
+        g.texture = tex;
+        g.generation = layer.generation;
+        g.dirty = false;
+        g.texWidth = layout.tw;
+        g.texHeight = layout.th;
+        g.texX = (i % layout.columns) * cw + 1;
+        g.texY = (i / layout.columns) * ch + 1;
+    }
+    return tex != 0;
+}
+
+bool EnsureTexture(TImage& image, TImageFrame& f) {
+    if (!f.pixmap || f.pixmap->width <= 0 || f.pixmap->height <= 0) return false;
+    bool current = f.texture && f.generation == layer.generation;
+    if (current && !f.dirty) return true;
+    TSheetLayout layout;
+    if (SheetLayout(image, layout)) return EnsureSheet(image, f, layout);
+    // A frame leaving a sheet (its size changed) must not overwrite the
+    // texture its former neighbours still use.
+    for (const TImageFrame& g : image.frames)
+        if (&g != &f && g.texture == f.texture) current = false;
+    return EnsureOwnTexture(image, f, current);
 }
 
 void DrawFrame(TImage& image, TImageFrame& f, float tx, float ty, float hx, float hy) {
@@ -202,9 +326,12 @@ void DrawFrame(TImage& image, TImageFrame& f, float tx, float ty, float hx, floa
     float w = float(f.pixmap->width), h = float(f.pixmap->height);
     QuadCorners(tx, ty, -hx, -hy, -hx + w, -hy + h, xy);
     PrepareDraw();
-    float u1 = float(std::min(f.pixmap->width, f.texWidth)) / float(f.texWidth);
-    float v1 = float(std::min(f.pixmap->height, f.texHeight)) / float(f.texHeight);
-    layer.device->DrawTexturedQuad(f.texture, xy, u1, v1);
+    const float tw = float(f.texWidth), th = float(f.texHeight);
+    const float uv[4] = {float(f.texX) / tw, float(f.texY) / th,
+                         float(f.texX + std::min(f.pixmap->width, f.texWidth)) / tw,
+                         float(f.texY + std::min(f.pixmap->height, f.texHeight)) / th};
+    layer.device->DrawTexturedQuad(f.texture, xy, uv);
+    if (layer.recorder) Record(f.texture, f.texWidth, f.texHeight, xy, uv);
 }
 
 void ResetDrawState() {
@@ -261,8 +388,12 @@ TImageFrame* FrameOf(const ImageRef& image, int frame) {
 
 TImage::~TImage() {
     if (!layerAlive || !layer.open || !layer.device) return;
+    uint32_t deleted = 0;  // frames of a sheet share one texture
     for (TImageFrame& f : frames)
-        if (f.texture && f.generation == layer.generation) layer.device->DeleteTexture(f.texture);
+        if (f.texture && f.texture != deleted && f.generation == layer.generation) {
+            layer.device->DeleteTexture(f.texture);
+            deleted = f.texture;
+        }
 }
 
 // ---- Display ----
@@ -465,6 +596,19 @@ ImageRef LoadImageStrip(const std::string& path, int cellWidth, int cellHeight, 
     return image;
 }
 
+ImageRef LoadImageFrames(const std::vector<PixmapRef>& pixmaps, int flags) {
+    if (pixmaps.empty() || !pixmaps[0] || pixmaps[0]->width <= 0 || pixmaps[0]->height <= 0) return nullptr;
+    ImageRef image = MakeImage(pixmaps[0]->width, pixmaps[0]->height, flags);
+    image->frames.resize(pixmaps.size());
+    for (std::size_t i = 0; i < pixmaps.size(); ++i) {
+        const PixmapRef& p = pixmaps[i];
+        if (!p || p->width != image->width || p->height != image->height) return nullptr;
+        image->frames[i].pixmap = StoredPixmap(p, image->flags, image->maskR, image->maskG, image->maskB);
+        if (!image->frames[i].pixmap) return nullptr;
+    }
+    return image;
+}
+
 ImageRef CreateImageBuffer(int width, int height, int frames, int flags) {
     if (width <= 0 || height <= 0 || frames <= 0) return nullptr;
     ImageRef image = MakeImage(width, height, flags);
@@ -579,6 +723,10 @@ void FillRect(float x, float y, float w, float h) {
     QuadCorners(x + s.originX, y + s.originY, -s.handleX, -s.handleY, -s.handleX + w, -s.handleY + h, xy);
     PrepareDraw();
     layer.device->DrawQuad(xy);
+    if (layer.recorder) {
+        static const float kUv[4] = {0, 0, 1, 1};
+        Record(0, 1, 1, xy, kUv);
+    }
 }
 
 void DrawLineSegment(float x1, float y1, float x2, float y2, int lastPixel) {
@@ -600,5 +748,7 @@ void DrawLineSegment(float x1, float y1, float x2, float y2, int lastPixel) {
 }
 
 TDrawStats& DrawStats() { return layer.stats; }
+
+void RecordQuads(std::vector<TQuadRecord>* out) { layer.recorder = out; }
 
 }  // namespace sq

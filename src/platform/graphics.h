@@ -25,6 +25,7 @@ struct TImageFrame {
     uint32_t generation = 0;   // display generation the texture belongs to
     bool dirty = true;         // pixmap written since the texture was made
     int texWidth = 0, texHeight = 0;
+    int texX = 0, texY = 0;    // where the frame starts in its texture
 };
 
 class TImage {
@@ -104,6 +105,10 @@ ImageRef LoadImageFrom(const PixmapRef& pixmap, int flags);
 ImageRef LoadImageStrip(const std::string& path, int cellWidth, int cellHeight, int firstCell, int cellCount, int flags);
 ImageRef LoadImageStrip(const PixmapRef& pixmap, int cellWidth, int cellHeight, int firstCell, int cellCount, int flags);
 ImageRef CreateImageBuffer(int width, int height, int frames, int flags);
+// One image whose frames are the given pictures, all of one size (nullptr
+// when there are none, one is missing or the sizes differ). Its frames share
+// one texture, like those of a strip.
+ImageRef LoadImageFrames(const std::vector<PixmapRef>& pixmaps, int flags);
 void CenterImageHandle(const ImageRef& image);
 void SetImageHandle(const ImageRef& image, float x, float y);
 PixmapRef LockImagePixels(const ImageRef& image, int frame, int read, int write);
@@ -126,11 +131,28 @@ void DrawLineSegment(float x1, float y1, float x2, float y2, int lastPixel);
 // after a mode change); blendChanges counts blend states actually sent to the
 // display (a mode set again, or set and set back before a draw, sends
 // nothing); frames counts PresentFrame calls with a display open.
+// drawCalls counts the draw calls the display makes (one per run of pictures
+// sharing a texture and state) and textureBinds the changes of texture
+// between them; both count the same on every back end.
 struct TDrawStats {
     uint64_t imageDraws = 0, rects = 0, lines = 0, glyphs = 0;
     uint64_t textureUploads = 0, blendChanges = 0, frames = 0;
+    uint64_t drawCalls = 0, textureBinds = 0;
 };
 TDrawStats& DrawStats();
+
+// Benchmarks: while set, every picture and rectangle drawn is also written
+// to `out` (texture 0 for a rectangle; uv as u0, v0, u1, v1), so that a
+// reference renderer can draw the very same quads.
+struct TQuadRecord {
+    uint32_t texture = 0;
+    int texWidth = 1, texHeight = 1;
+    int blend = kBlendSolid;
+    float xy[8] = {};
+    float uv[4] = {};
+    uint8_t rgba[4] = {};
+};
+void RecordQuads(std::vector<TQuadRecord>* out);
 
 // The built-in 8 x 16 font: 16 rows of 96 bytes, bit 0 leftmost.
 const uint8_t* BuiltinFontBitmap();

@@ -152,6 +152,30 @@ PixmapRef ApplyMask(const PixmapRef& pixmap, int r, int g, int b) {
     return out;
 }
 
+PixmapRef BleedClearPixels(const PixmapRef& pixmap) {
+    if (!pixmap) return nullptr;
+    PixmapRef out = ConvertPixmap(pixmap, kPfRGBA);
+    if (!out) return nullptr;
+    const int w = out->width, h = out->height;
+    auto clear = [&](int x, int y) { return (PixmapGetPixel(pixmap, x, y) >> 24) == 0; };
+    for (int y = 0; y < h; ++y) {
+        for (int x = 0; x < w; ++x) {
+            if (!clear(x, y)) continue;
+            uint32_t sr = 0, sg = 0, sb = 0, n = 0;
+            for (int dy = -1; dy <= 1; ++dy) {
+                for (int dx = -1; dx <= 1; ++dx) {
+                    int nx = x + dx, ny = y + dy;
+                    if ((dx == 0 && dy == 0) || nx < 0 || ny < 0 || nx >= w || ny >= h || clear(nx, ny)) continue;
+                    uint32_t nc = PixmapGetPixel(pixmap, nx, ny);
+                    sr += (nc >> 16) & 255, sg += (nc >> 8) & 255, sb += nc & 255, ++n;
+                }
+            }
+            PixmapSetPixel(out, x, y, n ? Pack(0, sr / n, sg / n, sb / n) : 0u);
+        }
+    }
+    return out;
+}
+
 // ---- PNG ----
 
 namespace {

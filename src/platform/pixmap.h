@@ -46,5 +46,10 @@ bool SavePixmapPNG(const PixmapRef& pixmap, const std::string_view path);
 // The mask treatment of a masked image: pixels of colour (r, g, b) become
 // transparent and take the average colour of their unmasked neighbours.
 PixmapRef ApplyMask(const PixmapRef& pixmap, int r, int g, int b);
+// The same treatment for a picture whose clear pixels are already marked by
+// alpha 0: a format-6 copy in which every clear pixel takes the average
+// colour of its visible neighbours (black where it has none), so that no
+// colour hidden under a clear pixel can show at an edge.
+PixmapRef BleedClearPixels(const PixmapRef& pixmap);
 
 }  // namespace sq

@@ -98,6 +98,26 @@ TEST(PixmapMask, MaskColourBecomesTransparentWithNeighbourAverage) {
     EXPECT_EQ(PixmapGetPixel(m, 3, 2), 0x00000064u);
 }
 
+TEST(PixmapMask, ClearPixelsOfAnAlphaPictureTakeTheirNeighboursColour) {
+    // A clear pixel still holding the key colour beside opaque brown and
+    // white: afterwards it is their average and clear; one with no visible
+    // neighbour is clear black; the opaque ones are untouched.
+    PixmapRef p = NewPixmap(4, 1, kPfRGBA);
+    PixmapSetPixel(p, 0, 0, 0xFF786450u);
+    PixmapSetPixel(p, 1, 0, 0x00FF00FFu);
+    PixmapSetPixel(p, 2, 0, 0xFFFFFFFFu);
+    PixmapSetPixel(p, 3, 0, 0x00FF00FFu);
+    PixmapRef q = NewPixmap(3, 3, kPfRGBA);
+    for (int y = 0; y < 3; ++y)
+        for (int x = 0; x < 3; ++x) PixmapSetPixel(q, x, y, 0x00FF00FFu);
+    PixmapRef out = BleedClearPixels(p);
+    EXPECT_EQ(PixmapGetPixel(out, 0, 0), 0xFF786450u);
+    EXPECT_EQ(PixmapGetPixel(out, 1, 0), 0x00BBB1A7u);
+    EXPECT_EQ(PixmapGetPixel(out, 3, 0), 0x00FFFFFFu);
+    EXPECT_EQ(PixmapGetPixel(BleedClearPixels(q), 1, 1), 0u);
+    EXPECT_EQ(PixmapGetPixel(p, 1, 0), 0x00FF00FFu);  // the source is left alone
+}
+
 TEST(PixmapMask, IsolatedMaskPixelsTurnTransparentBlack) {
     PixmapRef p = sqtest::SolidPixmap(3, 3, kPfRGB, 0xFF000000u);
     PixmapRef m = ApplyMask(p, 0, 0, 0);

@@ -257,6 +257,55 @@ TEST_F(GLRender, DroppingAnImageFreesItsTexture) {
     EXPECT_FALSE(glIsTexture(tex));
 }
 
+TEST_F(GLRender, StripFramesNeverShowTheirNeighboursInTheSharedTexture) {
+    // Four frames of four colours in one texture, drawn filtered and
+    // enlarged: every pixel of a frame is its own colour up to its edges.
+    const uint32_t colours[4] = {0xFFFF0000u, 0xFF00FF00u, 0xFF0000FFu, 0xFFFFFF00u};
+    PixmapRef sheet = NewPixmap(32, 8, kPfRGBA);
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 32; ++x) PixmapSetPixel(sheet, x, y, colours[x / 8]);
+    ImageRef strip = LoadImageStrip(sheet, 8, 8, 0, 4, kImgFiltered);
+    ASSERT_TRUE(strip);
+    SetBlendMode(kBlendSolid);
+    SetDrawScale(3, 3);
+    for (int frame = 0; frame < 4; ++frame) {
+        ClearScreen(0, 0, 0);
+        DrawImageAt(strip, 10, 10, frame);
+        PixmapRef shot = ReadScreenPixels();
+        for (int y = 10; y < 34; ++y)
+            for (int x = 10; x < 34; ++x)
+                ASSERT_EQ(PixmapGetPixel(shot, x, y), colours[frame]) << "frame " << frame << " at " << x << "," << y;
+    }
+    EXPECT_EQ(strip->frames[1].texture, strip->frames[3].texture);
+}
+
+TEST_F(GLRender, WritingOneStripFrameChangesOnlyThatFrame) {
+    ImageRef strip = LoadImageStrip(SolidPixmap(16, 4, kPfRGBA, 0xFF808080u), 4, 4, 0, 4, 0);
+    DrawImageAt(strip, 0, 0, 0);
+    PixmapRef p = LockImagePixels(strip, 2, 1, 1);
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 4; ++x) PixmapSetPixel(p, x, y, 0xFF00FFFFu);
+    for (int frame = 0; frame < 4; ++frame) DrawImageAt(strip, float(frame * 8), 0, frame);
+    EXPECT_EQ(Px(1, 1), 0xFF808080u);
+    EXPECT_EQ(Px(9, 1), 0xFF808080u);
+    EXPECT_EQ(Px(17, 1), 0xFF00FFFFu);
+    EXPECT_EQ(Px(25, 1), 0xFF808080u);
+}
+
+TEST_F(GLRender, DrawsKeepTheirOrderAcrossRuns) {
+    // The same picture below and above a rectangle: held-back quads must not
+    // be drawn after a later one.
+    ImageRef red = Solid(8, 8, 0xFFFF0000u);
+    DrawImageAt(red, 0, 0, 0);
+    SetDrawColor(0, 255, 0);
+    FillRect(4, 0, 8, 8);
+    SetDrawColor(255, 255, 255);
+    DrawImageAt(red, 8, 0, 0);
+    EXPECT_EQ(Px(2, 2), 0xFFFF0000u);
+    EXPECT_EQ(Px(6, 2), 0xFF00FF00u);
+    EXPECT_EQ(Px(10, 2), 0xFFFF0000u);
+}
+
 // ---- Text ----
 
 TEST_F(GLRender, BuiltinFontDrawsItsBitmap) {

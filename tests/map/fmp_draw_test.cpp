@@ -60,6 +60,41 @@ TEST_F(LayerDrawing, OneDrawPerVisibleNonEmptyCell) {
     EXPECT_EQ(Count([&] { m->DrawLayerBgSolid(0, 0, 0, 0, 320, 240); }), 300u);  // graphic 0 included
 }
 
+TEST_F(LayerDrawing, AWholeLayerIsOneDrawCallAtWholePixels) {
+    // Three different graphics over the whole screen: one texture, one run.
+    std::vector<int16_t> cells(300);
+    for (std::size_t i = 0; i < cells.size(); ++i) cells[i] = int16_t(1 + i % 3);
+    auto m = Grid(cells);
+    std::vector<sq::TQuadRecord> quads;
+    sq::PresentFrame(0);
+    sq::DrawStats() = sq::TDrawStats{};
+    sq::RecordQuads(&quads);
+    m->DrawLayerBg(5, 7, 0, 0, 320, 240);
+    m->DrawLayerBgSolid(5, 7, 0, 0, 320, 240);
+    m->DrawGraphic(2, 10.4f, 20.6f, 0, 0);
+    sq::RecordQuads(nullptr);
+    sq::PresentFrame(0);
+    EXPECT_EQ(sq::DrawStats().drawCalls, 3u);  // two layers and the lone graphic
+    EXPECT_EQ(sq::DrawStats().textureBinds, 1u);
+    ASSERT_FALSE(quads.empty());
+    for (const auto& q : quads)
+        for (float v : q.xy) ASSERT_EQ(v, float(int(v)));
+    EXPECT_EQ(quads.back().xy[0], 10.0f);
+    EXPECT_EQ(quads.back().xy[1], 21.0f);
+}
+
+TEST_F(LayerDrawing, ImagesPutInAfterLoadingAreDrawnAsThemselves) {
+    auto m = Grid(std::vector<int16_t>(300, 1));
+    sq::ImageRef own = sq::LoadImageFrom(sq::NewPixmap(16, 16, sq::kPfRGBA), 0);
+    m->images[1] = own;
+    std::vector<sq::TQuadRecord> quads;
+    sq::RecordQuads(&quads);
+    m->DrawLayerBg(0, 0, 0, 0, 16, 16);
+    sq::RecordQuads(nullptr);
+    ASSERT_EQ(quads.size(), 1u);
+    EXPECT_EQ(quads[0].texture, own->frames[0].texture);
+}
+
 TEST_F(LayerDrawing, ViewsPastTheMapEdgeStayInsideTheCells) {
     auto m = Grid(std::vector<int16_t>(300, 1));
     EXPECT_EQ(Count([&] { m->DrawLayerBgSolid(300, 200, 0, 0, 320, 240); }),
