@@ -93,14 +93,17 @@ void ShutDown() {
 
 void AllowAnotherRun() { entered = false; }
 
-void IdlePoll() {
-    IClock& clock = Clock();
-    clock.SleepUntil(clock.Millis() + 1);
-}
+void IdlePoll() { Clock().Rest(1); }
 
 void WaitMillis(float ms) {
     const uint32_t start = uint32_t(CurrentMillis());
-    while (double(uint32_t(CurrentMillis()) - start) <= ms) IdlePoll();
+    for (;;) {
+        const double elapsed = double(uint32_t(CurrentMillis()) - start);
+        if (elapsed > ms) break;
+        // Nothing is polled meanwhile, so the rest is slept in one go rather
+        // than spun away a millisecond at a time.
+        Clock().Rest(uint32_t(ms - elapsed) + 1);
+    }
 }
 
 void OpenDisplay(int width, int height, int depth, int hz, int flags) {
