@@ -4,7 +4,6 @@
 // ("whole"), and the tune decoded from its file while it plays ("stream").
 // Needs the built music in the game folder.
 #include <benchmark/benchmark.h>
-
 #include <unistd.h>
 
 #include <cstdio>
@@ -16,8 +15,7 @@
 
 namespace {
 
-const char* const kTunes[4] = {"musica/OnGame.ogg", "musica/HiScores.ogg", "musica/MenuMusic.ogg",
-                               "musica/full.ogg"};
+const char* const kTunes[4] = {"musica/OnGame.ogg", "musica/HiScores.ogg", "musica/MenuMusic.ogg", "musica/full.ogg"};
 
 std::string TunePath(int i) { return std::string(SNOWQUILL_GAME_DIR) + "/" + kTunes[i % 4]; }
 

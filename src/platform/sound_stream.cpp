@@ -119,9 +119,8 @@ bool OpenPlay(TStreamPlay& play) {
     d->step = double(d->rate) / kMixRate;
     ogg_int64_t total = ov_pcm_total(&d->vf, ov_seekable(&d->vf) ? 0 : -1);
     if (total >= 0) {
-        play.totalFrames.store(
-            d->rate == kMixRate ? int64_t(total) : int64_t(std::ceil(double(total) / d->step)),
-            std::memory_order_release);
+        play.totalFrames.store(d->rate == kMixRate ? int64_t(total) : int64_t(std::ceil(double(total) / d->step)),
+                               std::memory_order_release);
     }
     d->stage.reserve(std::size_t(kStageFrames) * 2);
     play.decoder = std::move(d);

@@ -30,8 +30,8 @@ public:
     const std::string path;
     const bool loop;
     std::atomic<bool> cancelled{false};
-    std::atomic<bool> failed{false};          // the file could not be read to its end
-    std::atomic<int64_t> totalFrames{-1};     // at the mixing rate, once the file is open
+    std::atomic<bool> failed{false};       // the file could not be read to its end
+    std::atomic<int64_t> totalFrames{-1};  // at the mixing rate, once the file is open
     std::unique_ptr<TDecoder> decoder;
 };
 using StreamPlayRef = std::shared_ptr<TStreamPlay>;

@@ -16,8 +16,8 @@ TEST(FrameStats, SummaryLeavesOutTheFirstFrameAndCountsLongOnes) {
     std::vector<TFrameTime> frames;
     frames.push_back({0, 0});  // the first frame has nothing before it
     for (int i = 0; i < 97; ++i) frames.push_back({16667, 2000});
-    frames.push_back({33000, 4000});   // exactly two frames: not over
-    frames.push_back({33001, 5000});   // over
+    frames.push_back({33000, 4000});     // exactly two frames: not over
+    frames.push_back({33001, 5000});     // over
     frames.push_back({180000, 150000});  // a frozen frame
     TFrameSummary s = SummariseFrames(frames);
     EXPECT_EQ(s.frames, 100u);

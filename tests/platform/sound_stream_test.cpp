@@ -41,7 +41,8 @@ protected:
     }
     std::string Write(const std::string& name, const std::vector<uint8_t>& bytes) {
         fs::path p = dir / name;
-        std::ofstream(p, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+        std::ofstream(p, std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
         return p.string();
     }
     // Mixes n frames (at most what a topped-up ring holds) after letting the
@@ -81,7 +82,8 @@ TEST_F(SoundStreamTest, PlaysTheSameFramesAsTheWholeDecodeAndLoops) {
         auto out = Mix(20000);
         for (int i = 0; i < 20000; ++i, ++at) {
             const std::size_t src = std::size_t(at % frames) * 2;
-            if (out[std::size_t(i) * 2] != whole->samples[src] || out[std::size_t(i) * 2 + 1] != whole->samples[src + 1])
+            if (out[std::size_t(i) * 2] != whole->samples[src] ||
+                out[std::size_t(i) * 2 + 1] != whole->samples[src + 1])
                 ++mismatches;
         }
     }
