@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <thread>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -206,6 +208,44 @@ TEST_F(SoundStreamTest, WithoutADeviceStreamsTimeOnTheClock) {
     HaltChannel(ch);
     EXPECT_EQ(IsChannelBusy(ch), 0);
     UseManualAudio();
+}
+
+// The real arrangement: a device thread mixes while the game thread starts,
+// replaces, pauses and halts tunes. Under the sanitizers this shows that no
+// ring is freed or reused while the mixer or the decoder still reads it.
+TEST_F(SoundStreamTest, TunesChangeWhileAnotherThreadMixes) {
+    const auto bytes = sqtest::EncodeSine(2, 44100, 8000, 440.0, 0.5);
+    auto loop = OpenSoundStream(Write("loop.ogg", bytes), 1);
+    auto once = OpenSoundStream(Write("once.ogg", bytes), 0);
+    mixer::SetMode(mixer::Mode::kDevice);
+    std::atomic<bool> stop{false};
+    std::atomic<long> passes{0};
+    std::thread device([&] {
+        std::vector<int16_t> buf(512 * 2);
+        while (!stop.load()) {
+            MixAudio(buf.data(), 512);
+            passes.fetch_add(1);
+        }
+    });
+    std::vector<ChannelRef> channels(3);
+    for (int i = 0; i < 300; ++i) {
+        auto& ch = channels[std::size_t(i) % channels.size()];
+        if (!ch || i % 37 == 0) ch = NewChannel();
+        PlaySoundOn(i % 4 == 0 ? once : loop, ch);
+        ch->SetSuspended(i % 5 == 0 ? 1 : 0);
+        if (i % 7 == 0) HaltChannel(ch);
+        IsChannelBusy(ch);
+        if (i % 50 == 0) WaitForSoundStreams();
+    }
+    channels.clear();
+    stop = true;
+    device.join();
+    UseManualAudio();
+    EXPECT_GT(passes.load(), 0);
+    EXPECT_EQ(mixer::Consumed(), mixer::Issued());
+    WaitForSoundStreams();
+    IsChannelBusy(NewChannel());
+    EXPECT_EQ(LiveSoundStreams(), 0) << "every stream let go once its channel is gone";
 }
 
 }  // namespace
