@@ -183,13 +183,13 @@ bool FillPlay(TStreamPlay& play) {
             return true;
         }
         if (got == 0) {
-            // A file that gave nothing since its beginning would loop forever.
-            if (!play.loop || d.framesSinceStart == 0) {
-                if (d.framesSinceStart == 0) {
-                    FailPlay(play, "no sound in the file");
-                } else {
-                    EndPlay(play);
-                }
+            if (!play.loop) {
+                EndPlay(play);
+                return true;
+            }
+            // A loop that gave nothing since its beginning would spin forever.
+            if (d.framesSinceStart == 0) {
+                FailPlay(play, "no sound in the file");
                 return true;
             }
             if (ov_pcm_seek(&d.vf, 0) != 0) {
@@ -235,13 +235,16 @@ struct TStreamer {
     void Run() {
         std::vector<StreamPlayRef> active;
         bool lastSettled = true;
+        bool workLeft = false;  // the last pass stopped at its limit
         for (;;) {
             {
                 std::unique_lock<std::mutex> guard(lock);
                 settled = lastSettled && incoming.empty();
                 ++passes;
                 settledSignal.notify_all();
-                wake.wait_for(guard, kRefillPeriod, [this] { return stop || kick || !incoming.empty(); });
+                // A pass that stopped with work left goes on at once.
+                const auto period = workLeft ? std::chrono::milliseconds(0) : kRefillPeriod;
+                wake.wait_for(guard, period, [this] { return stop || kick || !incoming.empty(); });
                 kick = false;
                 if (stop) break;
                 for (auto& p : incoming) active.push_back(std::move(p));
@@ -263,11 +266,13 @@ struct TStreamer {
             active.resize(keep);
             if (hold.load(std::memory_order_acquire)) {
                 lastSettled = active.empty();
+                workLeft = false;
                 continue;
             }
             lastSettled = true;
             for (auto& p : active)
                 if (!FillPlay(*p)) lastSettled = false;
+            workLeft = !lastSettled;
         }
         for (auto& p : active)
             if (p->decoder) p->decoder->Close();
