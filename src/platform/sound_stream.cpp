@@ -22,6 +22,7 @@ namespace {
 // Frames decoded per step: small enough that a step is well under a
 // millisecond, large enough that the thread wakes rarely.
 constexpr int kStageFrames = 4096;
+constexpr int kBlocksPerPass = 8;
 constexpr long kMinRate = 1000;
 constexpr long kMaxRate = 384000;
 // How often the decoding thread looks at the rings without being woken.
@@ -168,7 +169,9 @@ bool FillPlay(TStreamPlay& play) {
     mixer::TStreamRing& ring = play.ring;
     // Asked for per block so that even the lowest rate fits the stage.
     const int request = int(std::max(1.0, std::min(1024.0, double(kStageFrames - 2) * d.step - 2.0)));
-    for (int blocks = 0; blocks < 64; ++blocks) {
+    // A few blocks per pass, so that a new play or a cancelled one is seen
+    // within a few milliseconds however much decoding is left.
+    for (int blocks = 0; blocks < kBlocksPerPass; ++blocks) {
         if (play.cancelled.load(std::memory_order_relaxed)) return true;
         const uint32_t written = ring.written.load(std::memory_order_relaxed);
         const uint32_t free = ring.Capacity() - (written - ring.read.load(std::memory_order_acquire));
