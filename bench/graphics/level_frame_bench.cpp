@@ -20,7 +20,7 @@
 #include <string>
 #include <vector>
 
-#include "app/globals.h"
+#include "core/globals.h"
 #include "level_frame.h"
 #include "platform/clock.h"
 #include "platform/graphics.h"

@@ -9,6 +9,7 @@
 #include "core/globals.h"
 #include "app/resources.h"
 #include "app/startup.h"
+#include "platform/frame_stats.h"
 #include "platform/graphics.h"
 #include "platform/keyboard.h"
 #include "platform/runtime_error.h"
@@ -20,9 +21,10 @@ constexpr const char* kVersion = "1.0.0";
 
 void PrintUsage(std::FILE* out) {
     std::fprintf(out,
-                 "Usage: snowquill [--windowed] [--help] [--version]\n"
+                 "Usage: snowquill [--windowed] [--frame-stats FILE] [--help] [--version]\n"
                  "Runs Snowquill from the current directory, which holds the folders gfx, sfx, musica and maps.\n"
                  "  --windowed  play in a window instead of the full screen\n"
+                 "  --frame-stats FILE  at exit, write every frame's time and a summary to FILE\n"
                  "  --help      show this text and exit\n"
                  "  --version   show the version and exit\n");
 }
@@ -55,6 +57,8 @@ int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--windowed") == 0) {
             options.windowed = true;
+        } else if (std::strcmp(argv[i], "--frame-stats") == 0 && i + 1 < argc) {
+            sq::EnableFrameStats(argv[++i]);
         } else if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
             PrintUsage(stdout);
             return 0;
@@ -67,11 +71,14 @@ int main(int argc, char** argv) {
             return 2;
         }
     }
+    int status = 0;
     try {
-        return RunGame(options);
+        status = RunGame(options);
     } catch (const sq::TRuntimeError& e) {
-        return ReportFatal(e.what(), e.Subject());
+        status = ReportFatal(e.what(), e.Subject());
     } catch (const std::exception& e) {
-        return ReportFatal(e.what(), {});
+        status = ReportFatal(e.what(), {});
     }
+    sq::WriteFrameStats();
+    return status;
 }

@@ -25,7 +25,9 @@ void CGameMusic::Select(int n) {
     if (!info) return;
     RequireObject(channel, "music channel");
     channel->SetGain(info->gain);
-    tune = LoadSoundFile(info->file, 1);
+    // The tune is decoded from its file while it plays: selecting costs no
+    // more than finding the file, and only a short stretch is held at a time.
+    tune = OpenSoundStream(info->file, 1);
 }
 
 void CGameMusic::Play() {

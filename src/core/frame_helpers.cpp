@@ -109,10 +109,7 @@ static int DegreeIndex(int degrees) {
 float SinDeg(int degrees) { return sinTable[DegreeIndex(degrees)]; }
 float CosDeg(int degrees) { return cosTable[DegreeIndex(degrees)]; }
 
-void IdlePoll() {
-    sq::IClock& clock = sq::Clock();
-    clock.SleepUntil(clock.Millis() + 1);
-}
+void IdlePoll() { sq::Clock().Rest(1); }
 
 void WaitMillis(float ms) {
     // One sleep to the end of the wait instead of a millisecond at a time.

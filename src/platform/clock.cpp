@@ -34,6 +34,8 @@ void TSystemClock::SleepUntil(uint32_t ms) {
     while ((now = Micros()) < target) std::this_thread::sleep_for(std::chrono::microseconds(target - now));
 }
 
+void TSystemClock::Rest(uint32_t ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+
 void SetClock(std::shared_ptr<IClock> clock) { current = std::move(clock); }
 
 IClock& Clock() { return current ? *current : static_cast<IClock&>(systemClock); }

@@ -14,6 +14,9 @@ public:
     // Sleeps until Millis() would read `ms` (or returns at once if it already
     // does). A test clock simply jumps there.
     virtual void SleepUntil(uint32_t ms) = 0;
+    // Gives the processor away for about `ms` milliseconds, with no attempt
+    // at precision: for waits that poll or hold still, not for frame pacing.
+    virtual void Rest(uint32_t ms) { SleepUntil(Millis() + ms); }
 };
 
 // Real time from a monotonic high-resolution clock.
@@ -22,6 +25,7 @@ public:
     TSystemClock();
     uint32_t Millis() override;
     void SleepUntil(uint32_t ms) override;
+    void Rest(uint32_t ms) override;
     // Microseconds since the program started.
     uint64_t Micros();
 };

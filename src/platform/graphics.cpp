@@ -9,6 +9,7 @@
 #include "platform/clock.h"
 #include "platform/display_device.h"
 #include "platform/display_pacer.h"
+#include "platform/frame_stats.h"
 #include "platform/keyboard.h"
 #include "platform/runtime_error.h"
 
@@ -479,6 +480,7 @@ void PresentFrame(int sync) {
         if (pace) layer.pacer.WaitForNextFrame(Clock());
         layer.device->Present(waitVblank);
         ++layer.stats.frames;
+        NoteFramePresented();
     }
     PumpEvents();
 }

@@ -11,6 +11,9 @@ namespace {
 constexpr int kKeyCount = 256;
 
 uint8_t keyDown[kKeyCount];
+// A press not yet seen by IsKeyDown: a key pressed and released between two
+// checks still reads as held once, so a short tap on a slow frame is not lost.
+uint8_t keyUnseen[kKeyCount];
 int keyHits[kKeyCount];
 bool quitRequested = false;
 bool pointerHidden = false;
@@ -24,6 +27,7 @@ bool ValidKey(int key) { return key >= 0 && key < kKeyCount; }
 
 void ResetKeyTables() {
     std::memset(keyDown, 0, sizeof keyDown);
+    std::memset(keyUnseen, 0, sizeof keyUnseen);
     std::memset(keyHits, 0, sizeof keyHits);
 }
 
@@ -47,7 +51,10 @@ void PumpEvents() {
 
 int IsKeyDown(int key) {
     PumpEvents();
-    return ValidKey(key) ? keyDown[key] : 0;
+    if (!ValidKey(key)) return 0;
+    int down = keyDown[key] | keyUnseen[key];
+    keyUnseen[key] = 0;
+    return down;
 }
 
 int KeyHitCount(int key) {
@@ -81,6 +88,7 @@ void PostKeyDown(int key, bool /*repeat*/) {
     // flag is down again, so the next repeat of a held key counts once more.
     if (!keyDown[key]) {
         keyDown[key] = 1;
+        keyUnseen[key] = 1;
         if (keyHits[key] < 0x7FFFFFFF) ++keyHits[key];
     }
 }

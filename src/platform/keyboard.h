@@ -9,6 +9,7 @@ namespace sq {
 inline constexpr int kKeyBackspace = 8, kKeyEnter = 13, kKeyEscape = 27, kKeySpace = 32, kKeyLeft = 37, kKeyUp = 38,
                      kKeyRight = 39, kKeyDown = 40, kKeyLControl = 162;
 
+// 1 while the key is held, and once for a press released before this check.
 int IsKeyDown(int key);
 int KeyHitCount(int key);
 void ClearKeys();

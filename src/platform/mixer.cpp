@@ -17,6 +17,7 @@ namespace {
 // The mixer's own picture of a voice. Only the consumer touches it.
 struct TVoice {
     const int16_t* samples = nullptr;
+    TStreamRing* ring = nullptr;  // set for a streamed sound
     uint64_t end = 0;   // frames << 32
     uint64_t pos = 0;   // 32.32 fixed-point frame position
     uint64_t step = 0;  // 32.32 frames per output frame
@@ -97,6 +98,7 @@ void Finish(int index) {
     TVoice& v = s.voices[index];
     v.playing = false;
     v.samples = nullptr;
+    v.ring = nullptr;
     s.doneSerial[index].store(v.serial, std::memory_order_release);
 }
 
@@ -107,6 +109,7 @@ void Apply(const TMixCommand& c) {
     switch (c.op) {
         case Op::kStart:
             v.samples = c.samples;
+            v.ring = c.ring;
             v.frames = c.frames;
             v.end = uint64_t(c.frames) << 32;
             v.pos = 0;
@@ -116,6 +119,11 @@ void Apply(const TMixCommand& c) {
             v.playing = true;
             SetGains(v, c.gain, c.balance, c.rate);
             s.position[c.voice].store(0, std::memory_order_relaxed);
+            if (v.ring) {
+                // A stream starts wherever its decoder began; its length is not known.
+                v.pos = uint64_t(v.ring->read.load(std::memory_order_relaxed)) << 32;
+                break;
+            }
             // An empty sound has nothing to play, looping or not.
             if (c.frames == 0 || !c.samples) Finish(c.voice);
             break;
@@ -174,7 +182,55 @@ void MixVoice(TMixerState& s, int index, float* acc, int frames) {
     if (!v.loop && v.pos >= v.end) Finish(index);
 }
 
+// Adds up to `frames` frames of a streamed voice. Looping is the decoder's
+// business: the ring simply goes on. When the decoder has fallen behind, the
+// rest of the chunk stays silent and the voice waits where it is, so a late
+// start or a stall delays the tune instead of skipping it.
+void MixStreamVoice(TMixerState& s, int index, float* acc, int frames) {
+    TVoice& v = s.voices[index];
+    TStreamRing& ring = *v.ring;
+    // `ended` before `written`: once the end is seen, the count is final.
+    const bool ended = ring.ended.load(std::memory_order_acquire);
+    const uint32_t written = ring.written.load(std::memory_order_acquire);
+    const int16_t* smp = ring.data.get();
+    const uint32_t mask = ring.mask;
+    const float gl = v.gainLeft, gr = v.gainRight;
+    constexpr float kFrac = 1.0f / 4294967296.0f;
+    bool finished = false;
+    for (int i = 0; i < frames; ++i) {
+        uint32_t idx = uint32_t(v.pos >> 32);
+        int32_t ahead = int32_t(written - idx);  // frames from idx on that are there
+        if (ahead < 2 && (!ended || ahead < 1)) {
+            finished = ended;
+            break;
+        }
+        float frac = float(uint32_t(v.pos)) * kFrac;
+        const int16_t* a = smp + std::size_t(idx & mask) * 2;
+        // The last frame of an ended stream is held, as for a sound in memory.
+        const int16_t* b = ahead < 2 ? a : smp + std::size_t((idx + 1) & mask) * 2;
+        float l = float(a[0]) + float(b[0] - a[0]) * frac;
+        float r = float(a[1]) + float(b[1] - a[1]) * frac;
+        acc[2 * i] += l * gl;
+        acc[2 * i + 1] += r * gr;
+        v.pos += v.step;
+    }
+    uint32_t idx = uint32_t(v.pos >> 32);
+    // A fast rate may step past what is written; what is not there yet must
+    // not be handed back to the decoder.
+    uint32_t done = int32_t(written - idx) >= 0 ? idx : written;
+    ring.read.store(done, std::memory_order_release);
+    s.position[index].store(idx, std::memory_order_relaxed);
+    if (finished) Finish(index);
+}
+
 }  // namespace
+
+TStreamRing::TStreamRing(uint32_t capacityFrames) {
+    uint32_t n = 1;
+    while (n < capacityFrames && n < (1u << 24)) n <<= 1;
+    data = std::make_unique_for_overwrite<int16_t[]>(std::size_t(n) * 2);
+    mask = n - 1;
+}
 
 void SetMode(Mode mode) { S().mode.store(mode, std::memory_order_release); }
 Mode CurrentMode() { return S().mode.load(std::memory_order_acquire); }
@@ -248,7 +304,11 @@ void MixAudio(int16_t* out, int frames) {
         std::memset(acc, 0, sizeof(float) * std::size_t(n) * 2);
         for (int i = 0; i < kMaxVoices; ++i) {
             TVoice& v = s.voices[i];
-            if (v.playing && !v.paused) MixVoice(s, i, acc, n);
+            if (!v.playing || v.paused) continue;
+            if (v.ring)
+                MixStreamVoice(s, i, acc, n);
+            else
+                MixVoice(s, i, acc, n);
         }
         for (int i = 0; i < n * 2; ++i) {
             float x = acc[i];

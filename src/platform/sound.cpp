@@ -10,6 +10,7 @@
 #include "platform/clock.h"
 #include "platform/mixer.h"
 #include "platform/runtime_error.h"
+#include "platform/sound_stream.h"
 #include "platform/stream.h"
 
 namespace sq {
@@ -172,6 +173,21 @@ SoundRef LoadSoundFile(const std::string& path, int flags) {
     return DecodeSound(bytes, flags, path);
 }
 
+SoundRef OpenSoundStream(const std::string& path, int flags) {
+    // Nothing is read here: opening and decoding happen on the decoding
+    // thread once the sound is played.
+    if (PathKind(NativePath(path)) != 1) return nullptr;
+    auto sound = std::make_shared<TSound>();
+    sound->streamed = true;
+    sound->loop = (flags & 1) != 0;
+    sound->path = path;
+    return sound;
+}
+
+void HoldSoundStreams(bool hold) { streaming::HoldDecoding(hold); }
+bool WaitForSoundStreams() { return streaming::WaitUntilSettled(); }
+int LiveSoundStreams() { return streaming::LivePlays(); }
+
 // ---------------------------------------------------------------------------
 // Channels
 
@@ -184,6 +200,7 @@ uint32_t nextSerial = 0;
 struct TRetired {
     uint32_t after;
     SoundRef sound;
+    streaming::StreamPlayRef play;
 };
 
 std::vector<TRetired>& Retired() {
@@ -211,9 +228,10 @@ void CollectRetired() {
     list.resize(keep);
 }
 
-void Retire(SoundRef&& sound) {
-    if (!sound) return;
-    Retired().push_back({mixer::Issued(), std::move(sound)});
+void Retire(SoundRef&& sound, streaming::StreamPlayRef&& play = nullptr) {
+    if (play) streaming::CancelPlay(*play);
+    if (!sound && !play) return;
+    Retired().push_back({mixer::Issued(), std::move(sound), std::move(play)});
     CollectRetired();
 }
 
@@ -231,7 +249,10 @@ struct TChannelAccess {
         m.gain = c.gain_;
         m.balance = c.balance_;
         m.rate = c.rate_;
-        if (c.sound_) {
+        if (c.play_) {
+            m.ring = &c.play_->ring;
+            m.loop = c.play_->loop;
+        } else if (c.sound_) {
             m.samples = c.sound_->samples.data();
             // Never more frames than there are samples, whatever `frames` claims.
             std::size_t have = c.sound_->samples.size() / 2;
@@ -258,14 +279,17 @@ struct TChannelAccess {
         TChannel& c = *channel;
         if (c.voice_ < 0) c.voice_ = mixer::AllocVoice();
         SoundRef old = std::move(c.sound_);
+        streaming::StreamPlayRef oldPlay = std::move(c.play_);
         c.sound_ = sound;
+        // Every play of a streamed sound decodes it anew from its beginning.
+        if (sound->streamed) c.play_ = streaming::StartPlay(sound->path, sound->loop);
         c.serial_ = ++nextSerial == 0 ? ++nextSerial : nextSerial;
         c.suspended_ = paused;
         c.active_ = true;
         c.clockFrames_ = 0;
         c.clockLast_ = uint32_t(CurrentMillis());
         if (c.voice_ >= 0) mixer::Send(Command(c, mixer::Op::kStart));
-        Retire(std::move(old));
+        Retire(std::move(old), std::move(oldPlay));
     }
 
     static void SendSettings(TChannel& c) {
@@ -280,7 +304,7 @@ TChannel::~TChannel() {
         mixer::Send(TChannelAccess::Command(*this, mixer::Op::kStop));
         mixer::FreeVoice(voice_);
     }
-    Retire(std::move(sound_));
+    Retire(std::move(sound_), std::move(play_));
 }
 
 void TChannel::SetGain(float v) {
@@ -316,7 +340,7 @@ void HaltChannel(const ChannelRef& channel) {
     TChannel& c = *channel;
     if (c.active_ && c.voice_ >= 0) mixer::Send(TChannelAccess::Command(c, mixer::Op::kStop));
     c.active_ = false;
-    Retire(std::move(c.sound_));
+    Retire(std::move(c.sound_), std::move(c.play_));
 }
 
 int IsChannelBusy(const ChannelRef& channel) {
@@ -329,8 +353,17 @@ int IsChannelBusy(const ChannelRef& channel) {
         busy = !mixer::VoiceDone(c.voice_, c.serial_);
     } else {
         TChannelAccess::AdvanceClock(c);
-        busy = (c.sound_ && c.sound_->loop && c.sound_->frames > 0) ||
-               (c.sound_ && c.clockFrames_ < double(c.sound_->frames));
+        if (c.play_) {
+            // A stream's length is known once its file is open; until then,
+            // and for a loop, it plays on unless the file failed.
+            const streaming::TStreamPlay& p = *c.play_;
+            const int64_t total = p.totalFrames.load(std::memory_order_acquire);
+            busy = !p.failed.load(std::memory_order_acquire) &&
+                   (p.loop || total < 0 || c.clockFrames_ < double(total));
+        } else {
+            busy = (c.sound_ && c.sound_->loop && c.sound_->frames > 0) ||
+                   (c.sound_ && c.clockFrames_ < double(c.sound_->frames));
+        }
     }
     if (!busy) c.active_ = false;
     return busy ? 1 : 0;

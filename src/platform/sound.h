@@ -1,7 +1,9 @@
 #pragma once
 // Sounds, channels and the software mixer.
 //
-// A TSound is decoded whole when it is loaded. A TChannel is a voice owned
+// A TSound is decoded whole when it is loaded, except a streamed one (the
+// music), which is decoded from its file a little ahead of the mixer while
+// it plays. A TChannel is a voice owned
 // by the object that makes the noise. Channel commands from the game thread
 // reach the mixer through a lock-free queue; the mixer never blocks the game.
 #include <cstdint>
@@ -10,6 +12,10 @@
 #include <vector>
 
 namespace sq {
+
+namespace streaming {
+class TStreamPlay;
+}
 
 inline constexpr int kMixRate = 44100;
 
@@ -21,6 +27,8 @@ public:
     int frames = 0;
     bool loop = false;
     std::string path;
+    // Played from the file at `path` instead of `samples` (and `frames` is 0).
+    bool streamed = false;
     double Seconds() const { return double(frames) / kMixRate; }
 };
 using SoundRef = std::shared_ptr<TSound>;
@@ -33,6 +41,12 @@ using ChannelRef = std::shared_ptr<TChannel>;
 SoundRef LoadSoundFile(const std::string& path, int flags);
 // The same from bytes in memory (tools and tests).
 SoundRef DecodeSound(const std::vector<uint8_t>& oggBytes, int flags, const std::string& name = {});
+
+// A sound that is decoded from its file while it plays, so that a long tune
+// costs neither a wait nor memory for all of it. Only whether the file exists
+// is checked here (nullptr when it does not); a file that turns out not to
+// decode, or breaks off, ends that play with one line on standard error.
+SoundRef OpenSoundStream(const std::string& path, int flags);
 
 ChannelRef NewChannel();
 void PlaySoundOn(const SoundRef& sound, const ChannelRef& channel);
@@ -58,7 +72,13 @@ public:
     int Voice() const { return voice_; }
 
 private:
-    friend ChannelRef NewChannel();
+    friend // A sound that is decoded from its file while it plays, so that a long tune
+// costs neither a wait nor memory for all of it. Only whether the file exists
+// is checked here (nullptr when it does not); a file that turns out not to
+// decode, or breaks off, ends that play with one line on standard error.
+SoundRef OpenSoundStream(const std::string& path, int flags);
+
+ChannelRef NewChannel();
     friend void PlaySoundOn(const SoundRef&, const ChannelRef&);
     friend void CueSoundOn(const SoundRef&, const ChannelRef&);
     friend void HaltChannel(const ChannelRef&);
@@ -69,6 +89,7 @@ private:
     bool suspended_ = false;
     bool active_ = false;  // started and neither halted nor seen finished
     SoundRef sound_;       // keeps the samples alive while the mixer reads them
+    std::shared_ptr<streaming::TStreamPlay> play_;  // the play of a streamed sound
     uint32_t serial_ = 0;
     // Without a mixer the channel times its sound on the game clock.
     double clockFrames_ = 0;
@@ -90,6 +111,12 @@ bool AudioDeviceOpen();
 // MixAudio is called, and whether a channel is busy comes from the mixer.
 // OpenAudio refuses to open a device until CloseAudio.
 void UseManualAudio();
+// Tests: stop the decoding of streamed sounds (the mixer then finds their
+// rings empty), start it again, and wait until every stream is topped up.
+void HoldSoundStreams(bool hold);
+bool WaitForSoundStreams();
+// Plays of streamed sounds whose buffers are still held (tests, benchmarks).
+int LiveSoundStreams();
 
 // The longest sound that loads (longer files are refused).
 inline constexpr int kMaxSoundSeconds = 600;

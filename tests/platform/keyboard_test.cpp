@@ -58,8 +58,39 @@ TEST_F(KeyboardTest, PressAndReleaseBetweenFramesStillCounts) {
         PostKeyDown(kKeyEnter);
         PostKeyUp(kKeyEnter);
     });
+    EXPECT_EQ(IsKeyDown(kKeyEnter), 1) << "a tap between two checks reads as held once";
     EXPECT_EQ(IsKeyDown(kKeyEnter), 0);
     EXPECT_EQ(KeyHitCount(kKeyEnter), 2);
+
+    // Each key keeps its own tap; clearing or a focus change forgets it.
+    Queue([] {
+        PostKeyDown(kKeyUp);
+        PostKeyUp(kKeyUp);
+        PostKeyDown(kKeyDown);
+        PostKeyUp(kKeyDown);
+    });
+    EXPECT_EQ(IsKeyDown(kKeyDown), 1);
+    EXPECT_EQ(IsKeyDown(kKeyUp), 1);
+    EXPECT_EQ(IsKeyDown(kKeyDown), 0);
+    Queue([] {
+        PostKeyDown(kKeySpace);
+        PostKeyUp(kKeySpace);
+    });
+    ClearKeys();
+    EXPECT_EQ(IsKeyDown(kKeySpace), 0);
+    Queue([] {
+        PostKeyDown(kKeySpace);
+        PostKeyUp(kKeySpace);
+        PostFocusChange();
+    });
+    EXPECT_EQ(IsKeyDown(kKeySpace), 0);
+
+    // A held key answers 1 as before, and its release is seen at once.
+    Queue([] { PostKeyDown(kKeyLeft); });
+    EXPECT_EQ(IsKeyDown(kKeyLeft), 1);
+    EXPECT_EQ(IsKeyDown(kKeyLeft), 1);
+    Queue([] { PostKeyUp(kKeyLeft); });
+    EXPECT_EQ(IsKeyDown(kKeyLeft), 0);
 }
 
 TEST_F(KeyboardTest, FirstKeyHitTakesTheLowestCodeOnly) {

@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <memory>
 
-#include "app/globals.h"
+#include "core/globals.h"
 #include "app/resources.h"
 #include "game/level_sim.h"
 #include "game/main_game_loop.h"

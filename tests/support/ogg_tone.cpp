@@ -9,7 +9,7 @@ namespace sqtest {
 
 // Encodes `frames` frames of a sine (left) and its negation (right, when
 // stereo) as Ogg Vorbis in memory.
-std::vector<uint8_t> EncodeSine(int channels, long rate, long frames, double hz, double amp) {
+std::vector<uint8_t> EncodeSine(int channels, long rate, long frames, double hz, double amp, int serial) {
     vorbis_info vi;
     vorbis_info_init(&vi);
     if (vorbis_encode_init_vbr(&vi, channels, rate, 0.4f) != 0) return {};
@@ -20,7 +20,7 @@ std::vector<uint8_t> EncodeSine(int channels, long rate, long frames, double hz,
     vorbis_block vb;
     vorbis_block_init(&vd, &vb);
     ogg_stream_state os;
-    ogg_stream_init(&os, 1);
+    ogg_stream_init(&os, serial);
 
     std::vector<uint8_t> out;
     auto append = [&](const ogg_page& og) {
