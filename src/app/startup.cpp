@@ -18,6 +18,7 @@
 #include "platform/clock.h"
 #include "platform/graphics.h"
 #include "platform/keyboard.h"
+#include "platform/quit_signals.h"
 #include "platform/random.h"
 #include "platform/runtime_error.h"
 #include "platform/sound.h"
@@ -140,7 +141,7 @@ int RunGame(const TStartOptions& options) {
     SetDisplayOptions(display);
     InitDegreeTables();
     // Without a sound device the game plays silently (the audio layer says so).
-    OpenAudio();
+    if (options.sound) OpenAudio();
 
     SetLoadMaskColor(255, 0, 255);
     SeedRandom(CurrentMillis());
@@ -151,13 +152,20 @@ int RunGame(const TStartOptions& options) {
     cloudAngleB = float(RandomFloat(0, 360));
     SetWindowCaption(kAppTitle);
     HidePointer();
-    ShowSplash();
-    OpenDisplay(320, 240, 32, 60, 0);
-    EnsureHighScoreFile();
-    ChooseDisplayMode();
-    title->Init();
+    ArmQuit(true);
+    try {
+        ShowSplash();
+        OpenDisplay(320, 240, 32, 60, 0);
+        EnsureHighScoreFile();
+        ChooseDisplayMode();
+        title->Init();
 
-    RunMenu();
+        RunMenu();
+    } catch (const TQuitGame&) {
+        // Closed or signalled: whatever screen was running is abandoned; the
+        // table on disk is only ever written whole, so it stays as it was.
+    }
+    ArmQuit(false);
 
     ShutDown();
     CloseAudio();

@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "platform/clock.h"
+#include "platform/quit_signals.h"
 #include "platform/graphics.h"
 
 namespace {
@@ -114,6 +115,8 @@ float SinDeg(int degrees) { return sinTable[DegreeIndex(degrees)]; }
 float CosDeg(int degrees) { return cosTable[DegreeIndex(degrees)]; }
 
 void IdlePoll() {
+    // Waits poll no keys, but a close request or a signal still ends the game.
+    sq::CheckQuit();
     sq::IClock& clock = sq::Clock();
     clock.SleepUntil(clock.Millis() + 1);
 }

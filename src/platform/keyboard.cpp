@@ -4,6 +4,8 @@
 
 #include <cstring>
 
+#include "platform/quit_signals.h"
+
 namespace sq {
 
 namespace {
@@ -13,6 +15,7 @@ constexpr int kKeyCount = 256;
 uint8_t keyDown[kKeyCount];
 int keyHits[kKeyCount];
 bool quitRequested = false;
+bool focusLost = false;
 bool pointerHidden = false;
 bool pumping = false;
 std::function<void()>& Pump() {
@@ -34,7 +37,8 @@ void SetEventPump(std::function<void()> pump) { Pump() = std::move(pump); }
 void PumpEvents() {
     // The pump delivers events through the Post* functions; a pump that
     // ends up calling a keyboard operation must not recurse into itself.
-    if (pumping || !Pump()) return;
+    if (pumping) return;
+    if (!Pump()) return CheckQuit(false);
     pumping = true;
     try {
         Pump()();
@@ -43,6 +47,7 @@ void PumpEvents() {
         throw;
     }
     pumping = false;
+    CheckQuit(false);
 }
 
 int IsKeyDown(int key) {
@@ -92,9 +97,19 @@ void PostKeyUp(int key) {
 
 void PostFocusChange() { ResetKeyTables(); }
 
+void PostFocusLost() { focusLost = true; }
+
+bool TakeFocusLost() {
+    bool lost = focusLost;
+    focusLost = false;
+    return lost;
+}
+
 void PostQuitRequest() { quitRequested = true; }
 
 bool QuitRequested() { return quitRequested; }
+
+void ResetQuitRequest() { quitRequested = false; }
 
 void HidePointer() {
     pointerHidden = true;

@@ -15,6 +15,12 @@ inline constexpr int kHiScoreEntries = 20;
 inline constexpr int kHiScoreNameLength = 12;
 inline constexpr int kHiScoreRecordSize = 32;
 
+// The file every new table lives in: "HISCORES.DAT" in the working folder
+// unless start-up chose another place (the user's data folder, or a file
+// named on the command line).
+void SetHiScoreFilePath(const std::string& path);
+const std::string& HiScoreFilePath();
+
 // One row of the table; one 32-byte record of the file.
 class HiScoreItem {
 public:
@@ -55,7 +61,7 @@ public:
     float tableY = 240;
 
     // The file this table lives in (tests point it elsewhere).
-    std::string fileName = kHiScoreFile;
+    std::string fileName = HiScoreFilePath();
     // Set by Load when the file exists but cannot be opened for writing (a
     // read-only file, a directory, no permission): such a file is never
     // replaced.
