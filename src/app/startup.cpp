@@ -64,8 +64,10 @@ void EnsureHighScoreFile() {
     table->Release();
 }
 
-void ShutDown() {
-    title->Release();
+// `titleStarted`: the title screen was initialised (a close during the
+// splash ends the run before it is).
+void ShutDown(bool titleStarted) {
+    if (titleStarted) title->Release();
     imgLives = nullptr;
     imgBackground = nullptr;
     imgPneve = nullptr;
@@ -153,12 +155,14 @@ int RunGame(const TStartOptions& options) {
     SetWindowCaption(kAppTitle);
     HidePointer();
     ArmQuit(true);
+    bool titleStarted = false;
     try {
         ShowSplash();
         OpenDisplay(320, 240, 32, 60, 0);
         EnsureHighScoreFile();
         ChooseDisplayMode();
         title->Init();
+        titleStarted = true;
 
         RunMenu();
     } catch (const TQuitGame&) {
@@ -167,7 +171,7 @@ int RunGame(const TStartOptions& options) {
     }
     ArmQuit(false);
 
-    ShutDown();
+    ShutDown(titleStarted);
     CloseAudio();
     return 0;
 }
