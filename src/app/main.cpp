@@ -11,6 +11,7 @@
 #include "app/data_location.h"
 #include "app/resources.h"
 #include "app/startup.h"
+#include "platform/error_box.h"
 #include "platform/graphics.h"
 #include "platform/keyboard.h"
 #include "platform/paths.h"
@@ -52,11 +53,11 @@ int ReportFatal(const std::string& message, const std::string& subject) {
     if (!missing.empty() && sq::PathKind("gfx") != 2)
         text += "\nThere is no folder gfx here: start the game from its own folder.";
     std::fprintf(stderr, "Snowquill: %s\n", text.c_str());
-    if (sq::GraphicsModeOpen()) {
-        sq::ShowErrorBox(kAppTitle, text);
-        sq::CloseGraphicsMode();
-    }
+    // The game's full-screen window goes first, so the box is not hidden
+    // behind it; the box also shows when the error came before any display.
+    if (sq::GraphicsModeOpen()) sq::CloseGraphicsMode();
     sq::ShowPointer();
+    sq::ShowFatalErrorBox(kAppTitle, text);
     return 1;
 }
 

@@ -95,23 +95,29 @@ class Game:
             return None
         return path
 
+    def brightness(self, path):
+        out = run(["convert", path, "-colorspace", "Gray", "-format", "%[fx:mean]", "info:"]).stdout
+        try:
+            return float(out.strip())
+        except ValueError:
+            return None
+
     def wait_new_screen(self, what, timeout=60):
         """Waits until most of the picture differs from the last screen
-        remembered and has settled (two probes in a row alike), then
-        remembers it."""
+        remembered, is lit, and its fade is over (the brightness has stopped
+        changing), then remembers it."""
         end = time.time() + timeout
-        previous = os.path.join(self.shot_dir, "previous.png")
-        have_previous = False
+        last = None
         while time.time() < end:
             path = self.screenshot()
             if path and (self.last_shot is None or changed_share(self.last_shot, path) > 0.25):
-                if have_previous and changed_share(previous, path) < 0.05:
+                b = self.brightness(path)
+                if b is not None and b > 0.08 and last is not None and abs(b - last) < 0.004:
                     self.remember(path)
                     return
-                shutil.copy(path, previous)
-                have_previous = True
+                last = b
             else:
-                have_previous = False
+                last = None
             time.sleep(0.3)
         raise Failure(f"{what}: the screen did not change to a steady new picture")
 
