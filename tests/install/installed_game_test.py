@@ -117,7 +117,7 @@ def play_and_end(prefix, work, state, ending, lines):
         took = time.time() - started
         if status != expected:
             raise Failure(f"exit status {status}, not {expected}")
-        if took > 3:
+        if took > 5:  # a second when idle; a loaded machine gets some slack
             raise Failure(f"the game took {took:.1f} s to end")
         if open(table, "rb").read() != created:
             raise Failure("the high-score table changed")
