@@ -14,7 +14,6 @@ constexpr int kKeyCount = 256;
 
 uint8_t keyDown[kKeyCount];
 int keyHits[kKeyCount];
-bool quitRequested = false;
 bool focusLost = false;
 bool pointerHidden = false;
 bool pumping = false;
@@ -105,11 +104,11 @@ bool TakeFocusLost() {
     return lost;
 }
 
-void PostQuitRequest() { quitRequested = true; }
+void PostQuitRequest() { RequestQuit(); }
 
-bool QuitRequested() { return quitRequested; }
+bool QuitRequested() { return QuitPending(); }
 
-void ResetQuitRequest() { quitRequested = false; }
+void ResetQuitRequest() { ResetQuit(); }
 
 void HidePointer() {
     pointerHidden = true;

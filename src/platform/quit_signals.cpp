@@ -3,8 +3,7 @@
 #include <SDL.h>
 
 #include <csignal>
-
-#include "platform/keyboard.h"
+#include <initializer_list>
 
 namespace sq {
 
@@ -12,6 +11,7 @@ namespace {
 
 volatile std::sig_atomic_t caughtSignal = 0;
 bool armed = false;
+bool requested = false;
 bool checking = false;
 
 extern "C" void OnQuitSignal(int signo) { caughtSignal = signo; }
@@ -31,24 +31,28 @@ int QuitSignal() { return int(caughtSignal); }
 
 void ArmQuit(bool on) { armed = on; }
 
+void RequestQuit() { requested = true; }
+
+bool QuitPending() { return requested; }
+
 void ResetQuit() {
     caughtSignal = 0;
-    ResetQuitRequest();
+    requested = false;
 }
 
 void CheckQuit(bool pollWindow) {
     if (checking) return;
     checking = true;
-    if (caughtSignal != 0) PostQuitRequest();
+    if (caughtSignal != 0) RequestQuit();
     // Only the close request is taken from the queue; keys and the rest stay
     // for the keyboard's own pump.
     if (pollWindow && SDL_WasInit(SDL_INIT_EVENTS)) {
         SDL_PumpEvents();
         SDL_Event e;
-        if (SDL_PeepEvents(&e, 1, SDL_GETEVENT, SDL_QUIT, SDL_QUIT) > 0) PostQuitRequest();
+        if (SDL_PeepEvents(&e, 1, SDL_GETEVENT, SDL_QUIT, SDL_QUIT) > 0) RequestQuit();
     }
     checking = false;
-    if (armed && QuitRequested()) throw TQuitGame{};
+    if (armed && requested) throw TQuitGame{};
 }
 
 }  // namespace sq

@@ -26,7 +26,12 @@ void ArmQuit(bool armed);
 // throws TQuitGame when armed and a request is pending.
 void CheckQuit(bool pollWindow = true);
 
-// Forgets a request (tests).
+// The request itself: the keyboard layer's PostQuitRequest and
+// QuitRequested come here.
+void RequestQuit();
+bool QuitPending();
+
+// Forgets a request and a caught signal (tests).
 void ResetQuit();
 
 }  // namespace sq
