@@ -37,8 +37,11 @@ void DrawPausedText() {
     const float alpha = GetDrawAlpha();
     const int blend = GetBlendMode();
     SetBlendMode(kBlendAlpha);
-    SetDrawAlpha(1);
+    // A dimmed band keeps the word readable over any part of the level.
+    SetDrawAlpha(0.5f);
     SetDrawColor(0, 0, 0);
+    FillRect(0, y - 8, 320, 32);
+    SetDrawAlpha(1);
     DrawTextAt(kPausedText, x + 1, y + 1);
     SetDrawColor(255, 255, 255);
     DrawTextAt(kPausedText, x, y);

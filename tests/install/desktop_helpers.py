@@ -22,19 +22,16 @@ class Display:
     """An Xvfb of our own, so several games can run side by side."""
 
     def __init__(self):
-        for n in range(150, 250):
-            if not os.path.exists(f"/tmp/.X11-unix/X{n}") and not os.path.exists(f"/tmp/.X{n}-lock"):
-                self.proc = subprocess.Popen(["Xvfb", f":{n}", "-screen", "0", "1024x768x24", "-nolisten", "tcp"],
-                                             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-                self.name = f":{n}"
-                end = time.time() + 20
-                while time.time() < end and self.proc.poll() is None:
-                    if run(["xdpyinfo", "-display", self.name]).returncode == 0:
-                        return
-                    time.sleep(0.1)
-                self.proc.kill()
-                self.proc.wait()
-        raise Failure("no Xvfb display could be started")
+        # Xvfb picks a free display number itself and tells it on the pipe,
+        # so displays started side by side never collide.
+        self.proc = subprocess.Popen(["Xvfb", "-displayfd", "1", "-screen", "0", "1024x768x24", "-nolisten", "tcp"],
+                                     stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+        number = self.proc.stdout.readline().strip()
+        if not number.isdigit():
+            self.proc.kill()
+            self.proc.wait()
+            raise Failure("no Xvfb display could be started")
+        self.name = ":" + number.decode()
 
     def env(self, extra=None):
         env = dict(os.environ)
@@ -46,6 +43,7 @@ class Display:
     def close(self):
         self.proc.terminate()
         self.proc.wait()
+        self.proc.stdout.close()
 
 
 def tools_missing():
@@ -93,7 +91,7 @@ class Game:
         path = os.path.join(self.shot_dir, f"shot{self.shots % 2}.png")
         # Sampled down to the game's own 320 x 240: cheap to compare, and
         # nothing finer is drawn.
-        if run(["import", "-display", self.display.name, "-window", self.window(), "-sample", "320x240!",
+        if run(["import", "-display", self.display.name, "-window", self.window(), "-resize", "320x240!",
                 path]).returncode != 0:
             return None
         return path
