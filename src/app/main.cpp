@@ -74,7 +74,11 @@ int main(int argc, char** argv) {
             options.windowed = false;
         } else if (std::strcmp(argv[i], "--nosound") == 0) {
             options.sound = false;
-        } else if (std::strcmp(argv[i], "--scores-file") == 0 && i + 1 < argc && argv[i + 1][0] != '\0') {
+        } else if (std::strcmp(argv[i], "--scores-file") == 0) {
+            if (i + 1 >= argc || argv[i + 1][0] == '\0') {
+                std::fprintf(stderr, "snowquill: --scores-file needs the path of the table\n");
+                return 2;
+            }
             scoresFile = argv[++i];
         } else if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
             help = true;
