@@ -42,7 +42,8 @@ LAYOUT = ["bin/snowquill",
           "share/snowquill/sfx/info.ogg",
           "share/snowquill/musica/MenuMusic.ogg",
           "share/snowquill/maps/level_1.FMP"] + \
-         [f"share/icons/hicolor/{s}x{s}/apps/{APP_ID}.png" for s in ICON_SIZES]
+         [f"share/icons/hicolor/{s}x{s}/apps/{APP_ID}.png" for s in ICON_SIZES] + \
+         [f"share/icons/hicolor/scalable/apps/{APP_ID}.svg"]
 
 
 def check_layout(prefix):

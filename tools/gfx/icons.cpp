@@ -2,7 +2,10 @@
 // on a rounded tile. Drawn once as 32 x 32 pixel art; the larger sizes are
 // that picture enlarged without smoothing, the smaller ones drawn down.
 #include <cmath>
+#include <cstdio>
 #include <filesystem>
+#include <fstream>
+#include <stdexcept>
 
 #include "generator.h"
 #include "icons.h"
@@ -48,7 +51,40 @@ Canvas IconAtSize(const Context& ctx, int size) {
     return base.ScaleNearest(factor).Resample(size, size);
 }
 
+std::string IconSvg(const Context& ctx) {
+    // The pixel art as squares, one rectangle per run of equal pixels in a
+    // row: sharp at any size, and only a few hundred elements.
+    Canvas c = IconPicture(ctx);
+    std::string svg = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                      "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"256\" height=\"256\" viewBox=\"0 0 " +
+                      std::to_string(c.w) + " " + std::to_string(c.h) + "\" shape-rendering=\"crispEdges\">\n";
+    char buf[160];
+    for (int y = 0; y < c.h; ++y) {
+        for (int x = 0; x < c.w;) {
+            Rgba p = c.Get(x, y);
+            int run = 1;
+            while (x + run < c.w && c.Get(x + run, y) == p) ++run;
+            if (p.a != 0) {
+                std::snprintf(buf, sizeof buf, "<rect x=\"%d\" y=\"%d\" width=\"%d\" height=\"1\" fill=\"#%02x%02x%02x\"",
+                              x, y, run, p.r, p.g, p.b);
+                svg += buf;
+                if (p.a != 255) {
+                    std::snprintf(buf, sizeof buf, " fill-opacity=\"%.3f\"", p.a / 255.0);
+                    svg += buf;
+                }
+                svg += "/>\n";
+            }
+            x += run;
+        }
+    }
+    return svg + "</svg>\n";
+}
+
 void WriteIcons(const Context& ctx, const std::string& dir, const std::string& name) {
+    std::filesystem::create_directories(dir + "/scalable");
+    std::ofstream svg(dir + "/scalable/" + name + ".svg", std::ios::binary);
+    svg << IconSvg(ctx);
+    if (!svg) throw std::runtime_error("cannot write " + dir + "/scalable/" + name + ".svg");
     for (int size : kIconSizes) {
         std::string folder = dir + "/" + std::to_string(size);
         std::filesystem::create_directories(folder);
