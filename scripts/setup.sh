@@ -9,7 +9,7 @@ PACKAGES=(build-essential cmake pkg-config git
   libsdl2-dev libgl1-mesa-dev libpng-dev zlib1g-dev libogg-dev libvorbis-dev
   libgtest-dev libfreetype-dev fonts-dejavu-core flite sox libsox-fmt-all
   xvfb xauth x11-utils xdotool imagemagick python3 clang libclang-rt-14-dev libbenchmark-dev
-  clang-format clang-tidy)
+  clang-format clang-tidy dpkg-dev file desktop-file-utils appstream lintian)
 [ "${SNOWQUILL_EXTRA_PACKAGES:-}" ] && PACKAGES+=(${SNOWQUILL_EXTRA_PACKAGES})
 
 missing=()
@@ -27,4 +27,5 @@ fi
 
 BUILD_DIR=${BUILD_DIR:-build}
 cmake -S . -B "$BUILD_DIR" -DCMAKE_BUILD_TYPE=RelWithDebInfo ${SNOWQUILL_CMAKE_ARGS:-}
-cmake --build "$BUILD_DIR" -j"$(nproc)"
+# SNOWQUILL_BUILD_TARGETS limits the build (scripts/play.sh: only the game and its data).
+cmake --build "$BUILD_DIR" -j"$(nproc)" ${SNOWQUILL_BUILD_TARGETS:+--target $SNOWQUILL_BUILD_TARGETS}

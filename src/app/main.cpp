@@ -1,5 +1,6 @@
 // Entry point: the command line, the whole run, and the report of an error
 // that stops the game.
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <exception>
@@ -7,11 +8,15 @@
 #include <vector>
 
 #include "core/globals.h"
+#include "app/data_location.h"
 #include "app/resources.h"
 #include "app/startup.h"
 #include "platform/frame_stats.h"
+#include "platform/error_box.h"
 #include "platform/graphics.h"
 #include "platform/keyboard.h"
+#include "platform/paths.h"
+#include "platform/quit_signals.h"
 #include "platform/runtime_error.h"
 #include "platform/stream.h"
 
@@ -19,14 +24,23 @@ namespace {
 
 constexpr const char* kVersion = "1.0.0";
 
-void PrintUsage(std::FILE* out) {
+void PrintUsage(std::FILE* out, const std::string& scoresFile) {
+    TDataLocation where = FindDataLocation(sq::ExecutableDir(), sq::WorkingDir(), sq::UserDataDir("snowquill"));
+    if (!scoresFile.empty()) where.scoresFile = sq::AbsolutePath(scoresFile), where.mode = TDataMode::kWorkingDir;
     std::fprintf(out,
-                 "Usage: snowquill [--windowed] [--frame-stats FILE] [--help] [--version]\n"
-                 "Runs Snowquill from the current directory, which holds the folders gfx, sfx, musica and maps.\n"
-                 "  --windowed  play in a window instead of the full screen\n"
+                 "Usage: snowquill [--fullscreen | --windowed] [--nosound] [--scores-file PATH] [--frame-stats FILE]\n"
+                 "                 [--help] [--version]\n"
+                 "Runs Snowquill with the data beside the executable or in its installed place (share/snowquill),\n"
+                 "else from the current directory, which then holds the folders gfx, sfx, musica and maps.\n"
+                 "  --fullscreen        play on the full screen (the default)\n"
+                 "  --windowed          play in a window instead of the full screen\n"
+                 "  --nosound           play without sound\n"
+                 "  --scores-file PATH  keep the high-score table in PATH\n"
                  "  --frame-stats FILE  at exit, write every frame's time and a summary to FILE\n"
-                 "  --help      show this text and exit\n"
-                 "  --version   show the version and exit\n");
+                 "  --help              show this text and exit\n"
+                 "  --version           show the version and exit\n"
+                 "The high-score table is kept in %s.\n",
+                 (!scoresFile.empty() ? where.scoresFile : DescribeScoresFile(where)).c_str());
 }
 
 // Reports an error that stops the game on standard error and, while a
@@ -42,11 +56,11 @@ int ReportFatal(const std::string& message, const std::string& subject) {
     if (!missing.empty() && sq::PathKind("gfx") != 2)
         text += "\nThere is no folder gfx here: start the game from its own folder.";
     std::fprintf(stderr, "Snowquill: %s\n", text.c_str());
-    if (sq::GraphicsModeOpen()) {
-        sq::ShowErrorBox(kAppTitle, text);
-        sq::CloseGraphicsMode();
-    }
+    // The game's full-screen window goes first, so the box is not hidden
+    // behind it; the box also shows when the error came before any display.
+    if (sq::GraphicsModeOpen()) sq::CloseGraphicsMode();
     sq::ShowPointer();
+    sq::ShowFatalErrorBox(kAppTitle, text);
     return 1;
 }
 
@@ -54,23 +68,41 @@ int ReportFatal(const std::string& message, const std::string& subject) {
 
 int main(int argc, char** argv) {
     TStartOptions options;
+    std::string scoresFile;
+    bool help = false;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--windowed") == 0) {
             options.windowed = true;
         } else if (std::strcmp(argv[i], "--frame-stats") == 0 && i + 1 < argc) {
             sq::EnableFrameStats(argv[++i]);
+        } else if (std::strcmp(argv[i], "--fullscreen") == 0) {
+            options.windowed = false;
+        } else if (std::strcmp(argv[i], "--nosound") == 0) {
+            options.sound = false;
+        } else if (std::strcmp(argv[i], "--scores-file") == 0) {
+            if (i + 1 >= argc || argv[i + 1][0] == '\0') {
+                std::fprintf(stderr, "snowquill: --scores-file needs the path of the table\n");
+                return 2;
+            }
+            scoresFile = argv[++i];
         } else if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
-            PrintUsage(stdout);
-            return 0;
+            help = true;
         } else if (std::strcmp(argv[i], "--version") == 0) {
             std::printf("Snowquill %s\n", kVersion);
             return 0;
         } else {
             std::fprintf(stderr, "snowquill: unknown option '%s'\n", argv[i]);
-            PrintUsage(stderr);
+            PrintUsage(stderr, scoresFile);
             return 2;
         }
     }
+    if (help) {
+        PrintUsage(stdout, scoresFile);
+        return 0;
+    }
+    // Before any SDL subsystem starts, so SDL leaves the signals to the game.
+    sq::InstallQuitSignals();
+    SettleDataLocation(scoresFile);
     int status = 0;
     try {
         status = RunGame(options);
@@ -80,5 +112,10 @@ int main(int argc, char** argv) {
         status = ReportFatal(e.what(), {});
     }
     sq::WriteFrameStats();
+    if (int signo = sq::QuitSignal()) {
+        // Shut down cleanly, then end the way a signal ends a program.
+        std::signal(signo, SIG_DFL);
+        std::raise(signo);
+    }
     return status;
 }

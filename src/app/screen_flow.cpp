@@ -2,6 +2,7 @@
 
 #include "core/frame_helpers.h"
 #include "core/globals.h"
+#include "app/pause.h"
 #include "app/resources.h"
 #include "audio/game_music.h"
 #include "game/game_score.h"
@@ -121,7 +122,9 @@ void PlayGame() {
         PresentFrame(1);
     }
     TraceState("level", currentLevel);
+    ForgetPauseRequests();
     while (playState != kPlayStateGameOver) {
+        if (PauseWanted()) RunPause();
         // The level clock stands still during the death sequence; the tick
         // alternates between a lower one on the left and a higher one on the right.
         if (CurrentMillis() > lastTick + 1001 && playerDying == 0) {

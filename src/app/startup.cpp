@@ -21,6 +21,7 @@
 #include "platform/clock.h"
 #include "platform/graphics.h"
 #include "platform/keyboard.h"
+#include "platform/quit_signals.h"
 #include "platform/random.h"
 #include "platform/runtime_error.h"
 #include "platform/sound.h"
@@ -67,8 +68,10 @@ void EnsureHighScoreFile() {
     table->Release();
 }
 
-void ShutDown() {
-    title->Release();
+// `titleStarted`: the title screen was initialised (a close during the
+// splash ends the run before it is).
+void ShutDown(bool titleStarted) {
+    if (titleStarted) title->Release();
     imgLives = nullptr;
     imgBackground = nullptr;
     imgPneve = nullptr;
@@ -142,7 +145,7 @@ int RunGame(const TStartOptions& options) {
     SetDisplayOptions(display);
     InitDegreeTables();
     // Without a sound device the game plays silently (the audio layer says so).
-    OpenAudio();
+    if (options.sound) OpenAudio();
 
     SetLoadMaskColor(255, 0, 255);
     SeedRandom(CurrentMillis());
@@ -154,15 +157,24 @@ int RunGame(const TStartOptions& options) {
     cloudAngleB = float(RandomFloat(0, 360));
     SetWindowCaption(kAppTitle);
     HidePointer();
-    ShowSplash();
-    OpenDisplay(320, 240, 32, 60, 0);
-    EnsureHighScoreFile();
-    ChooseDisplayMode();
-    title->Init();
+    ArmQuit(true);
+    bool titleStarted = false;
+    try {
+        ShowSplash();
+        OpenDisplay(320, 240, 32, 60, 0);
+        EnsureHighScoreFile();
+        ChooseDisplayMode();
+        title->Init();
+        titleStarted = true;
 
-    RunMenu();
+        RunMenu();
+    } catch (const TQuitGame&) {
+        // Closed or signalled: whatever screen was running is abandoned; the
+        // table on disk is only ever written whole, so it stays as it was.
+    }
+    ArmQuit(false);
 
-    ShutDown();
+    ShutDown(titleStarted);
     CloseAudio();
     return 0;
 }

@@ -3,10 +3,13 @@
 
 struct TStartOptions {
     bool windowed = false;  // a window instead of the full screen
+    bool sound = true;      // false: no sound device is opened
 };
 
 // The whole run: start-up, the title menu until Quit, shutdown. Returns the
-// exit status (0). A second call in the same process returns at once.
+// exit status (0). A close request or a quit signal ends the run the same
+// way from any screen, abandoning a game in progress. A second call in the
+// same process returns at once.
 int RunGame(const TStartOptions& options);
 
 // The objects that live for the whole run: gameScore, the frame counters, gameLoop, player, snow,

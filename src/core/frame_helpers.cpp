@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "platform/clock.h"
+#include "platform/quit_signals.h"
 #include "platform/graphics.h"
 
 namespace {
@@ -109,7 +110,11 @@ static int DegreeIndex(int degrees) {
 float SinDeg(int degrees) { return sinTable[DegreeIndex(degrees)]; }
 float CosDeg(int degrees) { return cosTable[DegreeIndex(degrees)]; }
 
-void IdlePoll() { sq::Clock().Rest(1); }
+void IdlePoll() {
+    // Waits poll no keys, but a close request or a signal still ends the game.
+    sq::CheckQuit();
+    sq::Clock().Rest(1);
+}
 
 void WaitMillis(float ms) {
     // One sleep to the end of the wait instead of a millisecond at a time.

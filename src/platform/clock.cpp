@@ -10,6 +10,9 @@ using Steady = std::chrono::steady_clock;
 const Steady::time_point kEpoch = Steady::now();
 std::shared_ptr<IClock> current;
 TSystemClock systemClock;
+bool held = false;
+uint32_t heldSince = 0;
+uint32_t heldTotal = 0;  // every finished hold, taken off the source's reading
 }  // namespace
 
 TSystemClock::TSystemClock() = default;
@@ -40,6 +43,17 @@ void SetClock(std::shared_ptr<IClock> clock) { current = std::move(clock); }
 
 IClock& Clock() { return current ? *current : static_cast<IClock&>(systemClock); }
 
-int CurrentMillis() { return int(Clock().Millis()); }
+int CurrentMillis() { return int((held ? heldSince : Clock().Millis()) - heldTotal); }
+
+void HoldGameClock(bool hold) {
+    if (hold == held) return;
+    if (hold)
+        heldSince = Clock().Millis();
+    else
+        heldTotal += Clock().Millis() - heldSince;
+    held = hold;
+}
+
+bool GameClockHeld() { return held; }
 
 }  // namespace sq

@@ -57,7 +57,11 @@ private:
 void SetClock(std::shared_ptr<IClock> clock);
 IClock& Clock();
 
-// The game's millisecond counter.
+// The game's millisecond counter. It stands still while the game is held
+// (paused) and goes on from there afterwards, so the time spent held never
+// reaches the game; the clock source itself keeps running for frame pacing.
 int CurrentMillis();
+void HoldGameClock(bool held);
+bool GameClockHeld();
 
 }  // namespace sq

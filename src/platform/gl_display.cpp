@@ -21,6 +21,7 @@
 
 #include "platform/display_device.h"
 #include "platform/gl_api.h"
+#include "platform/gamepad.h"
 #include "platform/keyboard.h"
 #include "platform/quad_batch.h"
 #include "platform/sdl_keymap.h"
@@ -277,9 +278,8 @@ private:
     std::vector<uint8_t> rowScratch_;
 };
 
-// SDL would turn Ctrl-C and SIGTERM into a close request, which the game
-// never acts on (it ends only through the menu's Quit); a terminal or a
-// service manager must still be able to stop it.
+// The game catches SIGTERM, SIGINT and SIGHUP itself (quit_signals); SDL's
+// own handlers would take them over.
 static void KeepDefaultSignals() { SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1"); }
 
 bool TGLDevice::Open(const TOpenRequest& request) {
@@ -305,6 +305,7 @@ bool TGLDevice::Open(const TOpenRequest& request) {
             return false;
         }
         videoUp_ = true;
+        StartGamepads();
     }
     options_ = request.options;
     caption_ = request.caption;
@@ -866,11 +867,13 @@ void TGLDevice::PumpEvents() {
             case SDL_WINDOWEVENT:
                 if (e.window.event == SDL_WINDOWEVENT_FOCUS_LOST || e.window.event == SDL_WINDOWEVENT_FOCUS_GAINED)
                     PostFocusChange();
+                if (e.window.event == SDL_WINDOWEVENT_FOCUS_LOST) PostFocusLost();
                 break;
             case SDL_QUIT:
                 PostQuitRequest();
                 break;
             default:
+                HandleGamepadEvent(e);
                 break;
         }
     }

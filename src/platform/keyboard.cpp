@@ -4,6 +4,8 @@
 
 #include <cstring>
 
+#include "platform/quit_signals.h"
+
 namespace sq {
 
 namespace {
@@ -15,7 +17,7 @@ uint8_t keyDown[kKeyCount];
 // checks still reads as held once, so a short tap on a slow frame is not lost.
 uint8_t keyUnseen[kKeyCount];
 int keyHits[kKeyCount];
-bool quitRequested = false;
+bool focusLost = false;
 bool pointerHidden = false;
 bool pumping = false;
 std::function<void()>& Pump() {
@@ -38,7 +40,8 @@ void SetEventPump(std::function<void()> pump) { Pump() = std::move(pump); }
 void PumpEvents() {
     // The pump delivers events through the Post* functions; a pump that
     // ends up calling a keyboard operation must not recurse into itself.
-    if (pumping || !Pump()) return;
+    if (pumping) return;
+    if (!Pump()) return CheckQuit(false);
     pumping = true;
     try {
         Pump()();
@@ -47,6 +50,7 @@ void PumpEvents() {
         throw;
     }
     pumping = false;
+    CheckQuit(false);
 }
 
 int IsKeyDown(int key) {
@@ -100,9 +104,19 @@ void PostKeyUp(int key) {
 
 void PostFocusChange() { ResetKeyTables(); }
 
-void PostQuitRequest() { quitRequested = true; }
+void PostFocusLost() { focusLost = true; }
 
-bool QuitRequested() { return quitRequested; }
+bool TakeFocusLost() {
+    bool lost = focusLost;
+    focusLost = false;
+    return lost;
+}
+
+void PostQuitRequest() { RequestQuit(); }
+
+bool QuitRequested() { return QuitPending(); }
+
+void ResetQuitRequest() { ResetQuit(); }
 
 void HidePointer() {
     pointerHidden = true;

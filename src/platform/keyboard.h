@@ -20,8 +20,11 @@ int FirstKeyHit();
 void PostKeyDown(int key, bool repeat = false);
 void PostKeyUp(int key);
 void PostFocusChange();  // suspended or resumed: the state is cleared
+void PostFocusLost();    // the window lost the focus (after PostFocusChange)
+bool TakeFocusLost();    // true once for every loss since the last call
 void PostQuitRequest();  // recorded, never acted on by the game
 bool QuitRequested();
+void ResetQuitRequest();
 
 // The source of pending window events, run by every keyboard operation and
 // by PresentFrame. The display installs one; without it nothing is polled.

@@ -11,6 +11,12 @@
 
 class CSnow;
 
+// The file every new table lives in: "HISCORES.DAT" in the working folder
+// unless start-up chose another place (the user's data folder, or a file
+// named on the command line).
+void SetHiScoreFilePath(const std::string& path);
+const std::string& HiScoreFilePath();
+
 // Where a number column is drawn: at x, or further left when a damaged file
 // holds a number too long to end within the 320-pixel screen.
 inline constexpr int kLogicalWidth = 320;
@@ -36,7 +42,7 @@ public:
     float tableY = 240;
 
     // The file this table lives in (tests point it elsewhere).
-    std::string fileName = kHiScoreFile;
+    std::string fileName = HiScoreFilePath();
     // Set by Load when something is at the file's place that must not be
     // replaced: a read-only file, or anything that is not a plain file (a
     // pipe, a device, a socket, a directory, a symbolic link). keepReason

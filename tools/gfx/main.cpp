@@ -6,26 +6,45 @@
 #include <string>
 
 #include "generator.h"
+#include "icons.h"
 
 
 int main(int argc, char** argv) {
     using namespace gfx;
     Context ctx;
     std::string fontDir = "/usr/share/fonts/truetype/dejavu";
+    std::string iconDir, iconName = "snowquill";
     for (int i = 1; i + 1 < argc; i += 2) {
         std::string key = argv[i], value = argv[i + 1];
         if (key == "--assets") ctx.assetDir = value;
         else if (key == "--out") ctx.outDir = value;
         else if (key == "--review") ctx.reviewDir = value;
         else if (key == "--fonts") fontDir = value;
+        else if (key == "--icons") iconDir = value;
+        else if (key == "--icon-name") iconName = value;
         else {
             std::fprintf(stderr, "unknown option %s\n", key.c_str());
             return 2;
         }
     }
-    if (ctx.assetDir.empty() || ctx.outDir.empty()) {
-        std::fprintf(stderr, "usage: %s --assets DIR --out DIR [--review DIR] [--fonts DIR]\n", argv[0]);
+    if (ctx.assetDir.empty() || (ctx.outDir.empty() && iconDir.empty())) {
+        std::fprintf(stderr,
+                     "usage: %s --assets DIR --out DIR [--review DIR] [--fonts DIR]\n"
+                     "       %s --assets DIR --icons DIR [--icon-name NAME]\n",
+                     argv[0], argv[0]);
         return 2;
+    }
+    if (!iconDir.empty()) {
+        // The application icons alone: no fonts needed.
+        try {
+            ctx.pal.Load(ctx.assetDir + "/palette.txt");
+            ctx.art.Load(ctx.assetDir + "/santa.art", ctx.pal);
+            WriteIcons(ctx, iconDir, iconName);
+        } catch (const std::exception& e) {
+            std::fprintf(stderr, "snowquill_gfx: %s\n", e.what());
+            return 1;
+        }
+        if (ctx.outDir.empty()) return 0;
     }
     try {
         ctx.pal.Load(ctx.assetDir + "/palette.txt");

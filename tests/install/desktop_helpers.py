@@ -1,0 +1,195 @@
+"""Small helpers for the tests that run the real game as a desktop user
+would: a private X display, the game's window, key presses, screenshots,
+and the close request a window manager sends."""
+import ctypes
+import os
+import shutil
+import subprocess
+import time
+
+SKIP = 77
+
+
+def run(cmd, **kw):
+    return subprocess.run(cmd, stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True, **kw)
+
+
+class Failure(Exception):
+    pass
+
+
+class Display:
+    """An Xvfb of our own, so several games can run side by side."""
+
+    def __init__(self):
+        # Xvfb picks a free display number itself and tells it on the pipe,
+        # so displays started side by side never collide.
+        self.proc = subprocess.Popen(["Xvfb", "-displayfd", "1", "-screen", "0", "1024x768x24", "-nolisten", "tcp"],
+                                     stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+        number = self.proc.stdout.readline().strip()
+        if not number.isdigit():
+            self.proc.kill()
+            self.proc.wait()
+            raise Failure("no Xvfb display could be started")
+        self.name = ":" + number.decode()
+
+    def env(self, extra=None):
+        env = dict(os.environ)
+        env["DISPLAY"] = self.name
+        env.setdefault("SDL_AUDIODRIVER", "dummy")
+        env.update(extra or {})
+        return env
+
+    def close(self):
+        self.proc.terminate()
+        self.proc.wait()
+        self.proc.stdout.close()
+
+
+def tools_missing():
+    return [t for t in ("Xvfb", "xdotool", "xdpyinfo", "import", "compare") if not shutil.which(t)]
+
+
+class Game:
+    """One run of a game executable on a display."""
+
+    def __init__(self, display, argv, cwd, env, log_path):
+        self.display = display
+        self.log = open(log_path, "w")
+        self.proc = subprocess.Popen(argv, cwd=cwd, env=display.env(env), stdout=self.log,
+                                     stderr=subprocess.STDOUT)
+        self.last_shot = None
+        self.shots = 0
+        self.shot_dir = os.path.dirname(log_path)
+
+    def xdo(self, *args):
+        return run(["xdotool", *args], env=self.display.env())
+
+    def window(self, timeout=60, name="^Snowquill$"):
+        end = time.time() + timeout
+        while time.time() < end:
+            if self.proc.poll() is not None:
+                raise Failure(f"the game ended early with status {self.proc.returncode}")
+            ids = self.xdo("search", "--onlyvisible", "--name", name).stdout.split()
+            if ids:
+                return ids[-1]
+            time.sleep(0.2)
+        raise Failure("the game's window did not appear")
+
+    def hold(self, key, seconds=0.4):
+        """Holds a key for several frames: the menu and the tallies look at
+        keys held down."""
+        wid = self.window()
+        self.xdo("windowfocus", "--sync", wid)
+        self.xdo("keydown", "--window", wid, key)
+        time.sleep(seconds)
+        self.xdo("keyup", "--window", wid, key)
+        time.sleep(0.3)
+
+    def screenshot(self):
+        self.shots += 1
+        path = os.path.join(self.shot_dir, f"shot{self.shots % 2}.png")
+        # Sampled down to the game's own 320 x 240: cheap to compare, and
+        # nothing finer is drawn.
+        if run(["import", "-display", self.display.name, "-window", self.window(), "-resize", "320x240!",
+                path]).returncode != 0:
+            return None
+        return path
+
+    def brightness(self, path):
+        out = run(["convert", path, "-colorspace", "Gray", "-format", "%[fx:mean]", "info:"]).stdout
+        try:
+            return float(out.strip())
+        except ValueError:
+            return None
+
+    def wait_new_screen(self, what, timeout=60):
+        """Waits until most of the picture differs from the last screen
+        remembered, is lit, and its fade is over (the brightness has stopped
+        changing), then remembers it."""
+        end = time.time() + timeout
+        last = None
+        while time.time() < end:
+            path = self.screenshot()
+            if path and (self.last_shot is None or changed_share(self.last_shot, path) > 0.25):
+                b = self.brightness(path)
+                if b is not None and b > 0.08 and last is not None and abs(b - last) < 0.004:
+                    self.remember(path)
+                    return
+                last = b
+            else:
+                last = None
+            time.sleep(0.3)
+        raise Failure(f"{what}: the screen did not change to a steady new picture")
+
+    def remember(self, path=None):
+        path = path or self.screenshot()
+        if path:
+            self.last_shot = os.path.join(self.shot_dir, "remembered.png")
+            shutil.copy(path, self.last_shot)
+
+    def close_window(self):
+        """What a window manager does when the close button is clicked."""
+        send_close_request(self.display.name, int(self.window()))
+
+    def wait_exit(self, timeout):
+        try:
+            return self.proc.wait(timeout)
+        except subprocess.TimeoutExpired:
+            self.proc.kill()
+            self.proc.wait()
+            raise Failure(f"the game did not end within {timeout} s")
+
+    def stop(self):
+        if self.proc.poll() is None:
+            self.proc.kill()
+            self.proc.wait()
+        self.log.close()
+
+
+def changed_share(a, b):
+    size = lambda p: run(["identify", "-format", "%w %h", p]).stdout.split()
+    wa, wb = size(a), size(b)
+    if wa != wb or len(wa) != 2:
+        return 1.0
+    r = run(["compare", "-metric", "AE", "-fuzz", "20%", a, b, "null:"])
+    try:
+        return float(r.stderr.split()[0]) / (int(wa[0]) * int(wa[1]))
+    except (ValueError, IndexError):
+        return 1.0
+
+
+class _ClientMessage(ctypes.Structure):
+    _fields_ = [("type", ctypes.c_int), ("serial", ctypes.c_ulong), ("send_event", ctypes.c_int),
+                ("display", ctypes.c_void_p), ("window", ctypes.c_ulong), ("message_type", ctypes.c_ulong),
+                ("format", ctypes.c_int), ("data", ctypes.c_long * 5)]
+
+
+class _Event(ctypes.Union):
+    _fields_ = [("client", _ClientMessage), ("pad", ctypes.c_long * 24)]
+
+
+def send_close_request(display_name, window):
+    """Sends WM_DELETE_WINDOW, as a window manager's close button does."""
+    x11 = ctypes.cdll.LoadLibrary("libX11.so.6")
+    x11.XOpenDisplay.restype = ctypes.c_void_p
+    x11.XOpenDisplay.argtypes = [ctypes.c_char_p]
+    x11.XInternAtom.restype = ctypes.c_ulong
+    x11.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
+    x11.XSendEvent.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_long, ctypes.c_void_p]
+    x11.XFlush.argtypes = [ctypes.c_void_p]
+    x11.XCloseDisplay.argtypes = [ctypes.c_void_p]
+    dpy = x11.XOpenDisplay(display_name.encode())
+    if not dpy:
+        raise Failure(f"cannot open display {display_name}")
+    ev = _Event()
+    ev.client.type = 33  # ClientMessage
+    ev.client.send_event = 1
+    ev.client.window = window
+    ev.client.message_type = x11.XInternAtom(dpy, b"WM_PROTOCOLS", 0)
+    ev.client.format = 32
+    ev.client.data[0] = x11.XInternAtom(dpy, b"WM_DELETE_WINDOW", 0)
+    ev.client.data[1] = 0  # CurrentTime
+    x11.XSendEvent(dpy, window, 0, 0, ctypes.byref(ev))
+    x11.XFlush(dpy)
+    x11.XCloseDisplay(dpy)
