@@ -1,12 +1,14 @@
 // Entry point: the command line, the whole run, and the report of an error
 // that stops the game.
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <exception>
 #include <string>
 #include <vector>
 
 #include "core/globals.h"
+#include "app/replay.h"
 #include "app/resources.h"
 #include "app/startup.h"
 #include "platform/graphics.h"
@@ -21,10 +23,18 @@ constexpr const char* kVersion = "1.0.0";
 void PrintUsage(std::FILE* out) {
     std::fprintf(out,
                  "Usage: snowquill [--windowed] [--help] [--version]\n"
+                 "       snowquill --record FILE [--level N] [--script KEYS]\n"
+                 "       snowquill --replay FILE [--headless | --timedemo]\n"
                  "Runs Snowquill from the current directory, which holds the folders gfx, sfx, musica and maps.\n"
                  "  --windowed  play in a window instead of the full screen\n"
                  "  --help      show this text and exit\n"
-                 "  --version   show the version and exit\n");
+                 "  --version   show the version and exit\n"
+                 "  --record    write everything the run takes in (keys, clock) to FILE\n"
+                 "  --level     play level N alone from its start (with --record)\n"
+                 "  --script    drive the recorded run from a key script, with no window\n"
+                 "  --replay    play FILE back exactly and check its final state\n"
+                 "  --headless  replay with no window and no sound, as fast as possible\n"
+                 "  --timedemo  replay drawn without pacing and report the frame times\n");
 }
 
 // Reports an error that stops the game on standard error and, while a
@@ -52,8 +62,26 @@ int ReportFatal(const std::string& message, const std::string& subject) {
 
 int main(int argc, char** argv) {
     TStartOptions options;
+    TReplayOptions replay;
     for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--windowed") == 0) {
+        const bool hasValue = i + 1 < argc;
+        if (std::strcmp(argv[i], "--record") == 0 && hasValue) {
+            replay.recordPath = argv[++i];
+        } else if (std::strcmp(argv[i], "--replay") == 0 && hasValue) {
+            replay.replayPath = argv[++i];
+        } else if (std::strcmp(argv[i], "--script") == 0 && hasValue) {
+            replay.scriptPath = argv[++i];
+        } else if (std::strcmp(argv[i], "--level") == 0 && hasValue) {
+            options.startLevel = std::atoi(argv[++i]);
+            if (options.startLevel < 1 || options.startLevel > 6) {
+                std::fprintf(stderr, "snowquill: --level takes 1 to 6\n");
+                return 2;
+            }
+        } else if (std::strcmp(argv[i], "--headless") == 0) {
+            replay.headless = true;
+        } else if (std::strcmp(argv[i], "--timedemo") == 0) {
+            replay.timedemo = true;
+        } else if (std::strcmp(argv[i], "--windowed") == 0) {
             options.windowed = true;
         } else if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
             PrintUsage(stdout);
@@ -67,7 +95,16 @@ int main(int argc, char** argv) {
             return 2;
         }
     }
+    if ((replay.headless || replay.timedemo) && replay.replayPath.empty()) {
+        std::fprintf(stderr, "snowquill: --headless and --timedemo go with --replay FILE\n");
+        return 2;
+    }
+    if (options.startLevel > 0 && replay.recordPath.empty()) {
+        std::fprintf(stderr, "snowquill: --level goes with --record FILE\n");
+        return 2;
+    }
     try {
+        if (replay.Any()) return RunJournaledGame(options, replay);
         return RunGame(options);
     } catch (const sq::TRuntimeError& e) {
         return ReportFatal(e.what(), e.Subject());

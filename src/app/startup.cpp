@@ -138,9 +138,10 @@ int RunGame(const TStartOptions& options) {
     TDisplayOptions display;
     display.windowed = options.windowed;
     SetDisplayOptions(display);
+    if (options.headless) SetGraphicsBackend(GraphicsBackend::kHeadless);
     InitDegreeTables();
     // Without a sound device the game plays silently (the audio layer says so).
-    OpenAudio();
+    if (!options.headless) OpenAudio();
 
     SetLoadMaskColor(255, 0, 255);
     SeedRandom(CurrentMillis());
@@ -151,14 +152,18 @@ int RunGame(const TStartOptions& options) {
     cloudAngleB = float(RandomFloat(0, 360));
     SetWindowCaption(kAppTitle);
     HidePointer();
-    ShowSplash();
+    if (options.startLevel == 0) ShowSplash();
     OpenDisplay(320, 240, 32, 60, 0);
     EnsureHighScoreFile();
     ChooseDisplayMode();
     title->Init();
 
-    RunMenu();
+    if (options.startLevel > 0)
+        PlayLevelAlone(options.startLevel);
+    else
+        RunMenu();
 
+    if (options.beforeShutDown) options.beforeShutDown();
     ShutDown();
     CloseAudio();
     return 0;

@@ -3,6 +3,8 @@
 #include <chrono>
 #include <thread>
 
+#include "platform/input_journal.h"
+
 namespace sq {
 
 namespace {
@@ -37,6 +39,6 @@ void SetClock(std::shared_ptr<IClock> clock) { current = std::move(clock); }
 
 IClock& Clock() { return current ? *current : static_cast<IClock&>(systemClock); }
 
-int CurrentMillis() { return int(Clock().Millis()); }
+int CurrentMillis() { return int(JournalMillis(Clock())); }
 
 }  // namespace sq

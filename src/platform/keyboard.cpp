@@ -4,6 +4,8 @@
 
 #include <cstring>
 
+#include "platform/input_journal.h"
+
 namespace sq {
 
 namespace {
@@ -34,7 +36,9 @@ void SetEventPump(std::function<void()> pump) { Pump() = std::move(pump); }
 void PumpEvents() {
     // The pump delivers events through the Post* functions; a pump that
     // ends up calling a keyboard operation must not recurse into itself.
-    if (pumping || !Pump()) return;
+    if (pumping) return;
+    JournalPump();
+    if (!Pump()) return;
     pumping = true;
     try {
         Pump()();
@@ -74,8 +78,8 @@ int FirstKeyHit() {
     return 0;
 }
 
-void PostKeyDown(int key, bool /*repeat*/) {
-    if (!ValidKey(key)) return;
+void PostKeyDown(int key, bool repeat) {
+    if (!ValidKey(key) || !JournalKeyEvent(repeat ? kJournalKeyRepeat : kJournalKeyDown, key)) return;
     // Only a key that was up counts a press: the operating system's
     // auto-repeat finds the flag set and adds nothing. After ClearKeys the
     // flag is down again, so the next repeat of a held key counts once more.
@@ -86,11 +90,13 @@ void PostKeyDown(int key, bool /*repeat*/) {
 }
 
 void PostKeyUp(int key) {
-    if (!ValidKey(key)) return;
+    if (!ValidKey(key) || !JournalKeyEvent(kJournalKeyUp, key)) return;
     keyDown[key] = 0;
 }
 
-void PostFocusChange() { ResetKeyTables(); }
+void PostFocusChange() {
+    if (JournalKeyEvent(kJournalFocus, 0)) ResetKeyTables();
+}
 
 void PostQuitRequest() { quitRequested = true; }
 
