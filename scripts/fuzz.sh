@@ -31,3 +31,17 @@ if [ "$status" -ne 0 ]; then
   exit "$status"
 fi
 echo "fuzz.sh: no findings in ${SECONDS_TO_RUN}s"
+
+# ---- The replay reader: the demos in tests/demos/ are its seeds ----
+cmake --build "$BUILD" -j2 --target replay_fuzzer
+replay_corpus="$BUILD/replay-corpus"
+mkdir -p "$replay_corpus"
+status=0
+"$BUILD/replay_fuzzer" "$replay_corpus" tests/demos \
+  -max_total_time="${REPLAY_FUZZ_SECONDS:-$SECONDS_TO_RUN}" -max_len=65536 -timeout=20 -rss_limit_mb=2560 \
+  -artifact_prefix="$findings/replay-" -print_final_stats=1 -close_fd_mask=1 || status=$?
+if [ "$status" -ne 0 ]; then
+  echo "fuzz.sh: the replay reader fuzzer found a problem; the input is in $findings/" >&2
+  exit "$status"
+fi
+echo "fuzz.sh: no replay reader findings in ${REPLAY_FUZZ_SECONDS:-$SECONDS_TO_RUN}s"
