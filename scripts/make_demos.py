@@ -65,16 +65,6 @@ def script_text(level, seed, digits):
     return "\n".join(lines) + "\n"
 
 
-def lives_left(game, keys_path, demo_path, level, seed, digits):
-    """Plays the first steps of a route, then gives up; the lives left say
-    whether the player died on the way."""
-    with open(keys_path, "w") as f:
-        f.write(script_text(level, seed, digits) + "tap escape\n")
-    rc, digest, _ = record(game, keys_path, demo_path, level)
-    m = re.search(r" lives=(-?\d+) ", digest)
-    return int(m.group(1)) if m else -9
-
-
 def throw_where_it_dies(game, keys_path, demo_path, level, seed, digits, rounds=4):
     """Finds the step where the player first loses a life (by halving) and
     throws gifts over the stretch before it; again for the next death."""
@@ -84,15 +74,14 @@ def throw_where_it_dies(game, keys_path, demo_path, level, seed, digits, rounds=
         rc, digest, _ = record(game, keys_path, demo_path, level)
         if rc == 0 and digest.startswith("digest state=4 "):
             return digits, True
-        lo, hi = 0, len(digits)
-        if lives_left(game, keys_path, demo_path, level, seed, digits) >= 2:
-            return digits, False  # no death: something else stops it
-        while hi - lo > 40:
-            mid = (lo + hi) // 2
-            if lives_left(game, keys_path, demo_path, level, seed, digits[:mid]) >= 2:
-                lo = mid
-            else:
-                hi = mid
+        # One more run that stops at the first lost life tells when it was.
+        with open(keys_path, "w") as f:
+            f.write(script_text(level, seed, digits).replace("\nsteps", "\ngiveup-on-death\nsteps", 1))
+        rc, digest, _ = record(game, keys_path, demo_path, level)
+        m = re.search(r" lives=(-?\d+) .* ms=(\d+)", digest)
+        if not m or int(m.group(1)) >= 2:
+            return digits, False  # no life lost: something else stops it
+        hi = int(m.group(2)) // 5
         print("level %d, seed %d: a life is lost near step %d; throwing gifts before it" % (level, seed, hi))
         d = list(digits)
         for i in range(max(0, hi - 400), min(len(d), hi + 40), 8):

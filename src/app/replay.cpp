@@ -187,9 +187,17 @@ private:
             --wait_;
             return;
         }
+        if (giveUpOnDeath_ && liveBar && liveBar->lives < 2 && playState == kPlayStatePlaying) {
+            // The demo maker's probe: the first lost life ends the run here.
+            Set(kKeyEscape, true);
+            return;
+        }
         while (index_ < script_.size()) {
             const TKeyScriptLine& l = script_[index_];
             if (l.command == "seed") {
+                ++index_;
+            } else if (l.command == "giveup-on-death") {
+                giveUpOnDeath_ = true;
                 ++index_;
             } else if (l.command == "press" || l.command == "release") {
                 Set(l.number, l.command == "press");
@@ -249,6 +257,7 @@ private:
     uint32_t now_ = 1000;
     std::size_t index_ = 0, pos_ = 0;
     int wait_ = 0, untilFrames_ = 0, afterEnd_ = 0;
+    bool giveUpOnDeath_ = false;
     std::bitset<256> held_;
     std::vector<int> releaseNext_;
 };
@@ -505,6 +514,7 @@ std::vector<TKeyScriptLine> ParseKeyScript(const std::string& text, const std::s
         words >> a >> b;
         if (l.command == "seed") {
             l.number = number(a, 0, 0x7FFFFFFF);
+        } else if (l.command == "giveup-on-death") {
         } else if (l.command == "wait") {
             l.number = number(a, 1, 100000000);
         } else if (l.command == "press" || l.command == "release" || l.command == "tap") {

@@ -51,6 +51,7 @@ std::string CompareWithThisGame(const sq::TReplayContents& replay);
 //   until WHAT [N]  frames until WHAT holds (playing, exit, over, menu), at most N
 //   steps HEX...    one frame per digit, the keys held in it: 1 left, 2 right, 4 up, 8 throw
 //   type TEXT       letters and digits, tapped one after another
+//   giveup-on-death Escape as soon as a life is lost (the demo maker's probe)
 // KEY is left, right, up, down, ctrl, space, enter, escape, backspace or a key code.
 // Every frame of a scripted run is 5 ms of game time: one logic step.
 struct TKeyScriptLine {
