@@ -60,34 +60,56 @@ def record(game, keys_path, demo_path, level=None):
 
 
 def script_text(level, seed, digits):
-    lines = ["# level %d: the checker's route, gifts thrown where it met monsters" % level, "seed %d" % seed]
+    lines = ["# level %d: the checker's route, with pauses where monsters were in the way" % level, "seed %d" % seed]
     lines += ["steps " + digits[i:i + 100] for i in range(0, len(digits), 100)]
     return "\n".join(lines) + "\n"
 
 
-def throw_where_it_dies(game, keys_path, demo_path, level, seed, digits, rounds=4):
-    """Finds the step where the player first loses a life (by halving) and
-    throws gifts over the stretch before it; again for the next death."""
+def attempt(game, keys_path, demo_path, level, seed, digits):
+    """Plays a route, giving up at the first lost life. Returns whether the
+    exit was reached, and else about which step the life was lost at."""
+    with open(keys_path, "w") as f:
+        f.write(script_text(level, seed, digits).replace("\nsteps", "\ngiveup-on-death\nsteps", 1))
+    rc, digest, _ = record(game, keys_path, demo_path, level)
+    if rc == 0 and digest.startswith("digest state=4 "):
+        return True, None
+    m = re.search(r" lives=(-?\d+) .* ms=(\d+)", digest)
+    if not m or int(m.group(1)) >= 2:
+        return False, None  # no life lost: something else stops it
+    return False, int(m.group(2)) // 5
+
+
+def pause_point(digits, before):
+    """A step before `before` where the route has walked without jumping for
+    a while, so the player stands on the ground when it pauses there."""
+    for i in range(min(before, len(digits)) - 1, 40, -1):
+        if all(not (int(c, 16) & 4) for c in digits[i - 40:i]):
+            return i
+    return 0
+
+
+def dodge_monsters(game, keys_path, demo_path, level, seed, route, rounds=12):
+    """Where the route loses a life, pauses a little before that place so the
+    monster there has walked on; longer pauses while the same place fails."""
+    digits, settled, spot, tries = route, route, None, 0
     for _ in range(rounds):
-        with open(keys_path, "w") as f:
-            f.write(script_text(level, seed, digits))
-        rc, digest, _ = record(game, keys_path, demo_path, level)
-        if rc == 0 and digest.startswith("digest state=4 "):
-            return digits, True
-        # One more run that stops at the first lost life tells when it was.
-        with open(keys_path, "w") as f:
-            f.write(script_text(level, seed, digits).replace("\nsteps", "\ngiveup-on-death\nsteps", 1))
-        rc, digest, _ = record(game, keys_path, demo_path, level)
-        m = re.search(r" lives=(-?\d+) .* ms=(\d+)", digest)
-        if not m or int(m.group(1)) >= 2:
-            return digits, False  # no life lost: something else stops it
-        hi = int(m.group(2)) // 5
-        print("level %d, seed %d: a life is lost near step %d; throwing gifts before it" % (level, seed, hi))
-        d = list(digits)
-        for i in range(max(0, hi - 400), min(len(d), hi + 40), 8):
-            d[i] = "%x" % (int(d[i], 16) | 8)
-        digits = "".join(d)
-    return digits, False
+        ok, death = attempt(game, keys_path, demo_path, level, seed, digits)
+        if ok:
+            return True
+        if death is None:
+            return False
+        if spot is None or death > spot + 400:
+            settled, spot, tries = digits, death, 0  # a new place: keep what got us here
+        tries += 1
+        if tries > 5:
+            return False
+        # Further back and longer each time: the monster may come from behind.
+        at = pause_point(settled, spot - 150 * tries)
+        pause = 80 * tries
+        print("level %d, seed %d: a life is lost near step %d; a pause of %d steps at step %d" %
+              (level, seed, death, pause, at))
+        digits = settled[:at] + "0" * pause + settled[at:]
+    return False
 
 
 def make_level(build, game, level):
@@ -107,9 +129,8 @@ def make_level(build, game, level):
         return False
     base = out
     route = "".join(l.split()[1] for l in base.splitlines() if l.startswith("steps "))
-    for seed in (2024, 1000):
-        digits, ok = throw_where_it_dies(game, tmp_keys, tmp_demo, level, seed, route)
-        if ok:
+    for seed in (1000, 2024, 3131, 4242):
+        if dodge_monsters(game, tmp_keys, tmp_demo, level, seed, route):
             print("level %d, seed %d: exit reached" % (level, seed))
             os.replace(tmp_keys, base_path)
             os.replace(tmp_demo, os.path.join(DEMOS, "level_%d.sqr" % level))
