@@ -39,6 +39,18 @@ void SetClock(std::shared_ptr<IClock> clock) { current = std::move(clock); }
 
 IClock& Clock() { return current ? *current : static_cast<IClock&>(systemClock); }
 
-int CurrentMillis() { return int(JournalMillis(Clock())); }
+int CurrentMillis() { return int(JournalMillis(Clock().Millis())); }
+
+namespace {
+// Reads the latest replayed clock value and never sleeps, so frame pacing
+// and waits pass at once.
+class TJournalClock : public IClock {
+public:
+    uint32_t Millis() override { return JournalLastMillis(); }
+    void SleepUntil(uint32_t) override {}
+};
+}  // namespace
+
+std::shared_ptr<IClock> MakeJournalClock() { return std::make_shared<TJournalClock>(); }
 
 }  // namespace sq

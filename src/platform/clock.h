@@ -53,7 +53,12 @@ private:
 void SetClock(std::shared_ptr<IClock> clock);
 IClock& Clock();
 
-// The game's millisecond counter.
+// The game's millisecond counter (through the input journal, which records
+// or replays every reading).
 int CurrentMillis();
+
+// A clock for replays: the latest replayed reading; it never sleeps, so
+// frame pacing and waits pass at once.
+std::shared_ptr<IClock> MakeJournalClock();
 
 }  // namespace sq

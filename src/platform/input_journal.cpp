@@ -5,8 +5,6 @@
 #include <thread>
 #include <utility>
 
-#include "platform/clock.h"
-#include "platform/keyboard.h"
 
 namespace sq {
 
@@ -132,7 +130,7 @@ void PaceToWallClock(uint32_t millis) {
 }
 
 // Delivers the replayed key and focus events that belong to this pump.
-void DeliverReplayedEvents() {
+void DeliverReplayedEvents(void (*deliver)(JournalTag, int)) {
     TJournal& j = J();
     while (j.pos < j.stream.size()) {
         int tag = j.stream[j.pos];
@@ -152,21 +150,15 @@ void DeliverReplayedEvents() {
             key = j.stream[j.pos++];
         }
         j.injecting = true;
-        if (tag == kJournalKeyDown || tag == kJournalKeyRepeat)
-            PostKeyDown(key, tag == kJournalKeyRepeat);
-        else if (tag == kJournalKeyUp)
-            PostKeyUp(key);
-        else
-            PostFocusChange();
+        try {
+            deliver(JournalTag(tag), key);
+        } catch (...) {
+            j.injecting = false;
+            throw;
+        }
         j.injecting = false;
     }
 }
-
-class TJournalClock : public IClock {
-public:
-    uint32_t Millis() override { return J().lastMillis; }
-    void SleepUntil(uint32_t) override {}
-};
 
 void ResetCounters() {
     TJournal& j = J();
@@ -237,31 +229,24 @@ void NoteMillis(uint32_t v) {
 }
 }  // namespace
 
-std::shared_ptr<IClock> MakeJournalClock() { return std::make_shared<TJournalClock>(); }
-
 void QueueKeyEvent(int key, bool down) { J().queued.emplace_back(key, down); }
 
 void SetJournalPumpObserver(std::function<void()> observer) { J().observer = std::move(observer); }
 
-void JournalPump() {
+void JournalPump(void (*deliver)(JournalTag tag, int key)) {
     TJournal& j = J();
     ++j.pumps;
     if (j.observer) j.observer();
     if (j.mode == JournalMode::kReplay) {
         j.queued.clear();
-        DeliverReplayedEvents();
+        DeliverReplayedEvents(deliver);
         return;
     }
     if (j.queued.empty()) return;
     // Posting may not queue more; still, take the list first.
     std::vector<std::pair<int, bool>> events;
     events.swap(j.queued);
-    for (auto [key, down] : events) {
-        if (down)
-            PostKeyDown(key, false);
-        else
-            PostKeyUp(key);
-    }
+    for (auto [key, down] : events) deliver(down ? kJournalKeyDown : kJournalKeyUp, key);
     events.clear();
     if (j.queued.empty()) j.queued.swap(events);  // keeps the storage
 }
@@ -281,7 +266,7 @@ bool JournalKeyEvent(JournalTag tag, int key) {
     return true;
 }
 
-uint32_t JournalMillis(IClock& clock) {
+uint32_t JournalMillis(uint32_t live) {
     TJournal& j = J();
     if (j.mode == JournalMode::kReplay) {
         ReadTag(kJournalClock);
@@ -291,7 +276,7 @@ uint32_t JournalMillis(IClock& clock) {
         if (j.paced) PaceToWallClock(j.lastMillis);
         return j.lastMillis;
     }
-    uint32_t now = clock.Millis();
+    uint32_t now = live;
     if (j.mode == JournalMode::kRecord) {
         Append(kJournalClock);
         AppendNumber(ZigZag(int32_t(now - j.lastMillis)));

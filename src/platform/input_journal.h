@@ -22,8 +22,6 @@
 
 namespace sq {
 
-class IClock;
-
 enum class JournalMode { kOff, kRecord, kReplay };
 
 enum JournalTag : uint8_t {
@@ -77,10 +75,6 @@ bool JournalExhausted();
 uint32_t JournalFirstMillis();
 uint32_t JournalLastMillis();
 
-// A clock for replays: it reads the latest replayed clock value and never
-// sleeps, so frame pacing and waits pass at once.
-std::shared_ptr<IClock> MakeJournalClock();
-
 // A source of synthetic window events (scripted runs): events queued here
 // are delivered, like the window system's, by the next event pump.
 void QueueKeyEvent(int key, bool down);
@@ -90,13 +84,14 @@ void QueueKeyEvent(int key, bool down);
 void SetJournalPumpObserver(std::function<void()> observer);
 
 // ---- The seam: one call at each place the game reads from outside ----
-// PumpEvents: delivers queued and replayed events.
-void JournalPump();
+// PumpEvents: delivers queued and replayed events through `deliver` (the
+// key tables' own entry points: tag kJournalKeyDown, ...Repeat, ...Up, ...Focus).
+void JournalPump(void (*deliver)(JournalTag tag, int key));
 // Post* entry points: whether a live event may enter the key tables. A
 // recording notes it; a replay drops live events (its own come from the stream).
 bool JournalKeyEvent(JournalTag tag, int key);
-// CurrentMillis: the reading the game sees.
-uint32_t JournalMillis(IClock& clock);
+// CurrentMillis: the reading the game sees, given the live clock's.
+uint32_t JournalMillis(uint32_t live);
 // SeedRandom: the seed the game uses.
 int JournalSeed(int seed);
 // IsChannelBusy: the answer the game sees.

@@ -24,6 +24,16 @@ std::function<void()>& Pump() {
 
 bool ValidKey(int key) { return key >= 0 && key < kKeyCount; }
 
+// Where queued and replayed events enter: as the window system's would.
+void DeliverJournalEvent(JournalTag tag, int key) {
+    if (tag == kJournalKeyUp)
+        PostKeyUp(key);
+    else if (tag == kJournalFocus)
+        PostFocusChange();
+    else
+        PostKeyDown(key, tag == kJournalKeyRepeat);
+}
+
 void ResetKeyTables() {
     std::memset(keyDown, 0, sizeof keyDown);
     std::memset(keyHits, 0, sizeof keyHits);
@@ -37,7 +47,7 @@ void PumpEvents() {
     // The pump delivers events through the Post* functions; a pump that
     // ends up calling a keyboard operation must not recurse into itself.
     if (pumping) return;
-    JournalPump();
+    JournalPump(DeliverJournalEvent);
     if (!Pump()) return;
     pumping = true;
     try {
