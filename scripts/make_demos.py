@@ -60,7 +60,7 @@ def record(game, keys_path, demo_path, level=None):
 
 
 def script_text(level, seed, digits):
-    lines = ["# level %d: the checker's route, with pauses where monsters were in the way" % level, "seed %d" % seed]
+    lines = ["# level %d: the checker's route, with gifts thrown and pauses where monsters were in the way" % level, "seed %d" % seed]
     lines += ["steps " + digits[i:i + 100] for i in range(0, len(digits), 100)]
     return "\n".join(lines) + "\n"
 
@@ -101,11 +101,19 @@ def dodge_monsters(game, keys_path, demo_path, level, seed, route, rounds=12):
         if spot is None or death > spot + 400:
             settled, spot, tries = digits, death, 0  # a new place: keep what got us here
         tries += 1
-        if tries > 5:
+        if tries > 6:
             return False
-        # Further back and longer each time: the monster may come from behind.
-        at = pause_point(settled, spot - 150 * tries)
-        pause = 80 * tries
+        if tries <= 2:
+            # Gifts thrown over the stretch before it (when some were picked up on the way).
+            d = list(settled)
+            for i in range(max(0, spot - 300 * tries), min(len(d), spot + 40), 8):
+                d[i] = "%x" % (int(d[i], 16) | 8)
+            digits = "".join(d)
+            print("level %d, seed %d: a life is lost near step %d; gifts thrown before it" % (level, seed, death))
+            continue
+        # Then pauses, further back and longer each time: the monster may come from behind.
+        at = pause_point(settled, spot - 150 * (tries - 2))
+        pause = 80 * (tries - 2)
         print("level %d, seed %d: a life is lost near step %d; a pause of %d steps at step %d" %
               (level, seed, death, pause, at))
         digits = settled[:at] + "0" * pause + settled[at:]
