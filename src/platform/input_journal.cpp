@@ -1,7 +1,6 @@
 #include "platform/input_journal.h"
 
 #include <chrono>
-#include <cstdio>
 #include <thread>
 #include <utility>
 
@@ -315,60 +314,6 @@ bool JournalChannelBusy(bool busy) {
         FlushIfFull();
     }
     return busy;
-}
-
-std::string DescribeJournal(const std::vector<uint8_t>& stream, std::size_t maxRecords) {
-    std::string out;
-    std::size_t pos = 0, n = 0;
-    uint32_t millis = 0;
-    uint64_t pump = 0;
-    auto number = [&](uint64_t& v) {
-        v = 0;
-        for (int shift = 0; shift < 64 && pos < stream.size(); shift += 7) {
-            uint8_t b = stream[pos++];
-            v |= uint64_t(b & 0x7F) << shift;
-            if (!(b & 0x80)) return true;
-        }
-        return false;
-    };
-    char line[96];
-    while (pos < stream.size() && n < maxRecords) {
-        int tag = stream[pos++];
-        uint64_t v = 0;
-        if (tag == kJournalChannelIdle || tag == kJournalChannelBusy) {
-            out += tag == kJournalChannelBusy ? "channel busy\n" : "channel idle\n";
-            ++n;
-            continue;
-        }
-        if (!number(v)) {
-            out += "(the stream ends inside a record)\n";
-            return out;
-        }
-        switch (tag) {
-            case kJournalClock:
-                millis += uint32_t(UnZigZag(uint32_t(v)));
-                std::snprintf(line, sizeof line, "clock %u\n", millis);
-                break;
-            case kJournalKeyDown:
-            case kJournalKeyRepeat:
-            case kJournalKeyUp:
-                pump += v;
-                std::snprintf(line, sizeof line, "pump %llu key %s %d\n", (unsigned long long)pump,
-                              tag == kJournalKeyUp ? "up" : tag == kJournalKeyDown ? "down" : "repeat",
-                              pos < stream.size() ? stream[pos] : -1);
-                ++pos;
-                break;
-            case kJournalFocus:
-                pump += v;
-                std::snprintf(line, sizeof line, "pump %llu focus\n", (unsigned long long)pump);
-                break;
-            case kJournalSeed: std::snprintf(line, sizeof line, "seed %llu\n", (unsigned long long)v); break;
-            default: out += "(unknown record " + std::to_string(tag) + ")\n"; return out;
-        }
-        out += line;
-        ++n;
-    }
-    return out;
 }
 
 }  // namespace sq

@@ -97,8 +97,4 @@ int JournalSeed(int seed);
 // IsChannelBusy: the answer the game sees.
 bool JournalChannelBusy(bool busy);
 
-// Decodes a stream into readable lines, one per record (tools and tests);
-// stops with a note at the first malformed record.
-std::string DescribeJournal(const std::vector<uint8_t>& stream, std::size_t maxRecords);
-
 }  // namespace sq
