@@ -9,7 +9,7 @@
 #                                     minimised corpus in fuzz/corpus/
 set -euo pipefail
 cd "$(dirname "$0")/.."
-SECONDS_TO_RUN=${1:-40}
+SECONDS_TO_RUN=${1:-30}
 shift || true
 BUILD=${FUZZ_BUILD_DIR:-build-fuzz}
 GAME=${SNOWQUILL_GAME_DIR:-build/game}
@@ -17,12 +17,12 @@ GAME=${SNOWQUILL_GAME_DIR:-build/game}
 # target, largest input, dictionary, folder of the game's own files of that
 # kind, extra AddressSanitizer options (the Ogg library has no frame pointers:
 # its leak suppression needs the full unwinder).
-# The recorded-game (replay) file gets a line here once its format exists.
 TARGETS=(
   "fmp_fuzzer 131072 fuzz/dict/fmp.dict maps -"
   "png_fuzzer 65536 fuzz/dict/png.dict gfx -"
   "ogg_fuzzer 65536 fuzz/dict/ogg.dict sfx fast_unwind_on_malloc=0"
   "hiscore_fuzzer 1024 - - -"
+  "replay_fuzzer 65536 - - -"
 )
 WANTED=("$@")
 
@@ -33,8 +33,10 @@ cmake --build "$BUILD" -j2 --target "${names[@]}" fmp_seeds
 
 seeds="$BUILD/seeds"
 mkdir -p "$seeds"
-mkdir -p "$seeds/fmp_fuzzer"
+mkdir -p "$seeds/fmp_fuzzer" "$seeds/replay_fuzzer"
 "$BUILD/fmp_seeds" "$seeds/fmp_fuzzer"
+# The recorded demos are the replay reader's seeds.
+cp tests/demos/*.sqr "$seeds/replay_fuzzer/" 2>/dev/null || true
 
 # Leaks inside system libraries are suppressed by name; see the file.
 export LSAN_OPTIONS="suppressions=$PWD/fuzz/lsan.supp:print_suppressions=0"
@@ -56,7 +58,7 @@ for line in "${TARGETS[@]}"; do
   # Earlier findings are replayed first: a fixed one must stay fixed. Then
   # the kept corpus, every input once.
   regressions=()
-  for d in "fuzz/regressions/$name" $([ "$name" = fmp_fuzzer ] && echo tests/map/regressions); do
+  for d in "fuzz/regressions/$name"; do
     if compgen -G "$d/*" >/dev/null; then regressions+=("$d"/*); fi
   done
   if [ "${#regressions[@]}" -gt 0 ]; then

@@ -26,10 +26,11 @@ python3 scripts/check_skips.py build/ctest-junit.xml
 
 echo "== the game's logic and loaders again under AddressSanitizer and UndefinedBehaviorSanitizer"
 # The sanitized build has a game folder of its own: the data built above
-# beside the sanitized executable, for the end-to-end game below.
+# linked beside the sanitized executable, for the end-to-end game and the
+# demos below (the normal binary stays where it is).
 ASAN_GAME="$PWD/build-asan/game"
 mkdir -p "$ASAN_GAME"
-for d in gfx sfx musica maps; do rm -rf "${ASAN_GAME:?}/$d"; cp -a "build/game/$d" "$ASAN_GAME/"; done
+for d in gfx sfx musica maps; do rm -rf "${ASAN_GAME:?}/$d"; ln -sfn "$PWD/build/game/$d" "$ASAN_GAME/$d"; done
 cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DSNOWQUILL_SANITIZE=ON -DSNOWQUILL_WERROR=ON -DSNOWQUILL_DATA=OFF -DSNOWQUILL_BENCH=OFF \
   -DSNOWQUILL_GAME_DIR="$ASAN_GAME" >/dev/null
 SANITIZED=(core/test_core platform/test_platform map/test_map game/test_game scores/test_scores screens/test_screens)
@@ -57,8 +58,11 @@ run_sanitized_game() {
 echo "== the end-to-end game on the sanitized build"
 run_sanitized_game
 
+echo "== every recorded demo replayed under AddressSanitizer and UndefinedBehaviorSanitizer"
+env "${SANITIZER_ENV[@]}" scripts/replay_demos.sh "$ASAN_GAME"
+
 if [ -x scripts/fuzz.sh ]; then
   echo "== fuzzing every file reader (corpus and past findings replayed first)"
-  scripts/fuzz.sh "${FUZZ_SECONDS:-40}"
+  scripts/fuzz.sh "${FUZZ_SECONDS:-30}"
 fi
 echo "All tests passed."

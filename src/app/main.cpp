@@ -2,6 +2,7 @@
 // that stops the game.
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <exception>
 #include <string>
@@ -9,6 +10,7 @@
 
 #include "core/globals.h"
 #include "app/data_location.h"
+#include "app/replay.h"
 #include "app/resources.h"
 #include "app/startup.h"
 #include "platform/frame_stats.h"
@@ -30,6 +32,8 @@ void PrintUsage(std::FILE* out, const std::string& scoresFile) {
     std::fprintf(out,
                  "Usage: snowquill [--fullscreen | --windowed] [--nosound] [--scores-file PATH] [--frame-stats FILE]\n"
                  "                 [--help] [--version]\n"
+                 "       snowquill --record FILE [--level N] [--script KEYS]\n"
+                 "       snowquill --replay FILE [--headless | --timedemo]\n"
                  "Runs Snowquill with the data beside the executable or in its installed place (share/snowquill),\n"
                  "else from the current directory, which then holds the folders gfx, sfx, musica and maps.\n"
                  "  --fullscreen        play on the full screen (the default)\n"
@@ -37,6 +41,12 @@ void PrintUsage(std::FILE* out, const std::string& scoresFile) {
                  "  --nosound           play without sound\n"
                  "  --scores-file PATH  keep the high-score table in PATH\n"
                  "  --frame-stats FILE  at exit, write every frame's time and a summary to FILE\n"
+                 "  --record FILE       write everything the run takes in (keys, clock) to FILE\n"
+                 "  --level N           play level N alone from its start (with --record)\n"
+                 "  --script KEYS       drive the recorded run from a key script, with no window\n"
+                 "  --replay FILE       play FILE back exactly and check its final state\n"
+                 "  --headless          replay with no window and no sound, as fast as possible\n"
+                 "  --timedemo          replay drawn without pacing and report the frame times\n"
                  "  --help              show this text and exit\n"
                  "  --version           show the version and exit\n"
                  "The high-score table is kept in %s.\n",
@@ -70,11 +80,29 @@ int main(int argc, char** argv) {
     TStartOptions options;
     std::string scoresFile;
     bool help = false;
+    TReplayOptions replay;
     for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--windowed") == 0) {
+        const bool hasValue = i + 1 < argc;
+        if (std::strcmp(argv[i], "--record") == 0 && hasValue) {
+            replay.recordPath = sq::AbsolutePath(argv[++i]);
+        } else if (std::strcmp(argv[i], "--replay") == 0 && hasValue) {
+            replay.replayPath = sq::AbsolutePath(argv[++i]);
+        } else if (std::strcmp(argv[i], "--script") == 0 && hasValue) {
+            replay.scriptPath = sq::AbsolutePath(argv[++i]);
+        } else if (std::strcmp(argv[i], "--level") == 0 && hasValue) {
+            options.startLevel = std::atoi(argv[++i]);
+            if (options.startLevel < 1 || options.startLevel > 6) {
+                std::fprintf(stderr, "snowquill: --level takes 1 to 6\n");
+                return 2;
+            }
+        } else if (std::strcmp(argv[i], "--headless") == 0) {
+            replay.headless = true;
+        } else if (std::strcmp(argv[i], "--timedemo") == 0) {
+            replay.timedemo = true;
+        } else if (std::strcmp(argv[i], "--windowed") == 0) {
             options.windowed = true;
         } else if (std::strcmp(argv[i], "--frame-stats") == 0 && i + 1 < argc) {
-            sq::EnableFrameStats(argv[++i]);
+            sq::EnableFrameStats(sq::AbsolutePath(argv[++i]));
         } else if (std::strcmp(argv[i], "--fullscreen") == 0) {
             options.windowed = false;
         } else if (std::strcmp(argv[i], "--nosound") == 0) {
@@ -100,12 +128,20 @@ int main(int argc, char** argv) {
         PrintUsage(stdout, scoresFile);
         return 0;
     }
+    if ((replay.headless || replay.timedemo) && replay.replayPath.empty()) {
+        std::fprintf(stderr, "snowquill: --headless and --timedemo go with --replay FILE\n");
+        return 2;
+    }
+    if (options.startLevel > 0 && replay.recordPath.empty()) {
+        std::fprintf(stderr, "snowquill: --level goes with --record FILE\n");
+        return 2;
+    }
     // Before any SDL subsystem starts, so SDL leaves the signals to the game.
     sq::InstallQuitSignals();
     SettleDataLocation(scoresFile);
     int status = 0;
     try {
-        status = RunGame(options);
+        status = replay.Any() ? RunJournaledGame(options, replay) : RunGame(options);
     } catch (const sq::TRuntimeError& e) {
         status = ReportFatal(e.what(), e.Subject());
     } catch (const std::exception& e) {

@@ -163,6 +163,39 @@ void PlayGame() {
     TearDownLevel();
 }
 
+void PlayLevelAlone(int level) {
+    ChannelRef clockChannel = NewChannel();
+    auto fade = Object_Fade::NewColourFade(10, 10, 10);
+    gameScore->Reset();
+    SelectTune(kTuneInGame);
+    music->Play();
+    currentLevel = level;
+    SetUpLevel(currentLevel);
+    playState = kPlayStatePlaying;
+    liveBar->lives = 2;
+    liveBar->giftCount = 0;
+    liveBar->energy = kFullEnergy;
+    // The level's first logic step comes with the next frame, as in the
+    // level simulation the routes are found with.
+    int lastTick = CurrentMillis();
+    gameLoop->lastTime = CurrentMillis();
+    fade->SetFadeIn();
+    fade->Start();
+    while (playState == kPlayStatePlaying) {
+        if (CurrentMillis() > lastTick + 1001 && playerDying == 0) {
+            lastTick = CurrentMillis();
+            liveBar->TickSecond();
+            PlaySoundOn(sndTimclick, clockChannel);
+        }
+        gameLoop->Run();
+        gameLoop->Draw();
+        if (fade->IsRunning()) fade->UpdateAndDraw();
+        if (IsKeyDown(kKeyEscape)) playState = kPlayStateGameOver;
+        PresentFrame(1);
+    }
+    HaltChannel(clockChannel);
+}
+
 void ShowLevelComplete() {
     auto screen = std::make_shared<tGoNextLevel>();
     ChannelRef channel = NewChannel();

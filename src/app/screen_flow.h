@@ -6,6 +6,9 @@
 void RunMenu();
 // One game from `currentLevel` until `playState` says the game is over.
 void PlayGame();
+// One level alone, from its start until the exit is reached or the game is
+// lost (recorded demos of single levels); the level stays set up.
+void PlayLevelAlone(int level);
 // The level tally over the last frame; then the next level is set up.
 void ShowLevelComplete();
 // The game-over tally and the high-score check.

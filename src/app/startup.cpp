@@ -143,9 +143,10 @@ int RunGame(const TStartOptions& options) {
     TDisplayOptions display;
     display.windowed = options.windowed;
     SetDisplayOptions(display);
+    if (options.headless) SetGraphicsBackend(GraphicsBackend::kHeadless);
     InitDegreeTables();
     // Without a sound device the game plays silently (the audio layer says so).
-    if (options.sound) OpenAudio();
+    if (options.sound && !options.headless) OpenAudio();
 
     SetLoadMaskColor(255, 0, 255);
     SeedRandom(CurrentMillis());
@@ -160,20 +161,24 @@ int RunGame(const TStartOptions& options) {
     ArmQuit(true);
     bool titleStarted = false;
     try {
-        ShowSplash();
+        if (options.startLevel == 0) ShowSplash();
         OpenDisplay(320, 240, 32, 60, 0);
         EnsureHighScoreFile();
         ChooseDisplayMode();
         title->Init();
         titleStarted = true;
 
-        RunMenu();
+        if (options.startLevel > 0)
+            PlayLevelAlone(options.startLevel);
+        else
+            RunMenu();
     } catch (const TQuitGame&) {
         // Closed or signalled: whatever screen was running is abandoned; the
         // table on disk is only ever written whole, so it stays as it was.
     }
     ArmQuit(false);
 
+    if (options.beforeShutDown) options.beforeShutDown();
     ShutDown(titleStarted);
     CloseAudio();
     return 0;

@@ -1,9 +1,13 @@
 #pragma once
 // Start-up, the splash, the choice of display mode, and shutdown.
+#include <functional>
 
 struct TStartOptions {
     bool windowed = false;  // a window instead of the full screen
     bool sound = true;      // false: no sound device is opened
+    bool headless = false;  // no window and no sound device (replays, demo making)
+    int startLevel = 0;     // 1..6: that level alone from its start, no menu (demos)
+    std::function<void()> beforeShutDown;  // sees the final state of the run
 };
 
 // The whole run: start-up, the title menu until Quit, shutdown. Returns the

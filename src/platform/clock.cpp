@@ -3,6 +3,8 @@
 #include <chrono>
 #include <thread>
 
+#include "platform/input_journal.h"
+
 namespace sq {
 
 namespace {
@@ -43,7 +45,9 @@ void SetClock(std::shared_ptr<IClock> clock) { current = std::move(clock); }
 
 IClock& Clock() { return current ? *current : static_cast<IClock&>(systemClock); }
 
-int CurrentMillis() { return int((held ? heldSince : Clock().Millis()) - heldTotal); }
+// The journal records the reading the game sees (after any pause), or gives
+// back the recorded one on replay.
+int CurrentMillis() { return int(JournalMillis((held ? heldSince : Clock().Millis()) - heldTotal)); }
 
 void HoldGameClock(bool hold) {
     if (hold == held) return;
@@ -55,5 +59,17 @@ void HoldGameClock(bool hold) {
 }
 
 bool GameClockHeld() { return held; }
+
+namespace {
+// Reads the latest replayed clock value and never sleeps, so frame pacing
+// and waits pass at once.
+class TJournalClock : public IClock {
+public:
+    uint32_t Millis() override { return JournalLastMillis(); }
+    void SleepUntil(uint32_t) override {}
+};
+}  // namespace
+
+std::shared_ptr<IClock> MakeJournalClock() { return std::make_shared<TJournalClock>(); }
 
 }  // namespace sq

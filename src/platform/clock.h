@@ -60,8 +60,14 @@ IClock& Clock();
 // The game's millisecond counter. It stands still while the game is held
 // (paused) and goes on from there afterwards, so the time spent held never
 // reaches the game; the clock source itself keeps running for frame pacing.
+// Every reading passes through the input journal, which records it or, in a
+// replay, gives back the recorded one.
 int CurrentMillis();
 void HoldGameClock(bool held);
 bool GameClockHeld();
+
+// A clock for replays: the latest replayed reading; it never sleeps, so
+// frame pacing and waits pass at once.
+std::shared_ptr<IClock> MakeJournalClock();
 
 }  // namespace sq

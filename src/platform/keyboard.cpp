@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "platform/quit_signals.h"
+#include "platform/input_journal.h"
 
 namespace sq {
 
@@ -27,6 +28,16 @@ std::function<void()>& Pump() {
 
 bool ValidKey(int key) { return key >= 0 && key < kKeyCount; }
 
+// Where queued and replayed events enter: as the window system's would.
+void DeliverJournalEvent(JournalTag tag, int key) {
+    if (tag == kJournalKeyUp)
+        PostKeyUp(key);
+    else if (tag == kJournalFocus)
+        PostFocusChange();
+    else
+        PostKeyDown(key, tag == kJournalKeyRepeat);
+}
+
 void ResetKeyTables() {
     std::memset(keyDown, 0, sizeof keyDown);
     std::memset(keyUnseen, 0, sizeof keyUnseen);
@@ -41,6 +52,7 @@ void PumpEvents() {
     // The pump delivers events through the Post* functions; a pump that
     // ends up calling a keyboard operation must not recurse into itself.
     if (pumping) return;
+    JournalPump(DeliverJournalEvent);
     if (!Pump()) return CheckQuit(false);
     pumping = true;
     try {
@@ -85,8 +97,8 @@ int FirstKeyHit() {
     return 0;
 }
 
-void PostKeyDown(int key, bool /*repeat*/) {
-    if (!ValidKey(key)) return;
+void PostKeyDown(int key, bool repeat) {
+    if (!ValidKey(key) || !JournalKeyEvent(repeat ? kJournalKeyRepeat : kJournalKeyDown, key)) return;
     // Only a key that was up counts a press: the operating system's
     // auto-repeat finds the flag set and adds nothing. After ClearKeys the
     // flag is down again, so the next repeat of a held key counts once more.
@@ -98,11 +110,13 @@ void PostKeyDown(int key, bool /*repeat*/) {
 }
 
 void PostKeyUp(int key) {
-    if (!ValidKey(key)) return;
+    if (!ValidKey(key) || !JournalKeyEvent(kJournalKeyUp, key)) return;
     keyDown[key] = 0;
 }
 
-void PostFocusChange() { ResetKeyTables(); }
+void PostFocusChange() {
+    if (JournalKeyEvent(kJournalFocus, 0)) ResetKeyTables();
+}
 
 void PostFocusLost() { focusLost = true; }
 

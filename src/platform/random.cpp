@@ -1,5 +1,6 @@
 #include "platform/random.h"
 
+#include "platform/input_journal.h"
 #include "platform/text.h"
 
 namespace sq {
@@ -29,7 +30,7 @@ int32_t Advance() {
 }  // namespace
 
 void SeedRandom(int seed) {
-    int32_t s = int32_t(uint32_t(seed) & 0x7FFFFFFFu);
+    int32_t s = int32_t(uint32_t(JournalSeed(seed)) & 0x7FFFFFFFu);
     // 0 and 2^31 - 1 are fixed points of the generator: both would repeat forever.
     if (s == 0 || s == kModulus) s = kFallbackSeed;
     state = s;

@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "platform/clock.h"
+#include "platform/input_journal.h"
 #include "platform/mixer.h"
 #include "platform/runtime_error.h"
 #include "platform/sound_stream.h"
@@ -265,7 +266,9 @@ struct TChannelAccess {
 
     // Brings the game-clock estimate of the playing position up to now.
     static void AdvanceClock(TChannel& c) {
-        uint32_t now = uint32_t(CurrentMillis());
+        // The platform's own reading, not one the game takes: whether it is
+        // taken at all depends on the audio device.
+        uint32_t now = Clock().Millis();
         if (c.active_ && !c.suspended_) {
             double rate = c.rate_ > 0.0f ? double(c.rate_) : 0.0;
             c.clockFrames_ += double(uint32_t(now - c.clockLast_)) * (kMixRate / 1000.0) * rate;
@@ -287,7 +290,7 @@ struct TChannelAccess {
         c.suspended_ = paused;
         c.active_ = true;
         c.clockFrames_ = 0;
-        c.clockLast_ = uint32_t(CurrentMillis());
+        c.clockLast_ = Clock().Millis();
         if (c.voice_ >= 0) mixer::Send(Command(c, mixer::Op::kStart));
         Retire(std::move(old), std::move(oldPlay));
     }
@@ -365,6 +368,7 @@ int IsChannelBusy(const ChannelRef& channel) {
                    (c.sound_ && c.clockFrames_ < double(c.sound_->frames));
         }
     }
+    busy = JournalChannelBusy(busy);
     if (!busy) c.active_ = false;
     return busy ? 1 : 0;
 }

@@ -1,0 +1,155 @@
+// The input seam: what a recording takes in comes back in the same order on
+// replay, live input is shut out of a replay, and a replay that leaves the
+// recorded path or runs out says so.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "platform/clock.h"
+#include "platform/input_journal.h"
+#include "platform/keyboard.h"
+#include "platform/random.h"
+
+using namespace sq;
+
+namespace {
+
+class JournalTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        clock_ = std::make_shared<TManualClock>(5000);
+        SetClock(clock_);
+        ClearKeys();
+    }
+    void TearDown() override {
+        StopJournal();
+        SetEventPump(nullptr);
+        SetClock(nullptr);
+        ClearKeys();
+    }
+    void Record() {
+        stream_.clear();
+        TJournalRecordSettings s;
+        s.flush = [this](const uint8_t* d, std::size_t n) { stream_.insert(stream_.end(), d, d + n); };
+        s.flushBytes = 7;  // many small pieces: the pieces must join up
+        StartJournalRecording(std::move(s));
+    }
+    std::shared_ptr<TManualClock> clock_;
+    std::vector<uint8_t> stream_;
+};
+
+// A short session as the game meets it: the seed from the clock, readings,
+// events arriving in particular pumps, key queries between them, channel answers.
+std::vector<int> PlaySession(TManualClock& clock, bool live) {
+    std::vector<int> seen;
+    int pump = 0;
+    if (live) {
+        SetEventPump([&pump] {
+            ++pump;
+            if (pump == 3) PostKeyDown(kKeyLeft);
+            if (pump == 5) {
+                PostKeyDown(kKeySpace);
+                PostKeyUp(kKeySpace);  // pressed and released between two looks
+            }
+            if (pump == 6) PostFocusChange();
+            if (pump == 8) PostKeyUp(kKeyLeft);
+        });
+    } else {
+        SetEventPump(nullptr);
+    }
+    SeedRandom(CurrentMillis());
+    seen.push_back(RandomInt(0, 1000000));
+    for (int frame = 0; frame < 10; ++frame) {
+        clock.Advance(uint32_t(3 + frame * 7));
+        seen.push_back(CurrentMillis());
+        seen.push_back(IsKeyDown(kKeyLeft));
+        seen.push_back(KeyHitCount(kKeySpace));
+        seen.push_back(KeyHitCount(kKeyLeft));
+    }
+    return seen;
+}
+
+TEST_F(JournalTest, ReplayGivesBackWhatTheRecordingTookIn) {
+    Record();
+    std::vector<int> recorded = PlaySession(*clock_, true);
+    bool busy = JournalChannelBusy(true), idle = JournalChannelBusy(false);
+    StopJournal();
+    ASSERT_TRUE(busy);
+    ASSERT_FALSE(idle);
+    EXPECT_LT(stream_.size(), 120u);  // delta-coded: a few bytes a reading
+
+    // On replay the clock is elsewhere and the window delivers nothing:
+    // everything comes from the stream.
+    clock_->Set(999999);
+    ClearKeys();
+    StartJournalReplay(stream_, false);
+    std::vector<int> replayed = PlaySession(*clock_, false);
+    EXPECT_EQ(replayed, recorded);
+    EXPECT_TRUE(JournalChannelBusy(false));
+    EXPECT_FALSE(JournalChannelBusy(true));
+    EXPECT_TRUE(JournalExhausted());
+    EXPECT_THROW(CurrentMillis(), TJournalEnded);
+}
+
+TEST_F(JournalTest, LiveEventsAreShutOutOfAReplayAndQueuedOnesComeWithTheNextPump) {
+    Record();
+    QueueKeyEvent(kKeyUp, true);
+    EXPECT_EQ(IsKeyDown(kKeyUp), 1);  // the pump of this query delivered it
+    QueueKeyEvent(kKeyUp, false);
+    EXPECT_EQ(IsKeyDown(kKeyUp), 0);
+    StopJournal();
+
+    StartJournalReplay(stream_, false);
+    PostKeyDown(kKeyRight);  // the player's hands on the keyboard during a replay
+    QueueKeyEvent(kKeyDown, true);
+    EXPECT_EQ(IsKeyDown(kKeyUp), 1);
+    EXPECT_EQ(IsKeyDown(kKeyRight), 0);
+    EXPECT_EQ(IsKeyDown(kKeyDown), 0);
+    EXPECT_EQ(IsKeyDown(kKeyUp), 0);
+}
+
+TEST_F(JournalTest, AReplayThatLeavesTheRecordedPathStopsWithAReason) {
+    Record();
+    CurrentMillis();
+    SeedRandom(5);
+    StopJournal();
+
+    StartJournalReplay(stream_, false);
+    CurrentMillis();
+    try {
+        JournalChannelBusy(true);  // the stream holds the seed here
+        FAIL() << "no error";
+    } catch (const TJournalOutOfStep& e) {
+        EXPECT_NE(std::string(e.what()).find("the random seed"), std::string::npos) << e.what();
+    }
+
+    // A number that never ends, and one cut off by the end of the stream.
+    StartJournalReplay({kJournalClock, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}, false);
+    EXPECT_THROW(CurrentMillis(), TJournalOutOfStep);
+    StartJournalReplay({kJournalClock, 0x80}, false);
+    EXPECT_THROW(CurrentMillis(), TJournalEnded);
+    // An event due in a pump that has already gone by.
+    StartJournalReplay({kJournalKeyDown, 0, 37}, false);
+    EXPECT_THROW(PumpEvents(), TJournalOutOfStep);
+}
+
+TEST_F(JournalTest, ReplayClockFollowsTheRecordedReadingsAndNeverSleeps) {
+    Record();
+    for (uint32_t step : {0u, 5u, 17u, 3000000u}) {
+        clock_->Advance(step);
+        CurrentMillis();
+    }
+    StopJournal();
+    StartJournalReplay(stream_, false);
+    auto replayClock = MakeJournalClock();
+    SetClock(replayClock);
+    uint32_t before = uint32_t(CurrentMillis());
+    replayClock->SleepUntil(before + 100000);  // returns at once
+    EXPECT_EQ(replayClock->Millis(), before);
+    CurrentMillis();
+    CurrentMillis();
+    EXPECT_EQ(uint32_t(CurrentMillis()) - before, 3000022u);
+    EXPECT_EQ(JournalLastMillis() - JournalFirstMillis(), 3000022u);
+}
+
+}  // namespace
