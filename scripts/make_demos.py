@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """Makes the demos in tests/demos/: for each level, the level checker's route
-(tools demo_route) played by the real game through a key script, recorded
+(its stored proven route in tests/levels/routes/, or else tools demo_route's
+search) played by the real game through a key script, recorded
 headless, kept only when the game reached the exit; then the full game from
 the menu (tests/demos/full_game.keys). Every demo is replayed once to prove it.
 
@@ -120,6 +121,31 @@ def dodge_monsters(game, keys_path, demo_path, level, seed, route, rounds=12):
     return False
 
 
+ROUTES = os.path.join(ROOT, "tests", "levels", "routes")
+LETTER_BITS = {"L": 1, "R": 2, "U": 4, "F": 8}
+
+
+def stored_route(level):
+    """The level checker's proven route (tests/levels/routes/level_N.keys:
+    run-length lines "COUNT KEYS", "-" for none) as demo_route writes it: one
+    hex digit of held keys per step, then 200 more steps of the last keys."""
+    path = os.path.join(ROUTES, "level_%d.keys" % level)
+    if not os.path.exists(path):
+        return None
+    digits = []
+    for line in open(path):
+        words = line.split()
+        if len(words) != 2 or not words[0].isdigit():
+            continue
+        bits = sum(LETTER_BITS.get(c, 0) for c in words[1] if c != "-")
+        digits += ["%x" % bits] * int(words[0])
+    if not digits:
+        return None
+    digits += [digits[-1]] * 200
+    text = "# level %d: %d steps from the start to the exit\nseed 1\n" % (level, len(digits) - 200)
+    return text + "".join("steps " + "".join(digits[i:i + 100]) + "\n" for i in range(0, len(digits), 100))
+
+
 def make_level(build, game, level):
     base_path = os.path.join(DEMOS, "level_%d.keys" % level)
     tmp_keys = os.path.join(DEMOS, ".level_%d.try.keys" % level)
@@ -129,6 +155,8 @@ def make_level(build, game, level):
     cached = os.path.join(os.environ.get("SQ_DEMO_ROUTES", "/nonexistent"), "level_%d.route" % level)
     if os.path.exists(cached):
         rc, out = 0, open(cached).read()
+    elif stored_route(level):
+        rc, out = 0, stored_route(level)
     else:
         rc, out = run([os.path.join(build, "tools", "levels", "demo_route"), "--game", game, "--level", str(level)],
                       ROOT)
@@ -137,7 +165,7 @@ def make_level(build, game, level):
         return False
     base = out
     route = "".join(l.split()[1] for l in base.splitlines() if l.startswith("steps "))
-    for seed in (1000, 2024, 3131, 4242):
+    for seed in (1, 1000, 2024, 3131, 4242):
         if dodge_monsters(game, tmp_keys, tmp_demo, level, seed, route):
             print("level %d, seed %d: exit reached" % (level, seed))
             os.replace(tmp_keys, base_path)

@@ -10,7 +10,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/graphics.h"
+#include "platform/display_options.h"
 #include "platform/pixmap.h"
 
 namespace sq {

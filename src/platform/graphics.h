@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/display_options.h"
 #include "platform/pixmap.h"
 
 namespace sq {
@@ -50,11 +51,6 @@ GraphicsBackend CurrentGraphicsBackend();
 // Presentation choices on a modern desktop (decided by command line). F11
 // switches between full screen and a window at any time; the game never sees
 // that key.
-struct TDisplayOptions {
-    bool windowed = false;   // a window at an integer scale instead of full screen
-    int windowScale = 0;     // 0: the largest integer scale that fits the desktop
-    bool hidden = false;     // tests: a hidden window (still renders)
-};
 void SetDisplayOptions(const TDisplayOptions& options);
 
 // Opens a mode of width x height pixels (closing the open one first), resets

@@ -6,7 +6,7 @@
 #include <new>
 #include <vector>
 
-#include "platform/sound.h"
+#include "platform/sound_data.h"
 
 namespace sq {
 

@@ -11,27 +11,13 @@
 #include <string>
 #include <vector>
 
+#include "platform/sound_data.h"
+
 namespace sq {
 
 namespace streaming {
 class TStreamPlay;
 }
-
-inline constexpr int kMixRate = 44100;
-
-class TSound {
-public:
-    // Interleaved stereo 16-bit samples at kMixRate (mono files are spread to
-    // both sides, other rates are resampled at load time).
-    std::vector<int16_t> samples;
-    int frames = 0;
-    bool loop = false;
-    std::string path;
-    // Played from the file at `path` instead of `samples` (and `frames` is 0).
-    bool streamed = false;
-    double Seconds() const { return double(frames) / kMixRate; }
-};
-using SoundRef = std::shared_ptr<TSound>;
 
 class TChannel;
 using ChannelRef = std::shared_ptr<TChannel>;

@@ -12,7 +12,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/sound.h"
+#include "platform/sound_data.h"
 #include "platform/stream.h"
 
 namespace sq::streaming {
