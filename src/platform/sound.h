@@ -58,13 +58,7 @@ public:
     int Voice() const { return voice_; }
 
 private:
-    friend // A sound that is decoded from its file while it plays, so that a long tune
-// costs neither a wait nor memory for all of it. Only whether the file exists
-// is checked here (nullptr when it does not); a file that turns out not to
-// decode, or breaks off, ends that play with one line on standard error.
-SoundRef OpenSoundStream(const std::string& path, int flags);
-
-ChannelRef NewChannel();
+    friend ChannelRef NewChannel();
     friend void PlaySoundOn(const SoundRef&, const ChannelRef&);
     friend void CueSoundOn(const SoundRef&, const ChannelRef&);
     friend void HaltChannel(const ChannelRef&);
@@ -73,8 +67,8 @@ ChannelRef NewChannel();
     int voice_ = -1;  // the mixer's voice slot, taken at the first play
     float gain_ = 1.0f, balance_ = 0.0f, rate_ = 1.0f;
     bool suspended_ = false;
-    bool active_ = false;  // started and neither halted nor seen finished
-    SoundRef sound_;       // keeps the samples alive while the mixer reads them
+    bool active_ = false;                           // started and neither halted nor seen finished
+    SoundRef sound_;                                // keeps the samples alive while the mixer reads them
     std::shared_ptr<streaming::TStreamPlay> play_;  // the play of a streamed sound
     uint32_t serial_ = 0;
     // Without a mixer the channel times its sound on the game clock.
