@@ -25,11 +25,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
         // the fuzzer meets every kind of question at every position.
         for (std::size_t i = 0; i < 4096; ++i) {
             switch ((i * 7 + size) % 5) {
-                case 0: sq::CurrentMillis(); break;
-                case 1: sq::IsKeyDown(int(i % 256)); break;
-                case 2: sq::JournalChannelBusy(i & 1); break;
-                case 3: sq::SeedRandom(int(i)); break;
-                default: sq::FirstKeyHit(); break;
+                case 0:
+                    sq::CurrentMillis();
+                    break;
+                case 1:
+                    sq::IsKeyDown(int(i % 256));
+                    break;
+                case 2:
+                    sq::JournalChannelBusy(i & 1);
+                    break;
+                case 3:
+                    sq::SeedRandom(int(i));
+                    break;
+                default:
+                    sq::FirstKeyHit();
+                    break;
             }
         }
     } catch (const sq::TJournalEnded&) {

@@ -186,8 +186,7 @@ struct TReference {
                                  : q.blend == kBlendLight                        ? SDL_BLENDMODE_ADD
                                  : q.blend == kBlendShade                        ? SDL_BLENDMODE_MOD
                                                                                  : SDL_BLENDMODE_NONE;
-            if (runs.empty() || runs.back().blend != mode)
-                runs.push_back({mode, int(indices.size()) - 6, 0});
+            if (runs.empty() || runs.back().blend != mode) runs.push_back({mode, int(indices.size()) - 6, 0});
             runs.back().count += 6;
         }
     }

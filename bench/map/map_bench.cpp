@@ -16,7 +16,6 @@
 
 namespace {
 
-
 // 80 x 80 cells, three layers, 256 graphics of 16 x 16, 16-bit, with
 // animations: about the size of the game's largest level.
 std::vector<uint8_t> LevelSizedMap() {

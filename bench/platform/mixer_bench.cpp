@@ -5,10 +5,9 @@
 #include <atomic>
 #include <vector>
 
+#include "alloc_counter.h"
 #include "platform/random.h"
 #include "platform/sound.h"
-
-#include "alloc_counter.h"
 
 namespace {
 

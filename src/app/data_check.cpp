@@ -102,9 +102,12 @@ std::string CheckDataFile(const TDataFile& file) {
     if (!ReadWholeFile(native, bytes)) return "cannot be read";
     if (bytes.size() > kMaxDataFileBytes) return "far too large";
     switch (file.kind) {
-        case TDataKind::kPicture: return CheckPicture(bytes);
-        case TDataKind::kSound: return CheckSound(bytes);
-        case TDataKind::kMap: return CheckMap(bytes);
+        case TDataKind::kPicture:
+            return CheckPicture(bytes);
+        case TDataKind::kSound:
+            return CheckSound(bytes);
+        case TDataKind::kMap:
+            return CheckMap(bytes);
     }
     return {};
 }
@@ -112,9 +115,11 @@ std::string CheckDataFile(const TDataFile& file) {
 void CheckGameData() {
     // The resource table has been loaded by now: a file that failed there
     // stops the game here, named, rather than at its first use.
-    if (!MissingFiles().empty()) throw TRuntimeError("A picture or sound of the game cannot be loaded", MissingFiles()[0]);
+    if (!MissingFiles().empty())
+        throw TRuntimeError("A picture or sound of the game cannot be loaded", MissingFiles()[0]);
     for (const TDataFile& file : LaterDataFiles()) {
         std::string why = CheckDataFile(file);
-        if (!why.empty()) throw TRuntimeError("A file of the game is missing or damaged: " + why, NativePath(file.path));
+        if (!why.empty())
+            throw TRuntimeError("A file of the game is missing or damaged: " + why, NativePath(file.path));
     }
 }

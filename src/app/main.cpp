@@ -8,13 +8,13 @@
 #include <string>
 #include <vector>
 
-#include "core/globals.h"
 #include "app/data_location.h"
 #include "app/replay.h"
 #include "app/resources.h"
 #include "app/startup.h"
-#include "platform/frame_stats.h"
+#include "core/globals.h"
 #include "platform/error_box.h"
+#include "platform/frame_stats.h"
 #include "platform/graphics.h"
 #include "platform/keyboard.h"
 #include "platform/paths.h"

@@ -33,7 +33,7 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr const char* kGameVersion = "1.0.0";
-constexpr uint32_t kScriptFrameMs = 5;  // one logic step per scripted frame
+constexpr uint32_t kScriptFrameMs = 5;        // one logic step per scripted frame
 constexpr int kScriptGraceFrames = 200 * 60;  // after the script: a minute for the run to end by itself
 constexpr std::size_t kMaxScoreFile = 64 * 1024;
 
@@ -112,7 +112,8 @@ public:
         if (scores) {
             std::ofstream out(dir_ / kHiScoreFile, std::ios::binary);
             out.write(reinterpret_cast<const char*>(scores->data()), std::streamsize(scores->size()));
-            if (!out) throw TRuntimeError("Could not write the high-score file for the run", (dir_ / kHiScoreFile).string());
+            if (!out)
+                throw TRuntimeError("Could not write the high-score file for the run", (dir_ / kHiScoreFile).string());
         }
         fs::current_path(dir_);
         // The table the run reads and writes is the sandbox's, wherever the
@@ -136,9 +137,9 @@ private:
 
 int KeyCodeOf(const std::string& name) {
     static const std::pair<const char*, int> kNames[] = {
-        {"left", kKeyLeft},     {"right", kKeyRight}, {"up", kKeyUp},         {"down", kKeyDown},
-        {"ctrl", kKeyLControl}, {"space", kKeySpace}, {"enter", kKeyEnter},   {"escape", kKeyEscape},
-        {"backspace", kKeyBackspace}};
+        {"left", kKeyLeft},   {"right", kKeyRight},   {"up", kKeyUp},
+        {"down", kKeyDown},   {"ctrl", kKeyLControl}, {"space", kKeySpace},
+        {"enter", kKeyEnter}, {"escape", kKeyEscape}, {"backspace", kKeyBackspace}};
     for (const auto& [n, code] : kNames)
         if (name == n) return code;
     if (!name.empty() && name.size() <= 3 && std::all_of(name.begin(), name.end(), ::isdigit)) {
@@ -153,7 +154,8 @@ int KeyCodeOf(const std::string& name) {
 // decides which keys are held, delivered as window events by the next pump.
 class TScriptClock : public IClock {
 public:
-    TScriptClock(std::vector<TKeyScriptLine> script, std::string name) : script_(std::move(script)), name_(std::move(name)) {
+    TScriptClock(std::vector<TKeyScriptLine> script, std::string name)
+        : script_(std::move(script)), name_(std::move(name)) {
         for (const TKeyScriptLine& l : script_)
             if (l.command == "seed") now_ = uint32_t(l.number);
     }
@@ -223,7 +225,8 @@ private:
                     ++index_;
                     continue;
                 }
-                if (++untilFrames_ > l.number) Fail(l, "\"" + l.argument + "\" did not come within " + std::to_string(l.number) + " frames");
+                if (++untilFrames_ > l.number)
+                    Fail(l, "\"" + l.argument + "\" did not come within " + std::to_string(l.number) + " frames");
                 return;
             } else if (l.command == "steps") {
                 char c = l.argument[pos_];
@@ -254,8 +257,7 @@ private:
         ++afterEnd_;
         if (afterEnd_ == kScriptGraceFrames) Set(kKeyEscape, true);
         if (afterEnd_ == kScriptGraceFrames + 1) Set(kKeyEscape, false);
-        if (afterEnd_ > 2 * kScriptGraceFrames)
-            throw TRuntimeError("The key script ended but the game did not", name_);
+        if (afterEnd_ > 2 * kScriptGraceFrames) throw TRuntimeError("The key script ended but the game did not", name_);
     }
 
     std::vector<TKeyScriptLine> script_;
@@ -287,7 +289,9 @@ public:
         std::sort(sorted.begin(), sorted.end());
         double total = 0;
         for (double t : times_) total += t;
-        auto pct = [&](double p) { return sorted[std::min(sorted.size() - 1, std::size_t(p * double(sorted.size())))]; };
+        auto pct = [&](double p) {
+            return sorted[std::min(sorted.size() - 1, std::size_t(p * double(sorted.size())))];
+        };
         char buf[200];
         std::snprintf(buf, sizeof buf,
                       "timedemo: %zu frames in %.2f s, %.1f frames per second, frame time p50 %.2f ms, p99 %.2f ms",
@@ -419,11 +423,13 @@ int Replay(TStartOptions start, const TReplayOptions& options) {
         return kReplayTruncated;
     }
     if (leftOver) {
-        std::fprintf(stderr, "snowquill: %s: the run ended before its recorded input did\n", options.replayPath.c_str());
+        std::fprintf(stderr, "snowquill: %s: the run ended before its recorded input did\n",
+                     options.replayPath.c_str());
         return kReplayMismatch;
     }
     if (digest != replay.digest) {
-        std::fprintf(stderr, "snowquill: %s: the final state differs from the recording\n  recorded: %s\n  replayed: %s\n",
+        std::fprintf(stderr,
+                     "snowquill: %s: the final state differs from the recording\n  recorded: %s\n  replayed: %s\n",
                      options.replayPath.c_str(), replay.digest.c_str(), digest.c_str());
         return kReplayMismatch;
     }
@@ -502,9 +508,12 @@ std::vector<TKeyScriptLine> ParseKeyScript(const std::string& text, const std::s
     std::istringstream in(text);
     std::string raw;
     int lineNo = 0;
-    auto fail = [&](const std::string& why) { return TReplayError(name + " line " + std::to_string(lineNo) + ": " + why); };
+    auto fail = [&](const std::string& why) {
+        return TReplayError(name + " line " + std::to_string(lineNo) + ": " + why);
+    };
     auto number = [&](const std::string& s, int lo, int hi) {
-        if (s.empty() || s.size() > 9 || !std::all_of(s.begin(), s.end(), ::isdigit)) throw fail("\"" + s + "\" is not a number");
+        if (s.empty() || s.size() > 9 || !std::all_of(s.begin(), s.end(), ::isdigit))
+            throw fail("\"" + s + "\" is not a number");
         int v = std::stoi(s);
         if (v < lo || v > hi) throw fail(s + " is out of range");
         return v;
@@ -527,7 +536,8 @@ std::vector<TKeyScriptLine> ParseKeyScript(const std::string& text, const std::s
             l.number = KeyCodeOf(a);
             if (l.number < 0) throw fail("unknown key \"" + a + "\"");
         } else if (l.command == "until") {
-            if (a != "playing" && a != "exit" && a != "over" && a != "menu") throw fail("cannot wait for \"" + a + "\"");
+            if (a != "playing" && a != "exit" && a != "over" && a != "menu")
+                throw fail("cannot wait for \"" + a + "\"");
             l.argument = a;
             l.number = b.empty() ? 200 * 600 : number(b, 1, 100000000);
         } else if (l.command == "steps") {

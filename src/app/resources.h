@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/graphics.h"
 #include "core/loaded_files.h"
+#include "platform/graphics.h"
 #include "platform/sound.h"
 
 // The splash picture, loaded and dropped by the splash screen itself.

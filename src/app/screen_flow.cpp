@@ -1,10 +1,11 @@
 #include "app/screen_flow.h"
 
-#include "core/frame_helpers.h"
-#include "core/globals.h"
 #include "app/pause.h"
 #include "app/resources.h"
 #include "audio/game_music.h"
+#include "core/frame_helpers.h"
+#include "core/globals.h"
+#include "core/trace.h"
 #include "game/game_score.h"
 #include "game/live_bar.h"
 #include "game/main_game_loop.h"
@@ -13,13 +14,12 @@
 #include "platform/keyboard.h"
 #include "platform/sound.h"
 #include "scores/hi_score.h"
-#include "screens/hi_score_screen.h"
 #include "screens/credits.h"
 #include "screens/end_screens.h"
 #include "screens/fade.h"
+#include "screens/hi_score_screen.h"
 #include "screens/instructions.h"
 #include "screens/title.h"
-#include "core/trace.h"
 
 using namespace sq;
 

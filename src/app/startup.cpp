@@ -1,17 +1,16 @@
 #include "app/startup.h"
 
 #include <algorithm>
-
 #include <cstdint>
 #include <cstdio>
 #include <string>
 
 #include "app/data_check.h"
-#include "core/frame_helpers.h"
-#include "core/globals.h"
 #include "app/resources.h"
 #include "app/screen_flow.h"
 #include "audio/game_music.h"
+#include "core/frame_helpers.h"
+#include "core/globals.h"
 #include "game/game_score.h"
 #include "game/live_bar.h"
 #include "game/main_game_loop.h"

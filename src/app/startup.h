@@ -3,10 +3,10 @@
 #include <functional>
 
 struct TStartOptions {
-    bool windowed = false;  // a window instead of the full screen
-    bool sound = true;      // false: no sound device is opened
-    bool headless = false;  // no window and no sound device (replays, demo making)
-    int startLevel = 0;     // 1..6: that level alone from its start, no menu (demos)
+    bool windowed = false;                 // a window instead of the full screen
+    bool sound = true;                     // false: no sound device is opened
+    bool headless = false;                 // no window and no sound device (replays, demo making)
+    int startLevel = 0;                    // 1..6: that level alone from its start, no menu (demos)
     std::function<void()> beforeShutDown;  // sees the final state of the run
 };
 
@@ -25,4 +25,3 @@ void ChooseDisplayMode();
 // OpenGraphicsMode, stopping the game with a clear message when the display
 // cannot be opened.
 void OpenDisplay(int width, int height, int depth, int hz, int flags);
-

@@ -2,7 +2,6 @@
 
 #include "core/globals.h"
 #include "core/loaded_files.h"
-
 #include "platform/runtime_error.h"
 
 using namespace sq;

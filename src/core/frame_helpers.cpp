@@ -5,8 +5,8 @@
 #include <cstdint>
 
 #include "platform/clock.h"
-#include "platform/quit_signals.h"
 #include "platform/graphics.h"
+#include "platform/quit_signals.h"
 
 namespace {
 int sharedCalls = 0;

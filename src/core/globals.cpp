@@ -4,8 +4,8 @@ using sq::ImageRef;
 using sq::SoundRef;
 
 ImageRef imgBackground, imgFiocco, imgStar, imgTitle, imgAdventure, imgBnatale4, imgLives, imgPneve, imgGring2,
-    imgAureola, imgScores, imgLevelComplete, imgTimer, imgPagina2, imgStartGFX, imgHIScores, imgInstruction,
-    imgCredits, imgQuit, imgGameOver, imgCreditsBack, imgRecord, imgPacco, imgFlash, imgNuvole;
+    imgAureola, imgScores, imgLevelComplete, imgTimer, imgPagina2, imgStartGFX, imgHIScores, imgInstruction, imgCredits,
+    imgQuit, imgGameOver, imgCreditsBack, imgRecord, imgPacco, imgFlash, imgNuvole;
 
 SoundRef sndPassi, sndPop, sndJump2, sndCaduta, sndAhh, sndLancio, sndMorto, sndKey, sndRide, sndHoho, sndDead,
     sndTimclick, sndGameOver, sndCambioLivello;
@@ -33,13 +33,14 @@ float tickDelta = 1.0f;
 std::array<cStars, kStarCount> stars;
 
 void ResetGlobals() {
-    for (ImageRef* img : {&imgBackground, &imgFiocco, &imgStar, &imgTitle, &imgAdventure, &imgBnatale4, &imgLives,
-                          &imgPneve, &imgGring2, &imgAureola, &imgScores, &imgLevelComplete, &imgTimer,
-                          &imgPagina2, &imgStartGFX, &imgHIScores, &imgInstruction, &imgCredits, &imgQuit,
-                          &imgGameOver, &imgCreditsBack, &imgRecord, &imgPacco, &imgFlash, &imgNuvole})
+    for (ImageRef* img :
+         {&imgBackground, &imgFiocco,   &imgStar,        &imgTitle,   &imgAdventure,     &imgBnatale4, &imgLives,
+          &imgPneve,      &imgGring2,   &imgAureola,     &imgScores,  &imgLevelComplete, &imgTimer,    &imgPagina2,
+          &imgStartGFX,   &imgHIScores, &imgInstruction, &imgCredits, &imgQuit,          &imgGameOver, &imgCreditsBack,
+          &imgRecord,     &imgPacco,    &imgFlash,       &imgNuvole})
         img->reset();
-    for (SoundRef* snd : {&sndPassi, &sndPop, &sndJump2, &sndCaduta, &sndAhh, &sndLancio, &sndMorto, &sndKey,
-                          &sndRide, &sndHoho, &sndDead, &sndTimclick, &sndGameOver, &sndCambioLivello})
+    for (SoundRef* snd : {&sndPassi, &sndPop, &sndJump2, &sndCaduta, &sndAhh, &sndLancio, &sndMorto, &sndKey, &sndRide,
+                          &sndHoho, &sndDead, &sndTimclick, &sndGameOver, &sndCambioLivello})
         snd->reset();
     gameScore.reset();
     frameCounter.reset();

@@ -21,14 +21,13 @@ class CEnemy;
 class FmpMap;
 
 // ---- Pictures (loaded once at start-up, in this order) ----
-extern sq::ImageRef imgBackground, imgFiocco, imgStar, imgTitle, imgAdventure, imgBnatale4, imgLives,
-    imgPneve, imgGring2, imgAureola, imgScores, imgLevelComplete, imgTimer, imgPagina2, imgStartGFX,
-    imgHIScores, imgInstruction, imgCredits, imgQuit, imgGameOver, imgCreditsBack, imgRecord, imgPacco,
-    imgFlash, imgNuvole;
+extern sq::ImageRef imgBackground, imgFiocco, imgStar, imgTitle, imgAdventure, imgBnatale4, imgLives, imgPneve,
+    imgGring2, imgAureola, imgScores, imgLevelComplete, imgTimer, imgPagina2, imgStartGFX, imgHIScores, imgInstruction,
+    imgCredits, imgQuit, imgGameOver, imgCreditsBack, imgRecord, imgPacco, imgFlash, imgNuvole;
 
 // ---- Sounds ----
-extern sq::SoundRef sndPassi, sndPop, sndJump2, sndCaduta, sndAhh, sndLancio, sndMorto, sndKey, sndRide,
-    sndHoho, sndDead, sndTimclick, sndGameOver, sndCambioLivello;
+extern sq::SoundRef sndPassi, sndPop, sndJump2, sndCaduta, sndAhh, sndLancio, sndMorto, sndKey, sndRide, sndHoho,
+    sndDead, sndTimclick, sndGameOver, sndCambioLivello;
 
 // ---- Long-lived objects ----
 extern std::shared_ptr<CGameScore> gameScore;
@@ -48,10 +47,10 @@ extern std::shared_ptr<CEnemy> enemies;
 
 // ---- Game state ----
 extern float cloudAngleA, cloudAngleB;
-extern int currentLevel;  // 1..6
-extern int playState;     // 1 menu, 6 playing, 4 exit reached, 5 game over
-extern int playerDying;   // the death sequence runs
-extern int deathStart;    // ms: the last logic step in which the player was not dying
+extern int currentLevel;    // 1..6
+extern int playState;       // 1 menu, 6 playing, 4 exit reached, 5 game over
+extern int playerDying;     // the death sequence runs
+extern int deathStart;      // ms: the last logic step in which the player was not dying
 extern int levelTimeLimit;  // seconds on the clock of the current level (300 before any level)
 
 // What the game is doing; kept in playState.

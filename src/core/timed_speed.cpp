@@ -4,7 +4,6 @@
 
 #include "platform/clock.h"
 
-
 void CTimedSpeed::Init() {
     msPerStep = 1000.0f / stepsPerSecond;
     lastTime = sq::CurrentMillis();

@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
+#include "audio/game_music.h"
 #include "core/frame_helpers.h"
 #include "core/globals.h"
-#include "audio/game_music.h"
 #include "game/game_score.h"
 #include "game/live_bar.h"
 #include "game/shoot.h"

@@ -71,4 +71,3 @@ const TLevelInfo& LevelInfo(int level) {
 void OverrideLevelInfo(int level, const TLevelInfo* info) {
     if (ValidLevel(level)) overrides[level - 1] = info;
 }
-

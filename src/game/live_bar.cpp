@@ -1,7 +1,7 @@
 #include "game/live_bar.h"
 
-#include "core/globals.h"
 #include "audio/game_music.h"
+#include "core/globals.h"
 #include "game/level_table.h"
 #include "platform/graphics.h"
 #include "platform/runtime_error.h"

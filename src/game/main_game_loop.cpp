@@ -2,9 +2,9 @@
 
 #include <array>
 
+#include "audio/game_music.h"
 #include "core/frame_helpers.h"
 #include "core/globals.h"
-#include "audio/game_music.h"
 #include "game/game_score.h"
 #include "game/level_table.h"
 #include "game/live_bar.h"
@@ -122,7 +122,8 @@ int tMainGameLoop::Update() {
 void tMainGameLoop::Draw() {
     const int sx = int(player->scrollX), sy = int(player->scrollY);
     // A background that failed to load stops the game with its file's name.
-    if (!imgBackground) throw TRuntimeError(kNullObjectMessage, backgroundFile ? backgroundFile : "image imgBackground");
+    if (!imgBackground)
+        throw TRuntimeError(kNullObjectMessage, backgroundFile ? backgroundFile : "image imgBackground");
     DrawImageAt(imgBackground, 0, 0, 0);
     levelMap->currentLayer = 0;
     levelMap->DrawLayerBg(sx, sy, 0, 0, 320, 240);

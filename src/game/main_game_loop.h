@@ -1,5 +1,6 @@
 #pragma once
-// Setting a level up and tearing it down, and the screen that plays a level: one logic step of every actor, one composed frame.
+// Setting a level up and tearing it down, and the screen that plays a level: one logic step of every actor, one
+// composed frame.
 #include <memory>
 
 #include "core/timed_speed.h"

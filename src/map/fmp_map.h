@@ -214,7 +214,7 @@ private:
     int cellColumns_ = 0, cellRows_ = 0, cellLayers_ = 0;  // sizes given to AllocateCells
     std::string name_;
     std::string lastError_;
-    sq::ImageRef sheet_;                         // frame i: graphic i, unfiltered
+    sq::ImageRef sheet_;                       // frame i: graphic i, unfiltered
     std::vector<const sq::TPixmap*> sheetOf_;  // pixmap of images[i] that frame i was made from
 };
 

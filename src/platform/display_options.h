@@ -4,9 +4,9 @@
 namespace sq {
 
 struct TDisplayOptions {
-    bool windowed = false;   // a window at an integer scale instead of full screen
-    int windowScale = 0;     // 0: the largest integer scale that fits the desktop
-    bool hidden = false;     // tests: a hidden window (still renders)
+    bool windowed = false;  // a window at an integer scale instead of full screen
+    int windowScale = 0;    // 0: the largest integer scale that fits the desktop
+    bool hidden = false;    // tests: a hidden window (still renders)
 };
 
 }  // namespace sq

@@ -48,9 +48,12 @@ void SetButton(TPad& pad, int button, bool down) {
 
 void SetStick(TPad& pad, int value) {
     int key = pad.stickKey;
-    if (value <= -kStickPress) key = kKeyLeft;
-    else if (value >= kStickPress) key = kKeyRight;
-    else if (value > -kStickRelease && value < kStickRelease) key = 0;
+    if (value <= -kStickPress)
+        key = kKeyLeft;
+    else if (value >= kStickPress)
+        key = kKeyRight;
+    else if (value > -kStickRelease && value < kStickRelease)
+        key = 0;
     if (key == pad.stickKey) return;
     Release(pad.stickKey);
     pad.stickKey = key;
@@ -87,18 +90,27 @@ void Close(SDL_JoystickID id) {
 
 TPadKeys KeysForPadButton(int button) {
     switch (button) {
-        case SDL_CONTROLLER_BUTTON_DPAD_LEFT: return {kKeyLeft, 0};
-        case SDL_CONTROLLER_BUTTON_DPAD_RIGHT: return {kKeyRight, 0};
-        case SDL_CONTROLLER_BUTTON_DPAD_UP: return {kKeyUp, 0};
-        case SDL_CONTROLLER_BUTTON_DPAD_DOWN: return {kKeyDown, 0};
-        case SDL_CONTROLLER_BUTTON_A: return {kKeyUp, 0};  // south: jump
-        case SDL_CONTROLLER_BUTTON_X:                      // west: throw
-        case SDL_CONTROLLER_BUTTON_B: return {kKeyLControl, 0};  // east: throw
+        case SDL_CONTROLLER_BUTTON_DPAD_LEFT:
+            return {kKeyLeft, 0};
+        case SDL_CONTROLLER_BUTTON_DPAD_RIGHT:
+            return {kKeyRight, 0};
+        case SDL_CONTROLLER_BUTTON_DPAD_UP:
+            return {kKeyUp, 0};
+        case SDL_CONTROLLER_BUTTON_DPAD_DOWN:
+            return {kKeyDown, 0};
+        case SDL_CONTROLLER_BUTTON_A:
+            return {kKeyUp, 0};        // south: jump
+        case SDL_CONTROLLER_BUTTON_X:  // west: throw
+        case SDL_CONTROLLER_BUTTON_B:
+            return {kKeyLControl, 0};  // east: throw
         // The menu chooses with Enter or Space, the tallies go on with Space,
         // and the name entry takes Enter before a typed space.
-        case SDL_CONTROLLER_BUTTON_START: return {kKeyEnter, kKeySpace};
-        case SDL_CONTROLLER_BUTTON_BACK: return {kKeyEscape, 0};
-        default: return {};
+        case SDL_CONTROLLER_BUTTON_START:
+            return {kKeyEnter, kKeySpace};
+        case SDL_CONTROLLER_BUTTON_BACK:
+            return {kKeyEscape, 0};
+        default:
+            return {};
     }
 }
 

@@ -62,8 +62,8 @@ bool TGlApi::Load(std::string& missing) {
     return true;
 }
 
-GLuint TGlApi::BuildProgram(const char* vertex, const char* fragment, const char* const* attributes,
-                            int attributeCount, std::string& log) const {
+GLuint TGlApi::BuildProgram(const char* vertex, const char* fragment, const char* const* attributes, int attributeCount,
+                            std::string& log) const {
     auto compile = [&](GLenum kind, const char* source) -> GLuint {
         GLuint shader = createShader(kind);
         shaderSource(shader, 1, &source, nullptr);

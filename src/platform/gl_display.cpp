@@ -20,8 +20,8 @@
 #include <vector>
 
 #include "platform/display_device.h"
-#include "platform/gl_api.h"
 #include "platform/gamepad.h"
+#include "platform/gl_api.h"
 #include "platform/keyboard.h"
 #include "platform/quad_batch.h"
 #include "platform/sdl_keymap.h"
@@ -42,9 +42,9 @@ int NextPowerOfTwo(int n) {
 constexpr float kMaskAlphaRef = 0.499f;
 
 uint64_t NowMicros() {
-    return uint64_t(std::chrono::duration_cast<std::chrono::microseconds>(
-                        std::chrono::steady_clock::now().time_since_epoch())
-                        .count());
+    return uint64_t(
+        std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now().time_since_epoch())
+            .count());
 }
 
 // A textured, coloured vertex in logical coordinates.
@@ -67,16 +67,16 @@ void main() {
 // then leaves the background or puts the colour exactly. (The same picture as
 // dropping the fragments, but without a discard, which would keep a software
 // rasteriser off its fast paths.)
-#define SQ_FRAGMENT_HEAD \
-    "#ifdef GL_ES\n" \
+#define SQ_FRAGMENT_HEAD                  \
+    "#ifdef GL_ES\n"                      \
     "#ifdef GL_FRAGMENT_PRECISION_HIGH\n" \
-    "precision highp float;\n" \
-    "#else\n" \
-    "precision mediump float;\n" \
-    "#endif\n" \
-    "#endif\n" \
-    "uniform sampler2D uTexture;\n" \
-    "varying vec2 vUv;\n" \
+    "precision highp float;\n"            \
+    "#else\n"                             \
+    "precision mediump float;\n"          \
+    "#endif\n"                            \
+    "#endif\n"                            \
+    "uniform sampler2D uTexture;\n"       \
+    "varying vec2 vUv;\n"                 \
     "varying vec4 vColor;\n"
 
 const char* const kFragmentShader = SQ_FRAGMENT_HEAD
@@ -370,8 +370,8 @@ bool TGLDevice::CreateWindow(const TOpenRequest& request) {
     SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 0);
     SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 0);
     // Any window size works: the picture is scaled into it with black bars.
-    Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_RESIZABLE |
-                   (request.options.hidden ? SDL_WINDOW_HIDDEN : SDL_WINDOW_SHOWN);
+    Uint32 flags =
+        SDL_WINDOW_OPENGL | SDL_WINDOW_RESIZABLE | (request.options.hidden ? SDL_WINDOW_HIDDEN : SDL_WINDOW_SHOWN);
     fullScreen_ = request.fullScreen;
     SDL_Rect r{int(SDL_WINDOWPOS_CENTERED), int(SDL_WINDOWPOS_CENTERED), width_, height_};
     if (fullScreen_) {
@@ -758,10 +758,8 @@ void TGLDevice::DrawScreenTexture(int x, int y, int w, int h, int viewW, int vie
     float u = float(width_) / float(screenTexW_), v = float(height_) / float(screenTexH_);
     // The picture's top row is the texture's row height_ - 1.
     const float x0 = float(x), y0 = float(y), x1 = float(x + w), y1 = float(y + h);
-    const TBatchVertex quad[4] = {{x0, y0, 0, v, 1, 1, 1, 1},
-                                  {x1, y0, u, v, 1, 1, 1, 1},
-                                  {x1, y1, u, 0, 1, 1, 1, 1},
-                                  {x0, y1, 0, 0, 1, 1, 1, 1}};
+    const TBatchVertex quad[4] = {
+        {x0, y0, 0, v, 1, 1, 1, 1}, {x1, y0, u, v, 1, 1, 1, 1}, {x1, y1, u, 0, 1, 1, 1, 1}, {x0, y1, 0, 0, 1, 1, 1, 1}};
     BindTexture(screenTexture_);
     DrawVertices(GL_TRIANGLES, quad, 4, true);
 }

@@ -439,7 +439,8 @@ bool OpenGraphicsMode(int width, int height, int depth, int hz, int flags) {
     // when the check at opening found that it works.
     layer.softwarePacing = hz > 0 && (depth == 0 || !dev.VsyncWorks());
     if (hz > 0) layer.pacer.Start(hz, Clock().Millis());
-    if (layer.kind == GraphicsBackend::kOpenGL) SetEventPump([] {
+    if (layer.kind == GraphicsBackend::kOpenGL)
+        SetEventPump([] {
             if (layerAlive && layer.open && layer.device) layer.device->PumpEvents();
         });
     ClearKeys();
@@ -661,7 +662,8 @@ void GrabScreenToImage(const ImageRef& image, int x, int y, int frame) {
         if (!big || !shot) return;
         for (int j = 0; j < image->height; ++j)
             for (int i = 0; i < image->width; ++i) {
-                int px = std::min(int((float(i) + 0.5f) * sx), tw - 1), py = std::min(int((float(j) + 0.5f) * sy), th - 1);
+                int px = std::min(int((float(i) + 0.5f) * sx), tw - 1),
+                    py = std::min(int((float(j) + 0.5f) * sy), th - 1);
                 PixmapSetPixel(shot, i, j, PixmapGetPixel(big, px, py));
             }
     }

@@ -22,11 +22,11 @@ enum BlendMode : int { kBlendMask = 1, kBlendSolid = 2, kBlendAlpha = 3, kBlendL
 
 struct TImageFrame {
     PixmapRef pixmap;
-    uint32_t texture = 0;      // back-end texture name; 0 when not made yet
-    uint32_t generation = 0;   // display generation the texture belongs to
-    bool dirty = true;         // pixmap written since the texture was made
+    uint32_t texture = 0;     // back-end texture name; 0 when not made yet
+    uint32_t generation = 0;  // display generation the texture belongs to
+    bool dirty = true;        // pixmap written since the texture was made
     int texWidth = 0, texHeight = 0;
-    int texX = 0, texY = 0;    // where the frame starts in its texture
+    int texX = 0, texY = 0;  // where the frame starts in its texture
 };
 
 class TImage {
@@ -98,8 +98,10 @@ void ClearScreen(int r = 0, int g = 0, int b = 0);  // the whole back buffer
 void SetLoadMaskColor(int r, int g, int b);
 ImageRef LoadImageFrom(const std::string& path, int flags);
 ImageRef LoadImageFrom(const PixmapRef& pixmap, int flags);
-ImageRef LoadImageStrip(const std::string& path, int cellWidth, int cellHeight, int firstCell, int cellCount, int flags);
-ImageRef LoadImageStrip(const PixmapRef& pixmap, int cellWidth, int cellHeight, int firstCell, int cellCount, int flags);
+ImageRef LoadImageStrip(const std::string& path, int cellWidth, int cellHeight, int firstCell, int cellCount,
+                        int flags);
+ImageRef LoadImageStrip(const PixmapRef& pixmap, int cellWidth, int cellHeight, int firstCell, int cellCount,
+                        int flags);
 ImageRef CreateImageBuffer(int width, int height, int frames, int flags);
 // One image whose frames are the given pictures, all of one size (nullptr
 // when there are none, one is missing or the sizes differ). Its frames share

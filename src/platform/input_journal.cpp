@@ -4,7 +4,6 @@
 #include <thread>
 #include <utility>
 
-
 namespace sq {
 
 namespace {
@@ -14,10 +13,10 @@ using Steady = std::chrono::steady_clock;
 struct TJournal {
     JournalMode mode = JournalMode::kOff;
     // Both directions.
-    uint64_t pumps = 0;           // event pumps run so far
-    uint64_t lastEventPump = 0;   // the pump of the latest key or focus event
-    uint32_t lastMillis = 0;      // the latest clock reading
-    uint32_t firstMillis = 0;     // the first one
+    uint64_t pumps = 0;          // event pumps run so far
+    uint64_t lastEventPump = 0;  // the pump of the latest key or focus event
+    uint32_t lastMillis = 0;     // the latest clock reading
+    uint32_t firstMillis = 0;    // the first one
     bool anyMillis = false;
     std::function<void()> observer;
     std::vector<std::pair<int, bool>> queued;
@@ -69,15 +68,23 @@ void FlushIfFull() {
 
 const char* TagName(int tag) {
     switch (tag) {
-        case kJournalClock: return "a clock reading";
-        case kJournalKeyDown: return "a key press";
-        case kJournalKeyRepeat: return "a key repeat";
-        case kJournalKeyUp: return "a key release";
-        case kJournalFocus: return "a focus change";
-        case kJournalSeed: return "the random seed";
+        case kJournalClock:
+            return "a clock reading";
+        case kJournalKeyDown:
+            return "a key press";
+        case kJournalKeyRepeat:
+            return "a key repeat";
+        case kJournalKeyUp:
+            return "a key release";
+        case kJournalFocus:
+            return "a focus change";
+        case kJournalSeed:
+            return "the random seed";
         case kJournalChannelIdle:
-        case kJournalChannelBusy: return "a channel answer";
-        default: return "an unknown record";
+        case kJournalChannelBusy:
+            return "a channel answer";
+        default:
+            return "an unknown record";
     }
 }
 
@@ -253,9 +260,12 @@ void JournalPump(void (*deliver)(JournalTag tag, int key)) {
 bool JournalKeyEvent(JournalTag tag, int key) {
     TJournal& j = J();
     switch (j.mode) {
-        case JournalMode::kOff: return true;
-        case JournalMode::kReplay: return j.injecting;
-        case JournalMode::kRecord: break;
+        case JournalMode::kOff:
+            return true;
+        case JournalMode::kReplay:
+            return j.injecting;
+        case JournalMode::kRecord:
+            break;
     }
     Append(uint8_t(tag));
     AppendNumber(j.pumps - j.lastEventPump);

@@ -4,8 +4,8 @@
 
 #include <cstring>
 
-#include "platform/quit_signals.h"
 #include "platform/input_journal.h"
+#include "platform/quit_signals.h"
 
 namespace sq {
 

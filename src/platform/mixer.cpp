@@ -18,9 +18,9 @@ namespace {
 struct TVoice {
     const int16_t* samples = nullptr;
     TStreamRing* ring = nullptr;  // set for a streamed sound
-    uint64_t end = 0;   // frames << 32
-    uint64_t pos = 0;   // 32.32 fixed-point frame position
-    uint64_t step = 0;  // 32.32 frames per output frame
+    uint64_t end = 0;             // frames << 32
+    uint64_t pos = 0;             // 32.32 fixed-point frame position
+    uint64_t step = 0;            // 32.32 frames per output frame
     uint32_t frames = 0;
     uint32_t serial = 0;
     float gainLeft = 1.0f, gainRight = 1.0f;

@@ -9,12 +9,12 @@
 namespace sq {
 
 enum PixmapFormat : int {
-    kPfGrey = 1,  // 1 byte
-    kPfAlpha = 2, // 1 byte, alpha only
-    kPfBGR = 3,   // 3 bytes: blue, green, red
-    kPfRGB = 4,   // 3 bytes: red, green, blue
-    kPfBGRA = 5,  // 4 bytes: blue, green, red, alpha
-    kPfRGBA = 6,  // 4 bytes: red, green, blue, alpha
+    kPfGrey = 1,   // 1 byte
+    kPfAlpha = 2,  // 1 byte, alpha only
+    kPfBGR = 3,    // 3 bytes: blue, green, red
+    kPfRGB = 4,    // 3 bytes: red, green, blue
+    kPfBGRA = 5,   // 4 bytes: blue, green, red, alpha
+    kPfRGBA = 6,   // 4 bytes: red, green, blue, alpha
 };
 
 int BytesPerPixel(int format);

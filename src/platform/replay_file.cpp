@@ -11,12 +11,14 @@ namespace {
 
 constexpr std::size_t kMaxHeaderBytes = 64 * 1024;
 constexpr std::size_t kMaxLine = 8 * 1024;
-constexpr uint32_t kMaxChunk = 4u << 20;               // unpacked bytes per chunk
+constexpr uint32_t kMaxChunk = 4u << 20;                    // unpacked bytes per chunk
 constexpr std::size_t kMaxStream = std::size_t(256) << 20;  // unpacked bytes in all
 constexpr std::size_t kMaxFile = std::size_t(256) << 20;
 constexpr std::size_t kChunkHead = 1 + 12;
 
-uint32_t ReadU32(const uint8_t* p) { return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24; }
+uint32_t ReadU32(const uint8_t* p) {
+    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
+}
 
 void PutU32(uint8_t* p, uint32_t v) {
     for (int i = 0; i < 4; ++i) p[i] = uint8_t(v >> (8 * i));
@@ -53,11 +55,12 @@ TReplayContents ParseReplay(const uint8_t* data, std::size_t size, const std::st
         return true;
     };
     std::string line;
-    if (!nextLine(line) || line != kReplayMagic) throw fail("not a replay file (no \"" + std::string(kReplayMagic) + "\" line)");
+    if (!nextLine(line) || line != kReplayMagic)
+        throw fail("not a replay file (no \"" + std::string(kReplayMagic) + "\" line)");
     if (!nextLine(line) || line.rfind("format ", 0) != 0) throw fail("the replay has no format line");
     if (line != "format " + std::to_string(kReplayFormat))
-        throw fail("replay " + line + " cannot be read by this game (it reads format " +
-                   std::to_string(kReplayFormat) + ")");
+        throw fail("replay " + line + " cannot be read by this game (it reads format " + std::to_string(kReplayFormat) +
+                   ")");
     bool sawStream = false;
     while (nextLine(line)) {
         if (pos > kMaxHeaderBytes) throw fail("the header is too long");

@@ -77,14 +77,22 @@ FileKind PathFileKind(const std::string& path) {
 
 const char* DescribeFileKind(FileKind kind) {
     switch (kind) {
-        case FileKind::kNone: return "missing";
-        case FileKind::kPlain: return "a plain file";
-        case FileKind::kDirectory: return "a directory";
-        case FileKind::kLink: return "a symbolic link";
-        case FileKind::kPipe: return "a named pipe";
-        case FileKind::kDevice: return "a device";
-        case FileKind::kSocket: return "a socket";
-        case FileKind::kOther: break;
+        case FileKind::kNone:
+            return "missing";
+        case FileKind::kPlain:
+            return "a plain file";
+        case FileKind::kDirectory:
+            return "a directory";
+        case FileKind::kLink:
+            return "a symbolic link";
+        case FileKind::kPipe:
+            return "a named pipe";
+        case FileKind::kDevice:
+            return "a device";
+        case FileKind::kSocket:
+            return "a socket";
+        case FileKind::kOther:
+            break;
     }
     return "a special file";
 }

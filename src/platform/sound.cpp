@@ -361,8 +361,7 @@ int IsChannelBusy(const ChannelRef& channel) {
             // and for a loop, it plays on unless the file failed.
             const streaming::TStreamPlay& p = *c.play_;
             const int64_t total = p.totalFrames.load(std::memory_order_acquire);
-            busy = !p.failed.load(std::memory_order_acquire) &&
-                   (p.loop || total < 0 || c.clockFrames_ < double(total));
+            busy = !p.failed.load(std::memory_order_acquire) && (p.loop || total < 0 || c.clockFrames_ < double(total));
         } else {
             busy = (c.sound_ && c.sound_->loop && c.sound_->frames > 0) ||
                    (c.sound_ && c.clockFrames_ < double(c.sound_->frames));

@@ -30,7 +30,7 @@ private:
 using StreamRef = std::shared_ptr<TStream>;
 
 std::string NativePath(const std::string& path);  // backslashes to slashes
-int PathKind(const std::string& path);  // 0 none, 1 file, 2 directory, 3 pipe, device or socket
+int PathKind(const std::string& path);            // 0 none, 1 file, 2 directory, 3 pipe, device or socket
 
 StreamRef OpenFileStream(const std::string& path, int readable, int writeable);
 inline StreamRef OpenReadStream(const std::string& path) { return OpenFileStream(path, 1, 0); }

@@ -6,11 +6,11 @@
 #include "core/globals.h"
 #include "game/game_score.h"
 #include "game/snow.h"
-#include "scores/hi_score_file.h"
 #include "platform/graphics.h"
 #include "platform/keyboard.h"
 #include "platform/safe_file.h"
 #include "platform/text.h"
+#include "scores/hi_score_file.h"
 
 using namespace sq;
 

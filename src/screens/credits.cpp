@@ -1,11 +1,11 @@
 #include "screens/credits.h"
 
 #include "core/globals.h"
+#include "core/trace.h"
 #include "game/snow.h"
 #include "platform/graphics.h"
 #include "platform/keyboard.h"
 #include "screens/fade.h"
-#include "core/trace.h"
 
 using namespace sq;
 

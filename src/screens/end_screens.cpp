@@ -1,16 +1,16 @@
 #include "screens/end_screens.h"
 
+#include "audio/game_music.h"
 #include "core/frame_helpers.h"
 #include "core/globals.h"
 #include "core/loaded_files.h"
-#include "audio/game_music.h"
+#include "core/trace.h"
 #include "game/game_score.h"
 #include "platform/keyboard.h"
 #include "platform/sound.h"
 #include "platform/text.h"
 #include "scores/hi_score.h"
 #include "screens/record.h"
-#include "core/trace.h"
 
 using namespace sq;
 

@@ -2,10 +2,10 @@
 
 #include <memory>
 
+#include "core/trace.h"
 #include "platform/keyboard.h"
 #include "scores/hi_score.h"
 #include "screens/fade.h"
-#include "core/trace.h"
 
 using namespace sq;
 

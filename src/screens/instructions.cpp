@@ -2,12 +2,12 @@
 
 #include "core/frame_helpers.h"
 #include "core/loaded_files.h"
+#include "core/trace.h"
 #include "game/snow.h"
 #include "platform/keyboard.h"
 #include "platform/sound.h"
 #include "platform/text.h"
 #include "screens/fade.h"
-#include "core/trace.h"
 
 using namespace sq;
 
@@ -62,8 +62,7 @@ void ShowInstructions() {
     PlaySoundOn(narration, channel);
     TraceState("instructions");
     // Keys are looked at only once the fade-in is over.
-    while ((fade->IsRunning() || FirstKeyHit() == 0) && IsChannelBusy(channel))
-        DrawFadedFrame(*screen, *fade, 1);
+    while ((fade->IsRunning() || FirstKeyHit() == 0) && IsChannelBusy(channel)) DrawFadedFrame(*screen, *fade, 1);
     ClearKeys();
     FadeOutScreen(*screen, *fade, -1);
     HaltChannel(channel);

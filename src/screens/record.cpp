@@ -1,10 +1,10 @@
 #include "screens/record.h"
 
-#include "core/globals.h"
 #include "audio/game_music.h"
+#include "core/globals.h"
+#include "core/trace.h"
 #include "platform/keyboard.h"
 #include "platform/text.h"
-#include "core/trace.h"
 
 using namespace sq;
 

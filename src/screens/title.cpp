@@ -2,15 +2,14 @@
 
 #include "core/frame_helpers.h"
 #include "core/globals.h"
+#include "core/trace.h"
 #include "game/snow.h"
 #include "platform/graphics.h"
 #include "platform/keyboard.h"
 #include "platform/random.h"
 #include "platform/text.h"
-#include "core/trace.h"
 
 using namespace sq;
-
 
 namespace {
 

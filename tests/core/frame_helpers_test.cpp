@@ -1,10 +1,11 @@
 // Timers, frame counters and the degree tables.
+#include "core/frame_helpers.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <memory>
 
-#include "core/frame_helpers.h"
 #include "platform/clock.h"
 
 namespace {

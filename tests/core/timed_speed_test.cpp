@@ -1,10 +1,11 @@
 // The fixed-step arithmetic of a screen's Run, driven by a hand-moved clock.
+#include "core/timed_speed.h"
+
 #include <gtest/gtest.h>
 
 #include <memory>
 #include <vector>
 
-#include "core/timed_speed.h"
 #include "platform/clock.h"
 
 namespace {

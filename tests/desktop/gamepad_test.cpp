@@ -75,11 +75,11 @@ TEST_F(GamepadTest, ButtonsHoldTheKeysTheyStandFor) {
         SDL_GameControllerButton button;
         int key;
     } cases[] = {
-        {SDL_CONTROLLER_BUTTON_DPAD_LEFT, kKeyLeft},  {SDL_CONTROLLER_BUTTON_DPAD_RIGHT, kKeyRight},
-        {SDL_CONTROLLER_BUTTON_DPAD_UP, kKeyUp},      {SDL_CONTROLLER_BUTTON_DPAD_DOWN, kKeyDown},
-        {SDL_CONTROLLER_BUTTON_A, kKeyUp},            {SDL_CONTROLLER_BUTTON_X, kKeyLControl},
-        {SDL_CONTROLLER_BUTTON_B, kKeyLControl},      {SDL_CONTROLLER_BUTTON_BACK, kKeyEscape},
-        {SDL_CONTROLLER_BUTTON_START, kKeyEnter},     {SDL_CONTROLLER_BUTTON_START, kKeySpace},
+        {SDL_CONTROLLER_BUTTON_DPAD_LEFT, kKeyLeft}, {SDL_CONTROLLER_BUTTON_DPAD_RIGHT, kKeyRight},
+        {SDL_CONTROLLER_BUTTON_DPAD_UP, kKeyUp},     {SDL_CONTROLLER_BUTTON_DPAD_DOWN, kKeyDown},
+        {SDL_CONTROLLER_BUTTON_A, kKeyUp},           {SDL_CONTROLLER_BUTTON_X, kKeyLControl},
+        {SDL_CONTROLLER_BUTTON_B, kKeyLControl},     {SDL_CONTROLLER_BUTTON_BACK, kKeyEscape},
+        {SDL_CONTROLLER_BUTTON_START, kKeyEnter},    {SDL_CONTROLLER_BUTTON_START, kKeySpace},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(SDL_GameControllerGetStringForButton(c.button));

@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "../screens/screen_fixture.h"
 #include "app/resources.h"
 #include "app/screen_flow.h"
 #include "app/startup.h"
@@ -13,7 +14,6 @@
 #include "platform/clock.h"
 #include "platform/keyboard.h"
 #include "platform/quit_signals.h"
-#include "../screens/screen_fixture.h"
 
 namespace fs = std::filesystem;
 

@@ -163,7 +163,8 @@ TEST_F(GiftHitTest, AKindOneMonsterNeedsThreeHits) {
     ES(0).vx = 0;
     for (int hit = 1; hit <= 2; ++hit) {
         Launch(199.5f, 110);
-        gifts->Update(enemies->enemyList, player->scrollX, player->scrollY);  // moves to 201.5, inside the 4-pixel window
+        gifts->Update(enemies->enemyList, player->scrollX,
+                      player->scrollY);  // moves to 201.5, inside the 4-pixel window
         EXPECT_EQ(E(0).hitPoints, 3 - hit);
         EXPECT_EQ(gifts->speed, 0);
         EXPECT_FLOAT_EQ(gifts->y, 100 + 24 + 8);
@@ -206,7 +207,8 @@ TEST_F(GiftHitTest, AFastStepCannotFlyThroughTheHitWindow) {
     for (float start = 150.0f; start < 152.0f; start += 0.25f) {
         E(0).hitPoints = 3;
         Launch(start, 110);
-        for (int i = 0; i < 40 && gifts->speed != 0; ++i) gifts->Update(enemies->enemyList, player->scrollX, player->scrollY);
+        for (int i = 0; i < 40 && gifts->speed != 0; ++i)
+            gifts->Update(enemies->enemyList, player->scrollX, player->scrollY);
         EXPECT_EQ(E(0).hitPoints, 2) << "start " << start;
     }
 }

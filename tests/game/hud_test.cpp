@@ -1,7 +1,7 @@
 // The HUD bar and the score: damage, lost lives, the clock, the bar's
 // drawing, the level tally.
-#include "core/globals.h"
 #include "audio/game_music.h"
+#include "core/globals.h"
 #include "game/enemy.h"
 #include "game/game_score.h"
 #include "game/live_bar.h"

@@ -1,7 +1,7 @@
 // The level's step: its order, contact and the hurt cry, the death
 // sequence, the map's block animations, the level clock, the frame.
-#include "core/globals.h"
 #include "audio/game_music.h"
+#include "core/globals.h"
 #include "game/enemy.h"
 #include "game/game_score.h"
 #include "game/live_bar.h"

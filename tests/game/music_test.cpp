@@ -1,8 +1,6 @@
 // The music object: tune selection, restarts, pauses.
 #include <gtest/gtest.h>
 
-#include "audio/game_music.h"
-
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
@@ -10,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "audio/game_music.h"
 #include "ogg_tone.h"
 #include "platform/clock.h"
 #include "platform/mixer.h"

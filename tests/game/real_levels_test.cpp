@@ -7,8 +7,6 @@
 #include <cstdio>
 #include <filesystem>
 
-#include "platform/runtime_error.h"
-
 #include "core/globals.h"
 #include "game/enemy.h"
 #include "game/live_bar.h"
@@ -16,6 +14,7 @@
 #include "game/player.h"
 #include "game_test_support.h"
 #include "map/fmp_map.h"
+#include "platform/runtime_error.h"
 
 namespace {
 
@@ -65,7 +64,7 @@ TEST_P(RealLevelTest, SetsUpAndEveryMonsterPatrols) {
     EXPECT_EQ(playState, 6) << "standing at the start is not the exit";
     for (std::size_t i = 0; i < start.size(); ++i)
         EXPECT_GE(farthest[i], 4.0f) << "level " << level << " monster " << i << " at (" << start[i]
-                                      << ") does not patrol";
+                                     << ") does not patrol";
     // The player stands on ground at the start rather than falling away.
     EXPECT_NEAR(P().y, info.startY, 40.0f);
 }
@@ -104,10 +103,16 @@ protected:
 TEST_F(BrokenLevelTest, ARefusedOrEmptyMapNamesTheFile) {
     const std::string headers[] = {
         // A header whose sizes are far past the limits.
-        std::string("FORM\x00\x00\x00\x2c" "FMAP" "MPHD\x00\x00\x00\x18", 20) +
-            std::string("\x01\x00\x01\x00\x00\x00\x00\x00\xff\x7f\xff\x7f\x10\x00\x10\x00\x10\x00\x20\x00\x01\x00\x00\x00", 24),
+        std::string("FORM\x00\x00\x00\x2c"
+                    "FMAP"
+                    "MPHD\x00\x00\x00\x18",
+                    20) +
+            std::string(
+                "\x01\x00\x01\x00\x00\x00\x00\x00\xff\x7f\xff\x7f\x10\x00\x10\x00\x10\x00\x20\x00\x01\x00\x00\x00", 24),
         // A container with no chunks at all.
-        std::string("FORM\x00\x00\x00\x04" "FMAP", 12),
+        std::string("FORM\x00\x00\x00\x04"
+                    "FMAP",
+                    12),
     };
     for (const std::string& bytes : headers) {
         WriteMap(bytes);

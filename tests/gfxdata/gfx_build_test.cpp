@@ -1,7 +1,6 @@
 // The generator is deterministic: two runs write the same bytes, and they
 // equal what the build put into the game folder.
 #include <gtest/gtest.h>
-
 #include <unistd.h>
 
 #include <cstdlib>
@@ -54,8 +53,8 @@ TEST_F(GeneratorRun, WritesTheSameBytesEveryTime) {
 }
 
 TEST_F(GeneratorRun, FailsCleanlyWithoutItsSources) {
-    std::string cmd = std::string("\"") + GFX_TOOL + "\" --assets \"" + (dir_ / "missing").string() +
-                      "\" --out \"" + (dir_ / "out").string() + "\" > /dev/null 2>&1";
+    std::string cmd = std::string("\"") + GFX_TOOL + "\" --assets \"" + (dir_ / "missing").string() + "\" --out \"" +
+                      (dir_ / "out").string() + "\" > /dev/null 2>&1";
     EXPECT_NE(std::system(cmd.c_str()), 0);
     EXPECT_FALSE(fs::exists(dir_ / "out"));
 }

@@ -21,9 +21,7 @@ protected:
         return sq::LoadImageStrip(GamePath(file), cell, cell, 0, count, 1);
     }
     // A frame's pixels after the mask treatment (alpha 0 where it was magenta).
-    static sq::PixmapRef Frame(const sq::ImageRef& image, int frame) {
-        return sq::LockImagePixels(image, frame, 1, 0);
-    }
+    static sq::PixmapRef Frame(const sq::ImageRef& image, int frame) { return sq::LockImagePixels(image, frame, 1, 0); }
     static bool Drawn(const sq::PixmapRef& p, int x, int y) { return Alpha(sq::PixmapGetPixel(p, x, y)) > 127; }
     static bool RowHasInk(const sq::PixmapRef& p, int y) {
         for (int x = 0; x < p->width; ++x)
@@ -130,8 +128,10 @@ TEST_F(Strips, MaskedPicturesLoseTheirMagenta) {
     for (int y = 0; y < p->height; ++y)
         for (int x = 0; x < p->width; ++x) {
             uint32_t c = sq::PixmapGetPixel(p, x, y);
-            if (Alpha(c) == 0) ++clear;
-            else EXPECT_NE(Rgb(c), kMagenta);
+            if (Alpha(c) == 0)
+                ++clear;
+            else
+                EXPECT_NE(Rgb(c), kMagenta);
         }
     EXPECT_GT(clear, 0);
 }

@@ -26,8 +26,7 @@ inline bool Solid(const sq::PixmapRef& p, int x, int y) {
 }
 
 // Bounding box of the drawn pixels inside a rectangle; false when empty.
-inline bool InkBox(const sq::PixmapRef& p, int x0, int y0, int w, int h, int& left, int& top, int& right,
-                   int& bottom) {
+inline bool InkBox(const sq::PixmapRef& p, int x0, int y0, int w, int h, int& left, int& top, int& right, int& bottom) {
     left = x0 + w, top = y0 + h, right = -1, bottom = -1;
     for (int y = y0; y < y0 + h; ++y)
         for (int x = x0; x < x0 + w; ++x)

@@ -2,7 +2,6 @@
 // the PNG writer's mask handling (read back with the game's loader), the
 // canvas operations the sprites rely on, and the text fitting.
 #include <gtest/gtest.h>
-
 #include <unistd.h>
 
 #include <filesystem>
@@ -87,8 +86,8 @@ using PngFiles = TempFiles;
 
 TEST_F(PngFiles, MaskedPicturesUseMagentaForClearPixelsOnly) {
     gfx::Canvas c(3, 1);
-    c.Set(0, 0, gfx::Rgba(255, 0, 255));       // an opaque pixel of the mask colour
-    c.Set(1, 0, gfx::Rgba(10, 20, 30, 100));   // mostly clear: becomes background
+    c.Set(0, 0, gfx::Rgba(255, 0, 255));      // an opaque pixel of the mask colour
+    c.Set(1, 0, gfx::Rgba(10, 20, 30, 100));  // mostly clear: becomes background
     c.Set(2, 0, gfx::Rgba(10, 20, 30, 200));
     std::string path = (dir_ / "m.png").string();
     gfx::WritePng(c, path, gfx::PngKind::kMasked);
@@ -123,8 +122,7 @@ TEST_F(PngFiles, OpaquePicturesNeverContainTheMaskColour) {
 
 TEST_F(PngFiles, UnwritablePathThrows) {
     gfx::Canvas c(1, 1);
-    EXPECT_THROW(gfx::WritePng(c, (dir_ / "no" / "such" / "x.png").string(), gfx::PngKind::kAlpha),
-                 std::runtime_error);
+    EXPECT_THROW(gfx::WritePng(c, (dir_ / "no" / "such" / "x.png").string(), gfx::PngKind::kAlpha), std::runtime_error);
 }
 
 // ---- Canvas operations ----

@@ -92,7 +92,8 @@ int main(int argc, char** argv) {
 
     // Lines and a box.
     SetDrawColor(255, 255, 0);
-    for (int i = 0; i < 8; ++i) DrawLineSegment(300, 150, 300 + 18 * std::cos(i * 0.785f), 150 + 18 * std::sin(i * 0.785f), 1);
+    for (int i = 0; i < 8; ++i)
+        DrawLineSegment(300, 150, 300 + 18 * std::cos(i * 0.785f), 150 + 18 * std::sin(i * 0.785f), 1);
     SetDrawColor(255, 255, 255);
 
     PresentFrame(1);

@@ -39,13 +39,13 @@ TEST(SdlKeymap, LettersDigitsAndFunctionKeys) {
 
 TEST(SdlKeymap, PunctuationAndEditingKeys) {
     const std::pair<SDL_Keycode, int> keys[] = {
-        {SDLK_TAB, 9},          {SDLK_PAUSE, 19},        {SDLK_CAPSLOCK, 20},   {SDLK_PAGEUP, 33},
-        {SDLK_PAGEDOWN, 34},    {SDLK_END, 35},          {SDLK_HOME, 36},       {SDLK_INSERT, 45},
-        {SDLK_DELETE, 46},      {SDLK_KP_MULTIPLY, 106}, {SDLK_KP_PLUS, 107},   {SDLK_KP_MINUS, 109},
-        {SDLK_KP_PERIOD, 110},  {SDLK_KP_DIVIDE, 111},   {SDLK_SEMICOLON, 186}, {SDLK_EQUALS, 187},
-        {SDLK_COMMA, 188},      {SDLK_MINUS, 189},       {SDLK_PERIOD, 190},    {SDLK_SLASH, 191},
-        {SDLK_BACKQUOTE, 192},  {SDLK_LEFTBRACKET, 219}, {SDLK_BACKSLASH, 220}, {SDLK_RIGHTBRACKET, 221},
-        {SDLK_QUOTE, 222},      {SDLK_LALT, 18},
+        {SDLK_TAB, 9},         {SDLK_PAUSE, 19},        {SDLK_CAPSLOCK, 20},   {SDLK_PAGEUP, 33},
+        {SDLK_PAGEDOWN, 34},   {SDLK_END, 35},          {SDLK_HOME, 36},       {SDLK_INSERT, 45},
+        {SDLK_DELETE, 46},     {SDLK_KP_MULTIPLY, 106}, {SDLK_KP_PLUS, 107},   {SDLK_KP_MINUS, 109},
+        {SDLK_KP_PERIOD, 110}, {SDLK_KP_DIVIDE, 111},   {SDLK_SEMICOLON, 186}, {SDLK_EQUALS, 187},
+        {SDLK_COMMA, 188},     {SDLK_MINUS, 189},       {SDLK_PERIOD, 190},    {SDLK_SLASH, 191},
+        {SDLK_BACKQUOTE, 192}, {SDLK_LEFTBRACKET, 219}, {SDLK_BACKSLASH, 220}, {SDLK_RIGHTBRACKET, 221},
+        {SDLK_QUOTE, 222},     {SDLK_LALT, 18},
     };
     for (auto [key, vk] : keys) EXPECT_EQ(Vk(key), vk) << SDL_GetKeyName(key);
 }

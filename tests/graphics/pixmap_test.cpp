@@ -1,4 +1,6 @@
 // Pixel buffers: the six formats, conversion, the mask treatment and PNG files.
+#include "platform/pixmap.h"
+
 #include <gtest/gtest.h>
 #include <png.h>
 #include <zlib.h>
@@ -9,7 +11,6 @@
 #include <vector>
 
 #include "graphics_test_support.h"
-#include "platform/pixmap.h"
 
 namespace {
 
@@ -35,23 +36,24 @@ TEST_P(PixmapFormatTest, WritesAndReadsOnePixel) {
     EXPECT_EQ(PixmapGetPixel(p, 1, 1) & 0x00FFFFFFu, c.format == kPfAlpha ? 0xFFFFFFu : 0u);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    AllFormats, PixmapFormatTest,
-    ::testing::Values(
-        // Grey stores the average and reads it back on all three channels, opaque.
-        FormatCase{kPfGrey, 0x80306090u, 0xFF606060u},
-        // The alpha format keeps only alpha; its colour reads as white.
-        FormatCase{kPfAlpha, 0x80306090u, 0x80FFFFFFu},
-        // Formats without alpha read alpha 255.
-        FormatCase{kPfBGR, 0x10203040u, 0xFF203040u}, FormatCase{kPfRGB, 0x10203040u, 0xFF203040u},
-        FormatCase{kPfBGRA, 0x10203040u, 0x10203040u}, FormatCase{kPfRGBA, 0x10203040u, 0x10203040u}));
+INSTANTIATE_TEST_SUITE_P(AllFormats, PixmapFormatTest,
+                         ::testing::Values(
+                             // Grey stores the average and reads it back on all three channels, opaque.
+                             FormatCase{kPfGrey, 0x80306090u, 0xFF606060u},
+                             // The alpha format keeps only alpha; its colour reads as white.
+                             FormatCase{kPfAlpha, 0x80306090u, 0x80FFFFFFu},
+                             // Formats without alpha read alpha 255.
+                             FormatCase{kPfBGR, 0x10203040u, 0xFF203040u}, FormatCase{kPfRGB, 0x10203040u, 0xFF203040u},
+                             FormatCase{kPfBGRA, 0x10203040u, 0x10203040u},
+                             FormatCase{kPfRGBA, 0x10203040u, 0x10203040u}));
 
 TEST(PixmapLayout, ByteOrderOfEachFormat) {
     PixmapRef bgr = NewPixmap(1, 1, kPfBGR), rgba = NewPixmap(1, 1, kPfRGBA), bgra = NewPixmap(1, 1, kPfBGRA);
     PixmapSetPixel(bgr, 0, 0, 0xFF112233u);
     PixmapSetPixel(rgba, 0, 0, 0x44112233u);
     PixmapSetPixel(bgra, 0, 0, 0x44112233u);
-    EXPECT_EQ(std::vector<uint8_t>(bgr->pixels.begin(), bgr->pixels.begin() + 3), (std::vector<uint8_t>{0x33, 0x22, 0x11}));
+    EXPECT_EQ(std::vector<uint8_t>(bgr->pixels.begin(), bgr->pixels.begin() + 3),
+              (std::vector<uint8_t>{0x33, 0x22, 0x11}));
     EXPECT_EQ(rgba->pixels, (std::vector<uint8_t>{0x11, 0x22, 0x33, 0x44}));
     EXPECT_EQ(bgra->pixels, (std::vector<uint8_t>{0x33, 0x22, 0x11, 0x44}));
 }
@@ -201,7 +203,8 @@ TEST(PngDecode, SixteenBitGreyAlphaIsReducedToEightBits) {
 }
 
 TEST(PngDecode, RefusesDamagedAndOversizedPictures) {
-    std::vector<uint8_t> good = EncodePng(16, 16, PNG_COLOR_TYPE_RGB, 8, std::vector<std::vector<uint8_t>>(16, std::vector<uint8_t>(48, 7)));
+    std::vector<uint8_t> good =
+        EncodePng(16, 16, PNG_COLOR_TYPE_RGB, 8, std::vector<std::vector<uint8_t>>(16, std::vector<uint8_t>(48, 7)));
     ASSERT_TRUE(DecodePixmapPNG(good.data(), good.size()));
     std::vector<uint8_t> cut(good.begin(), good.begin() + long(good.size() / 2));
     EXPECT_FALSE(DecodePixmapPNG(cut.data(), cut.size()));

@@ -320,7 +320,10 @@ TEST_F(GLRender, BuiltinFontDrawsItsBitmap) {
 
 TEST_F(GLRender, TextSkipsCodesOutsideTheFont) {
     SetDrawColor(255, 255, 0);
-    DrawTextAt("A \xC3\xA9" "A", 0, 0);  // A, space, e-acute (two bytes, neither drawn), A
+    DrawTextAt(
+        "A \xC3\xA9"
+        "A",
+        0, 0);  // A, space, e-acute (two bytes, neither drawn), A
     SetDrawColor(255, 255, 255);
     EXPECT_EQ(Px(1, 3), 0xFFFFFF00u);
     // The second A follows the space directly: 16 pixels on.

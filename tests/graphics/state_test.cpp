@@ -161,7 +161,8 @@ TEST_F(HeadlessStrips, CellsAreNumberedRowByRow) {
     ASSERT_TRUE(strip);
     EXPECT_EQ(strip->FrameCount(), 8);
     EXPECT_EQ(strip->width, 24);
-    for (int i = 0; i < 8; ++i) EXPECT_EQ(PixmapGetPixel(strip->frames[size_t(i)].pixmap, 23, 23), 0xFF000000u | uint32_t(i) * 0x101010u);
+    for (int i = 0; i < 8; ++i)
+        EXPECT_EQ(PixmapGetPixel(strip->frames[size_t(i)].pixmap, 23, 23), 0xFF000000u | uint32_t(i) * 0x101010u);
     ImageRef tail = LoadImageStrip(Sheet(), 24, 24, 5, 3, -1);
     ASSERT_TRUE(tail);
     EXPECT_EQ(PixmapGetPixel(tail->frames[0].pixmap, 0, 0), 0xFF505050u);

@@ -119,7 +119,9 @@ INSTANTIATE_TEST_SUITE_P(Forms, CompiledMapTest,
                                            TForm{TMapForm::kFmp10, 15, false, 1}),
                          [](const ::testing::TestParamInfo<TForm>& info) {
                              const TForm& f = info.param;
-                             std::string form = f.form == TMapForm::kFmp05 ? "Fmp05" : (f.form == TMapForm::kFmp10 ? "Fmp10" : "Fmp10Rle");
+                             std::string form = f.form == TMapForm::kFmp05
+                                                    ? "Fmp05"
+                                                    : (f.form == TMapForm::kFmp10 ? "Fmp10" : "Fmp10Rle");
                              return form + "_" + std::to_string(f.depth) + "bit_" + (f.little ? "little" : "big");
                          });
 
@@ -193,8 +195,8 @@ TEST(ShippedLevels, SourcesKeepTheRules) {
     for (int n = 1; n <= levels::kLevelCount; ++n) {
         TLevelSource src;
         std::string error;
-        ASSERT_TRUE(LoadLevelSource(std::string(SQ_LEVEL_SOURCE_DIR) + "/level_" + std::to_string(n) + ".txt", src,
-                                    error))
+        ASSERT_TRUE(
+            LoadLevelSource(std::string(SQ_LEVEL_SOURCE_DIR) + "/level_" + std::to_string(n) + ".txt", src, error))
             << error;
         TLayout layout;
         std::vector<std::string> errors;

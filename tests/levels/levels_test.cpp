@@ -75,7 +75,7 @@ TEST(LevelSource, RefusesFaultyText) {
     EXPECT_FALSE(ParseLevelSource(Source(rows, "depth 12\n"), src, error));
     EXPECT_FALSE(ParseLevelSource(Source(rows, "colour red\n"), src, error));
     EXPECT_FALSE(ParseLevelSource("name x\nsize 20 15\n", src, error));  // no map
-    EXPECT_FALSE(ParseLevelSource("map\n", src, error));                // map before size
+    EXPECT_FALSE(ParseLevelSource("map\n", src, error));                 // map before size
 }
 
 // ---- Layout ----
@@ -123,9 +123,9 @@ TEST(LevelLayout, ReportsOverlapsHalfDoorsAndUnknownCharacters) {
     TLayout l;
     std::vector<std::string> errors;
     auto rows = Box(20, 15);
-    rows[13][4] = 'E';          // a door needs two E
+    rows[13][4] = 'E';  // a door needs two E
     rows[13][10] = 'T';
-    rows[12][10] = 'g';         // in the tree's way
+    rows[12][10] = 'g';  // in the tree's way
     rows[5][3] = 'x';
     ASSERT_TRUE(ParseLevelSource(Source(rows), src, error));
     EXPECT_FALSE(BuildLayout(src, l, errors));
@@ -228,7 +228,8 @@ TEST_F(LevelRulesTest, StartInsideGroundAndMissingGiftsOrExitFail) {
 
 class RouteSearchTest : public ::testing::Test {
 protected:
-    TSearchResult Search(const std::vector<std::string>& rows, int startX, int startY, TMoverState* startOut = nullptr) {
+    TSearchResult Search(const std::vector<std::string>& rows, int startX, int startY,
+                         TMoverState* startOut = nullptr) {
         layout = Layout(rows);
         query = std::make_unique<TLayoutQuery>(layout);
         mover = std::make_unique<TModelMover>(*query);

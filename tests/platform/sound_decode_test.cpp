@@ -13,7 +13,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-
 double Rms(const TSound& s, int channel, int from, int to) {
     double sum = 0;
     for (int i = from; i < to; ++i) {

@@ -1,6 +1,8 @@
 // The replay file: what is written reads back; a file cut off anywhere
 // replays up to where it stops; damage and hostile input are refused with a
 // message, never a crash.
+#include "platform/replay_file.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -8,8 +10,6 @@
 #include <fstream>
 #include <iterator>
 #include <random>
-
-#include "platform/replay_file.h"
 
 using namespace sq;
 
@@ -36,8 +36,10 @@ protected:
         w.AppendChunk(stream_.data(), 20000);
         w.AppendChunk(stream_.data() + 20000, 29999);
         w.AppendChunk(stream_.data() + 49999, 1);
-        if (finish) w.Finish("digest state=4 score=10");
-        else w.Abandon();
+        if (finish)
+            w.Finish("digest state=4 score=10");
+        else
+            w.Abandon();
         return ReadBytes(path_);
     }
     std::string path_;

@@ -19,7 +19,8 @@ protected:
         old_ = fs::current_path();
         dir_ = fs::temp_directory_path() / ("replay_header_test_" + std::to_string(::getpid()));
         fs::create_directories(dir_ / "maps");
-        for (int i = 1; i <= 6; ++i) std::ofstream(dir_ / "maps" / ("level_" + std::to_string(i) + ".FMP")) << "map " << i;
+        for (int i = 1; i <= 6; ++i)
+            std::ofstream(dir_ / "maps" / ("level_" + std::to_string(i) + ".FMP")) << "map " << i;
         fs::current_path(dir_);
     }
     void TearDown() override {

@@ -64,7 +64,9 @@ protected:
         ASSERT_EQ(recorded_.status, 0) << recorded_.output;
         ASSERT_NE(recorded_.Digest(), "") << recorded_.output;
     }
-    std::string Replay(const std::string& flags) const { return "--replay '" + (work_ / "walk.sqr").string() + "' " + flags; }
+    std::string Replay(const std::string& flags) const {
+        return "--replay '" + (work_ / "walk.sqr").string() + "' " + flags;
+    }
 
     static fs::path game_, work_;
     static TRun recorded_, short_;
@@ -101,7 +103,8 @@ TEST_F(ReplayRunTest, AReplayOfOtherLevelDataIsRefusedNamingTheMap) {
     fs::create_directories(other / "maps");
     for (const char* sub : {"gfx", "sfx", "musica"}) fs::create_directory_symlink(game_ / sub, other / sub);
     fs::create_symlink(game_ / "snowquill", other / "snowquill");
-    for (const auto& e : fs::directory_iterator(game_ / "maps")) fs::copy_file(e.path(), other / "maps" / e.path().filename());
+    for (const auto& e : fs::directory_iterator(game_ / "maps"))
+        fs::copy_file(e.path(), other / "maps" / e.path().filename());
     {
         std::fstream f(other / "maps/level_2.FMP", std::ios::in | std::ios::out | std::ios::binary);
         f.seekp(-1, std::ios::end);

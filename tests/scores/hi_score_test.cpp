@@ -13,9 +13,9 @@
 
 #include <algorithm>
 #include <csignal>
-#include <cstdlib>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>

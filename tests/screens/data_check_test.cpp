@@ -10,8 +10,8 @@
 #include <filesystem>
 #include <fstream>
 
-#include "core/globals.h"
 #include "app/resources.h"
+#include "core/globals.h"
 #include "game/live_bar.h"
 #include "game/main_game_loop.h"
 #include "game/player.h"

@@ -6,11 +6,11 @@
 #include <filesystem>
 #include <set>
 
-#include "core/globals.h"
 #include "app/resources.h"
 #include "app/screen_flow.h"
 #include "app/startup.h"
 #include "audio/game_music.h"
+#include "core/globals.h"
 #include "game/game_score.h"
 #include "game/live_bar.h"
 #include "platform/keyboard.h"

@@ -11,9 +11,9 @@
 #include "platform/keyboard.h"
 #include "platform/sound.h"
 #include "scores/hi_score.h"
-#include "screens/hi_score_screen.h"
 #include "screen_fixture.h"
 #include "screens/credits.h"
+#include "screens/hi_score_screen.h"
 #include "screens/instructions.h"
 
 namespace fs = std::filesystem;

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "core/globals.h"
 #include "audio/game_music.h"
+#include "core/globals.h"
 #include "platform/keyboard.h"
 #include "screen_fixture.h"
 

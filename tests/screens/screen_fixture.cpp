@@ -1,18 +1,17 @@
 #include "screen_fixture.h"
 
-#include "ogg_tone.h"
-
 #include <unistd.h>
 
 #include <fstream>
 #include <stdexcept>
 #include <vector>
 
-#include "core/frame_helpers.h"
-#include "core/globals.h"
 #include "app/resources.h"
 #include "audio/game_music.h"
+#include "core/frame_helpers.h"
+#include "core/globals.h"
 #include "game/game_score.h"
+#include "ogg_tone.h"
 #include "platform/graphics.h"
 #include "platform/keyboard.h"
 #include "platform/pixmap.h"

@@ -2,12 +2,12 @@
 // files that the error report names, the splash that no key shortens, and
 // the display mode.
 #include "app/startup.h"
-#include "core/frame_helpers.h"
 
 #include <filesystem>
 
-#include "core/globals.h"
 #include "app/resources.h"
+#include "core/frame_helpers.h"
+#include "core/globals.h"
 #include "platform/graphics.h"
 #include "platform/keyboard.h"
 #include "platform/pixmap.h"

@@ -2,8 +2,8 @@
 // makes one key-down one move, the pulse, the stars, and the menu loop.
 #include "screens/title.h"
 
-#include "core/globals.h"
 #include "app/screen_flow.h"
+#include "core/globals.h"
 #include "core/timed_speed.h"
 #include "platform/graphics.h"
 #include "platform/keyboard.h"

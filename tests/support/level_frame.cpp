@@ -3,8 +3,8 @@
 #include <filesystem>
 #include <memory>
 
-#include "core/globals.h"
 #include "app/resources.h"
+#include "core/globals.h"
 #include "game/level_sim.h"
 #include "game/main_game_loop.h"
 #include "platform/graphics.h"

@@ -29,9 +29,9 @@ class Rng {
 public:
     explicit Rng(uint64_t seed) : state_(seed) {}
     uint64_t Next();
-    float Uniform();                       // [0, 1)
-    float Range(float lo, float hi);       // [lo, hi)
-    int Int(int lo, int hi);               // [lo, hi]
+    float Uniform();                  // [0, 1)
+    float Range(float lo, float hi);  // [lo, hi)
+    int Int(int lo, int hi);          // [lo, hi]
 private:
     uint64_t state_;
 };
@@ -55,7 +55,9 @@ public:
     bool In(int x, int y) const { return x >= 0 && y >= 0 && x < w && y < h; }
     Rgba Get(int x, int y) const { return In(x, y) ? px[std::size_t(y) * w + x] : kClear; }
     Rgba& At(int x, int y) { return px[std::size_t(y) * w + x]; }
-    void Set(int x, int y, Rgba c) { if (In(x, y)) At(x, y) = c; }
+    void Set(int x, int y, Rgba c) {
+        if (In(x, y)) At(x, y) = c;
+    }
     // Source-over compositing of c with an extra coverage factor.
     void Blend(int x, int y, Rgba c, float coverage = 1.0f);
 

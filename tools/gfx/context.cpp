@@ -4,8 +4,7 @@
 
 namespace gfx {
 
-void Context::Add(const std::string& file, Canvas image, PngKind kind, const std::string& note, int cellW,
-                  int cellH) {
+void Context::Add(const std::string& file, Canvas image, PngKind kind, const std::string& note, int cellW, int cellH) {
     pictures.push_back(Picture{file, std::move(image), kind, cellW, cellH, note});
 }
 

@@ -11,7 +11,6 @@ bool Ink(const Coverage& c, int x, int y) { return c.Get(x, y) >= 0.5f; }
 
 }  // namespace
 
-
 void DrawHolly(Canvas& c, const Context& ctx, int x, int y, float scale, bool mirrored) {
     Canvas art = ctx.art["holly"];
     if (mirrored) art = art.FlipX();
@@ -42,8 +41,8 @@ void DrawSparkle(Canvas& c, const Context& ctx, int x, int y, int arm) {
 
 // The logo: red letters with snow lying on every upward edge, a gold rim, a
 // dark outline and a night-blue drop shadow.
-Canvas SnowyWord(const Context& ctx, const Font& font, const std::string& word, int size, uint32_t seed,
-                 Rgba top, Rgba bottom, int capDepth) {
+Canvas SnowyWord(const Context& ctx, const Font& font, const std::string& word, int size, uint32_t seed, Rgba top,
+                 Rgba bottom, int capDepth) {
     const int pad = 6;
     Coverage cov = font.Render(word, size, pad, 1.0f);
     int inkTop = cov.h, inkBottom = 0;
@@ -62,9 +61,9 @@ Canvas SnowyWord(const Context& ctx, const Font& font, const std::string& word, 
             float t = float(y - inkTop) / float(std::max(1, inkBottom - inkTop));
             Rgba col = Mix(top, bottom, t);
             if (float(depth) < float(capDepth) + wobble + drip) {
-                col = depth == 0 ? ctx.C("snow4") : float(depth) > float(capDepth) + wobble + drip - 1.2f
-                                                         ? ctx.C("snow2")
-                                                         : ctx.C("snow3");
+                col = depth == 0                                              ? ctx.C("snow4")
+                      : float(depth) > float(capDepth) + wobble + drip - 1.2f ? ctx.C("snow2")
+                                                                              : ctx.C("snow3");
             } else if (!Ink(cov, x + 1, y) || !Ink(cov, x, y + 1)) {
                 col = Shade(col, 0.72f);  // shaded lower right edges
             }
@@ -105,12 +104,12 @@ void Parchment(Canvas& c, const Context& ctx, int x0, int y0, int w, int h, uint
             float edge = std::clamp(std::min(ex, ey) / 10.0f, 0.0f, 1.0f);
             float v = 0.55f + 0.35f * n + 0.1f * grain;
             v = v * (0.55f + 0.45f * edge);
-            Rgba col = v > 0.78f ? ctx.C("paper3") : v > 0.62f ? Mix(ctx.C("paper2"), ctx.C("paper3"), (v - 0.62f) / 0.16f)
-                                                                : Mix(ctx.C("paper1"), ctx.C("paper2"), (v - 0.4f) / 0.22f);
+            Rgba col = v > 0.78f   ? ctx.C("paper3")
+                       : v > 0.62f ? Mix(ctx.C("paper2"), ctx.C("paper3"), (v - 0.62f) / 0.16f)
+                                   : Mix(ctx.C("paper1"), ctx.C("paper2"), (v - 0.4f) / 0.22f);
             c.Set(x, y, col);
         }
 }
-
 
 void GiftBox(Canvas& c, const Context& ctx, int x, int baseY, int w, int h, Rgba paper, Rgba ribbon) {
     Canvas g(w + 8, h + 8);

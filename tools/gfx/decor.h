@@ -11,8 +11,8 @@ void DrawSparkle(Canvas& c, const Context& ctx, int x, int y, int arm);
 
 // The logo lettering: letters in a vertical gradient with snow lying on every
 // upward edge, a gold rim, a dark outline and a night-blue drop shadow.
-Canvas SnowyWord(const Context& ctx, const Font& font, const std::string& word, int size, uint32_t seed,
-                 Rgba top, Rgba bottom, int capDepth);
+Canvas SnowyWord(const Context& ctx, const Font& font, const std::string& word, int size, uint32_t seed, Rgba top,
+                 Rgba bottom, int capDepth);
 // Crops to the non-clear pixels plus a margin.
 Canvas TrimClear(const Canvas& c, int margin);
 // Parchment with a light grain over the rectangle.

@@ -32,9 +32,9 @@ struct Context {
     Rgba C(const std::string& name) const { return pal[name]; }
 };
 
-void MakeSprites(Context& ctx);    // player, monsters, icons, halo, flash, flake, star, clouds
-void MakeLettering(Context& ctx);  // title, subtitle, menu items, panels and pages
-void MakeScenes(Context& ctx);     // full-screen backdrops, splash and end screen
+void MakeSprites(Context& ctx);        // player, monsters, icons, halo, flash, flake, star, clouds
+void MakeLettering(Context& ctx);      // title, subtitle, menu items, panels and pages
+void MakeScenes(Context& ctx);         // full-screen backdrops, splash and end screen
 void WriteReview(const Context& ctx);  // contact sheet and screen mock-ups
 
 // Scene helpers shared by several backdrops (scenes.cpp).

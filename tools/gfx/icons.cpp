@@ -1,6 +1,8 @@
 // The application icon: Santa standing on a snowy hill under the night sky,
 // on a rounded tile. Drawn once as 32 x 32 pixel art; the larger sizes are
 // that picture enlarged without smoothing, the smaller ones drawn down.
+#include "icons.h"
+
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -8,7 +10,6 @@
 #include <stdexcept>
 
 #include "generator.h"
-#include "icons.h"
 #include "sprites.h"
 
 namespace gfx {
@@ -55,9 +56,10 @@ std::string IconSvg(const Context& ctx) {
     // The pixel art as squares, one rectangle per run of equal pixels in a
     // row: sharp at any size, and only a few hundred elements.
     Canvas c = IconPicture(ctx);
-    std::string svg = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-                      "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"256\" height=\"256\" viewBox=\"0 0 " +
-                      std::to_string(c.w) + " " + std::to_string(c.h) + "\" shape-rendering=\"crispEdges\">\n";
+    std::string svg =
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+        "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"256\" height=\"256\" viewBox=\"0 0 " +
+        std::to_string(c.w) + " " + std::to_string(c.h) + "\" shape-rendering=\"crispEdges\">\n";
     char buf[160];
     for (int y = 0; y < c.h; ++y) {
         for (int x = 0; x < c.w;) {
@@ -65,8 +67,9 @@ std::string IconSvg(const Context& ctx) {
             int run = 1;
             while (x + run < c.w && c.Get(x + run, y) == p) ++run;
             if (p.a != 0) {
-                std::snprintf(buf, sizeof buf, "<rect x=\"%d\" y=\"%d\" width=\"%d\" height=\"1\" fill=\"#%02x%02x%02x\"",
-                              x, y, run, p.r, p.g, p.b);
+                std::snprintf(buf, sizeof buf,
+                              "<rect x=\"%d\" y=\"%d\" width=\"%d\" height=\"1\" fill=\"#%02x%02x%02x\"", x, y, run,
+                              p.r, p.g, p.b);
                 svg += buf;
                 if (p.a != 255) {
                     std::snprintf(buf, sizeof buf, " fill-opacity=\"%.3f\"", p.a / 255.0);

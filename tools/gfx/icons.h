@@ -7,8 +7,8 @@ namespace gfx {
 
 inline constexpr int kIconSizes[] = {16, 24, 32, 48, 64, 128, 256};
 
-Canvas IconPicture(const Context& ctx);              // the 32 x 32 original
-Canvas IconAtSize(const Context& ctx, int size);     // square, size x size
+Canvas IconPicture(const Context& ctx);           // the 32 x 32 original
+Canvas IconAtSize(const Context& ctx, int size);  // square, size x size
 // The 32 x 32 original as scalable vector squares.
 std::string IconSvg(const Context& ctx);
 // Writes DIR/SIZE/NAME.png for every icon size and DIR/scalable/NAME.svg.

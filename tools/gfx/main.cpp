@@ -8,7 +8,6 @@
 #include "generator.h"
 #include "icons.h"
 
-
 int main(int argc, char** argv) {
     using namespace gfx;
     Context ctx;
@@ -16,12 +15,18 @@ int main(int argc, char** argv) {
     std::string iconDir, iconName = "snowquill";
     for (int i = 1; i + 1 < argc; i += 2) {
         std::string key = argv[i], value = argv[i + 1];
-        if (key == "--assets") ctx.assetDir = value;
-        else if (key == "--out") ctx.outDir = value;
-        else if (key == "--review") ctx.reviewDir = value;
-        else if (key == "--fonts") fontDir = value;
-        else if (key == "--icons") iconDir = value;
-        else if (key == "--icon-name") iconName = value;
+        if (key == "--assets")
+            ctx.assetDir = value;
+        else if (key == "--out")
+            ctx.outDir = value;
+        else if (key == "--review")
+            ctx.reviewDir = value;
+        else if (key == "--fonts")
+            fontDir = value;
+        else if (key == "--icons")
+            iconDir = value;
+        else if (key == "--icon-name")
+            iconName = value;
         else {
             std::fprintf(stderr, "unknown option %s\n", key.c_str());
             return 2;

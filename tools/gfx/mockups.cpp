@@ -189,8 +189,10 @@ void WriteMockups(const Context& ctx) {
         const int ys[] = {142, 163, 184, 204, 225};
         for (int i = 0; i < 5; ++i) {
             DrawState s;
-            if (i == 1) s.scaleX = s.scaleY = 1.36f;
-            else s.tint = Rgba(200, 200, 255);
+            if (i == 1)
+                s.scaleX = s.scaleY = 1.36f;
+            else
+                s.tint = Rgba(200, 200, 255);
             Image(c, ctx, items[i], 160, float(ys[i]), true, s, false);
         }
         Rng flakes(9);
@@ -299,12 +301,18 @@ void WriteMockups(const Context& ctx) {
     // Instructions, lines in their dark rainbow colours.
     {
         Canvas c = Loaded(ctx, "InstructionsBACK.png");
-        const char* lines[] = {"Long time ago few days before Christmas", "an evil being stole all the gift which",
-                               "were to be give to all the children of",   "the world risking to ruin Christmas for",
-                               "everyone...",                             "",
-                               "so Santa Claus decided to leave for the",  "adventure and try to get back the gifts",
-                               "and to give everyone a Merry Christmas.",  "Now its your turn to help him!!!",
-                               "Use the arrow key to move and jump,",      "the control key to throw the gift and",
+        const char* lines[] = {"Long time ago few days before Christmas",
+                               "an evil being stole all the gift which",
+                               "were to be give to all the children of",
+                               "the world risking to ruin Christmas for",
+                               "everyone...",
+                               "",
+                               "so Santa Claus decided to leave for the",
+                               "adventure and try to get back the gifts",
+                               "and to give everyone a Merry Christmas.",
+                               "Now its your turn to help him!!!",
+                               "Use the arrow key to move and jump,",
+                               "the control key to throw the gift and",
                                "kill the monsters... Be Careful..."};
         float phase = 60;
         for (int i = 0; i < 13; ++i) {

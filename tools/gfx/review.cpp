@@ -107,8 +107,7 @@ void WriteReview(const Context& ctx) {
         Canvas loaded = AsLoaded(p);
         int perRow = 8, cells = p.image.w / p.cellW, zoom = 6, gap = 6;
         int rows = (cells + perRow - 1) / perRow;
-        Canvas sheet(perRow * (p.cellW * zoom + gap) + gap, rows * (p.cellH * zoom + gap + 14) + gap,
-                     Rgba(34, 36, 46));
+        Canvas sheet(perRow * (p.cellW * zoom + gap) + gap, rows * (p.cellH * zoom + gap + 14) + gap, Rgba(34, 36, 46));
         for (int i = 0; i < cells; ++i) {
             int x = gap + (i % perRow) * (p.cellW * zoom + gap), y = gap + (i / perRow) * (p.cellH * zoom + gap + 14);
             DrawText(sheet, *ctx.regular, std::to_string(i), 11, x, y, Rgba(255, 240, 180));

@@ -18,8 +18,7 @@ void VerticalGradient(Canvas& c, int y0, int y1, const Ramp& ramp);
 void Tint(Canvas& c, Rgba towards, float amount);
 
 // A noisy skyline: returns the top y of the ridge for every column.
-std::vector<int> RidgeProfile(int width, uint32_t seed, float baseY, float amplitude, float period,
-                              int octaves = 4);
+std::vector<int> RidgeProfile(int width, uint32_t seed, float baseY, float amplitude, float period, int octaves = 4);
 // Fills below a profile with a vertical ramp that starts at the ridge line.
 void FillRidge(Canvas& c, const std::vector<int>& top, const Ramp& ramp, int depth);
 // Snow caps: lighter pixels on the upper rows of a ridge.

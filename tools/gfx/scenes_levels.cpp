@@ -45,18 +45,19 @@ Canvas Back1Village(const Context& ctx) {
     auto hills = RidgeProfile(W, 102u, 162, 8, 55);
     FillRidge(c, hills, MakeRamp(ctx, {"lav3", "lav2", "lav1"}), 30);
     // The village: a row of cottages and a church.
-    HouseColours hc{ctx.C("plum1"), ctx.C("plum0"), ctx.C("plum2"), ctx.C("lav4"), ctx.C("lav3"),
-                    ctx.C("lamp1"),  ctx.C("lamp0"), ctx.C("plum0")};
+    HouseColours hc{ctx.C("plum1"), ctx.C("plum0"), ctx.C("plum2"), ctx.C("lav4"),
+                    ctx.C("lav3"),  ctx.C("lamp1"), ctx.C("lamp0"), ctx.C("plum0")};
     struct HouseSpot {
         int x, w, h;
         bool chimney;
     };
-    const HouseSpot spots[] = {{4, 22, 13, true},   {34, 28, 16, false}, {70, 20, 12, true},  {98, 26, 15, true},
+    const HouseSpot spots[] = {{4, 22, 13, true},    {34, 28, 16, false}, {70, 20, 12, true},  {98, 26, 15, true},
                                {158, 24, 14, false}, {190, 30, 17, true}, {262, 22, 13, true}, {292, 26, 15, false}};
     Rng rng(HashName("back1"));
     for (const auto& s : spots) {
         House(c, s.x, 192, s.w, s.h, hc, rng.Next() & 0xffff, s.chimney);
-        if (s.chimney) Smoke(c, float(s.x + s.w * 2 / 3 + 1), float(192 - s.h - s.w / 2 - 2), uint32_t(s.x), ctx.C("lav4"));
+        if (s.chimney)
+            Smoke(c, float(s.x + s.w * 2 / 3 + 1), float(192 - s.h - s.w / 2 - 2), uint32_t(s.x), ctx.C("lav4"));
     }
     // Church with a steeple between the cottages.
     {
@@ -65,7 +66,8 @@ Canvas Back1Village(const Context& ctx) {
         c.FillRect(x, base - 22, 5, 22, ctx.C("plum0"));
         c.FillRect(x + 8, base - 44, 9, 22, ctx.C("plum1"));
         for (int i = 0; i < 14; ++i)
-            for (int xx = x + 12 - i / 2 - 1; xx <= x + 12 + i / 2; ++xx) c.Set(xx, base - 58 + i, i < 3 ? ctx.C("lav4") : ctx.C("plum2"));
+            for (int xx = x + 12 - i / 2 - 1; xx <= x + 12 + i / 2; ++xx)
+                c.Set(xx, base - 58 + i, i < 3 ? ctx.C("lav4") : ctx.C("plum2"));
         c.FillRect(x + 12, base - 64, 1, 6, ctx.C("gold1"));
         c.FillRect(x + 10, base - 62, 5, 1, ctx.C("gold1"));
         c.Glow(x + 12.5f, base - 34.0f, 9, ctx.C("lamp0"), 0.35f);
@@ -76,7 +78,8 @@ Canvas Back1Village(const Context& ctx) {
     }
     // Fir trees between houses.
     PineColours pc{ctx.C("pine0"), ctx.C("pine1"), ctx.C("pine2"), ctx.C("lav4"), ctx.C("wood0")};
-    for (float x : {27.0f, 64.0f, 130.0f, 146.0f, 184.0f, 284.0f}) PineTree(c, x, 194, 26 + int(x) % 9, pc, 0.5f, uint32_t(x));
+    for (float x : {27.0f, 64.0f, 130.0f, 146.0f, 184.0f, 284.0f})
+        PineTree(c, x, 194, 26 + int(x) % 9, pc, 0.5f, uint32_t(x));
     // Snowy ground in the blue of late evening.
     std::vector<int> ground(W);
     for (int x = 0; x < W; ++x) ground[x] = 190 + int(std::lround(std::sin(float(x) * 0.03f) * 2.0f));
@@ -96,9 +99,11 @@ Canvas Back2Forest(const Context& ctx) {
     // Three rows of pines, lighter and smaller with distance.
     Rng rng(HashName("back2"));
     PineColours farPine{ctx.C("pine3"), ctx.C("pine4"), ctx.C("teal2"), ctx.C("lake3"), ctx.C("pine2")};
-    for (int x = -4; x < W + 6; x += rng.Int(5, 9)) PineTree(c, float(x), 172 + rng.Int(0, 4), rng.Int(16, 26), farPine, 0.35f, rng.Next() & 0xffff);
+    for (int x = -4; x < W + 6; x += rng.Int(5, 9))
+        PineTree(c, float(x), 172 + rng.Int(0, 4), rng.Int(16, 26), farPine, 0.35f, rng.Next() & 0xffff);
     PineColours midPine{ctx.C("pine1"), ctx.C("pine2"), ctx.C("pine3"), ctx.C("snow2"), ctx.C("wood0")};
-    for (int x = -6; x < W + 10; x += rng.Int(14, 24)) PineTree(c, float(x), 202 + rng.Int(0, 6), rng.Int(40, 62), midPine, 0.45f, rng.Next() & 0xffff);
+    for (int x = -6; x < W + 10; x += rng.Int(14, 24))
+        PineTree(c, float(x), 202 + rng.Int(0, 6), rng.Int(40, 62), midPine, 0.45f, rng.Next() & 0xffff);
     std::vector<int> ground(W);
     for (int x = 0; x < W; ++x) ground[x] = 200 + int(std::lround(std::sin(float(x) * 0.025f + 1.0f) * 3.0f));
     SnowGround(c, ground, MakeRamp(ctx, {"snow2", "snow1", "snow0", "night3"}), 44, 22u);
@@ -131,7 +136,8 @@ Canvas Back3Lake(const Context& ctx) {
     // Far shore with a line of tiny pines.
     PineColours shore{ctx.C("pine1"), ctx.C("pine2"), ctx.C("pine3"), ctx.C("snow3"), ctx.C("pine0")};
     Rng rng(HashName("back3"));
-    for (int x = -2; x < W + 4; x += rng.Int(3, 7)) PineTree(c, float(x), 142 + rng.Int(0, 2), rng.Int(8, 15), shore, 0.3f, rng.Next() & 0xffff);
+    for (int x = -2; x < W + 4; x += rng.Int(3, 7))
+        PineTree(c, float(x), 142 + rng.Int(0, 2), rng.Int(8, 15), shore, 0.3f, rng.Next() & 0xffff);
     c.FillRect(0, 141, W, 4, ctx.C("snow2"));
     c.FillRect(0, 144, W, 1, ctx.C("snow1"));
     // The frozen lake: a mirror of the mountains, faded, with cracks.
@@ -179,13 +185,19 @@ Canvas Back4Caves(const Context& ctx) {
         float len = rng.Range(20, 50), wid = rng.Range(5, 10);
         float a = rng.Range(-0.6f, 0.6f) - 1.5708f;
         float dx = std::cos(a), dy = std::sin(a);
-        std::vector<float> pts = {x - dy * wid, y + dx * wid, x + dx * len * 0.8f - dy * wid * 0.8f,
-                                  y + dy * len * 0.8f + dx * wid * 0.8f, x + dx * len, y + dy * len,
-                                  x + dx * len * 0.8f + dy * wid * 0.8f, y + dy * len * 0.8f - dx * wid * 0.8f,
-                                  x + dy * wid, y - dx * wid};
+        std::vector<float> pts = {
+            x - dy * wid, y + dx * wid, x + dx * len * 0.8f - dy * wid * 0.8f, y + dy * len * 0.8f + dx * wid * 0.8f,
+            x + dx * len, y + dy * len, x + dx * len * 0.8f + dy * wid * 0.8f, y + dy * len * 0.8f - dx * wid * 0.8f,
+            x + dy * wid, y - dx * wid};
         c.FillPolygon(pts, WithAlpha(ctx.C("cave4"), 150), true);
-        std::vector<float> half = {x, y, x + dx * len, y + dy * len, x + dx * len * 0.8f + dy * wid * 0.8f,
-                                   y + dy * len * 0.8f - dx * wid * 0.8f, x + dy * wid, y - dx * wid};
+        std::vector<float> half = {x,
+                                   y,
+                                   x + dx * len,
+                                   y + dy * len,
+                                   x + dx * len * 0.8f + dy * wid * 0.8f,
+                                   y + dy * len * 0.8f - dx * wid * 0.8f,
+                                   x + dy * wid,
+                                   y - dx * wid};
         c.FillPolygon(half, WithAlpha(ctx.C("ice1"), 90), true);
     }
     // Glowing crystal clusters.
@@ -196,7 +208,8 @@ Canvas Back4Caves(const Context& ctx) {
             float a = -1.5708f + rng.Range(-0.7f, 0.7f);
             float len = rng.Range(8, 18), wid = rng.Range(2, 3.5f);
             float dx = std::cos(a), dy = std::sin(a);
-            std::vector<float> pts = {x - dy * wid, y + dx * wid, x + dx * len, y + dy * len, x + dy * wid, y - dx * wid};
+            std::vector<float> pts = {x - dy * wid, y + dx * wid, x + dx * len,
+                                      y + dy * len, x + dy * wid, y - dx * wid};
             c.FillPolygon(pts, ctx.C("ice2"), true);
             std::vector<float> lit = {x, y, x + dx * len, y + dy * len, x + dy * wid, y - dx * wid};
             c.FillPolygon(lit, ctx.C("ice3"), true, 0.8f);

@@ -92,9 +92,10 @@ Canvas MenuBackdrop(const Context& ctx) {
                   ctx.C("snow1"), ctx.C("snow0"), 0.3f);
     // Far village lights along the hills.
     Rng rng(HashName("MenuBack"));
-    HouseColours hc{ctx.C("night1"), ctx.C("night0"), ctx.C("night2"), ctx.C("snow1"), ctx.C("snow0"),
-                    ctx.C("lamp1"),  ctx.C("lamp0"), ctx.C("night0")};
-    for (int x = 96; x < 236; x += rng.Int(16, 26)) House(c, x, 206, rng.Int(10, 14), rng.Int(6, 9), hc, rng.Next() & 0xffff, false);
+    HouseColours hc{ctx.C("night1"), ctx.C("night0"), ctx.C("night2"), ctx.C("snow1"),
+                    ctx.C("snow0"),  ctx.C("lamp1"),  ctx.C("lamp0"),  ctx.C("night0")};
+    for (int x = 96; x < 236; x += rng.Int(16, 26))
+        House(c, x, 206, rng.Int(10, 14), rng.Int(6, 9), hc, rng.Next() & 0xffff, false);
     std::vector<int> hills(W);
     for (int x = 0; x < W; ++x) hills[x] = 204 + int(std::lround(std::sin(float(x) * 0.02f + 0.6f) * 5.0f));
     SnowGround(c, hills, MakeRamp(ctx, {"snow2", "snow1", "snow0", "night3"}), 40, 73u);
@@ -128,7 +129,8 @@ Canvas ScoresBackdrop(const Context& ctx) {
         for (int i = 0; i < 26; ++i) {
             float a = float(i) * 6.2831853f / 26.0f;
             float r = 14.0f + (i % 2 ? 1.5f : -1.0f);
-            wreath.FillCircle(cx + std::cos(a) * r, cy + std::sin(a) * r, 4.2f, i % 3 ? ctx.C("green2") : ctx.C("green1"));
+            wreath.FillCircle(cx + std::cos(a) * r, cy + std::sin(a) * r, 4.2f,
+                              i % 3 ? ctx.C("green2") : ctx.C("green1"));
         }
         for (int i = 0; i < 26; ++i) {
             float a = float(i) * 6.2831853f / 26.0f + 0.12f;
@@ -277,7 +279,8 @@ Canvas EndPicture(const Context& ctx) {
     c.Draw(santa.image.Crop(11 * 28, 0, 28, 28).ScaleNearest(2), 194, 172);
     // Banner.
     int size = ctx.serif->FitSize("Merry Christmas!", 296, 40, 1.0f);
-    Canvas banner = TrimClear(SnowyWord(ctx, *ctx.serif, "Merry Christmas!", size, 141u, ctx.C("red3"), ctx.C("red1"), 2), 0);
+    Canvas banner =
+        TrimClear(SnowyWord(ctx, *ctx.serif, "Merry Christmas!", size, 141u, ctx.C("red3"), ctx.C("red1"), 2), 0);
     c.Put(banner, (W - banner.w) / 2, 4);
     DrawText(c, *ctx.bold, "All the gifts are back!", 11, W / 2 + 1, 4 + banner.h + 3, ctx.C("ink"), 1);
     DrawText(c, *ctx.bold, "All the gifts are back!", 11, W / 2, 3 + banner.h + 3, ctx.C("gold3"), 1);
@@ -286,7 +289,8 @@ Canvas EndPicture(const Context& ctx) {
     for (int y = py; y < py + ph; ++y)
         for (int x = px; x < px + pw; ++x) {
             bool corner = (x - px < 3 || px + pw - 1 - x < 3) && (y - py < 3 || py + ph - 1 - y < 3);
-            if (corner && std::hypot(float(std::min(x - px, px + pw - 1 - x) - 3), float(std::min(y - py, py + ph - 1 - y) - 3)) > 3.2f)
+            if (corner && std::hypot(float(std::min(x - px, px + pw - 1 - x) - 3),
+                                     float(std::min(y - py, py + ph - 1 - y) - 3)) > 3.2f)
                 continue;
             c.Blend(x, y, ctx.C("night0"), 0.78f);
         }
@@ -311,9 +315,10 @@ Canvas SplashPicture(const Context& ctx) {
     MountainRange(scene, 122u, 190, 40, 8, MakeRamp(ctx, {"night3", "night2"}), MakeRamp(ctx, {"night2", "night1"}),
                   ctx.C("snow1"), ctx.C("snow0"), 0.3f);
     Rng rng(HashName("splash"));
-    HouseColours hc{ctx.C("night1"), ctx.C("night0"), ctx.C("night2"), ctx.C("snow1"), ctx.C("snow0"),
-                    ctx.C("lamp1"),  ctx.C("lamp0"), ctx.C("night0")};
-    for (int x = 120; x < 300; x += rng.Int(18, 28)) House(scene, x, 200, rng.Int(12, 18), rng.Int(8, 11), hc, rng.Next() & 0xffff, true);
+    HouseColours hc{ctx.C("night1"), ctx.C("night0"), ctx.C("night2"), ctx.C("snow1"),
+                    ctx.C("snow0"),  ctx.C("lamp1"),  ctx.C("lamp0"),  ctx.C("night0")};
+    for (int x = 120; x < 300; x += rng.Int(18, 28))
+        House(scene, x, 200, rng.Int(12, 18), rng.Int(8, 11), hc, rng.Next() & 0xffff, true);
     std::vector<int> hills(W);
     for (int x = 0; x < W; ++x) hills[x] = 198 + int(std::lround(std::sin(float(x) * 0.02f + 2.0f) * 6.0f));
     SnowGround(scene, hills, MakeRamp(ctx, {"snow3", "snow2", "snow1", "snow0"}), 42, 123u);

@@ -1,9 +1,9 @@
 // Player and monster strips plus the small pictures: HUD icons, halo, hurt
 // flash, snowflake, title star and the cloud layer.
+#include "sprites.h"
+
 #include <algorithm>
 #include <cmath>
-
-#include "sprites.h"
 
 namespace gfx {
 
@@ -57,8 +57,10 @@ Canvas Flash(const Context& ctx) {
         for (int x = 0; x < c.w; ++x) {
             if (shape.Get(x, y).a < 128) continue;
             float d = std::hypot(x + 0.5f - cx, y + 0.5f - cy);
-            Rgba col = d < 4.5f ? ctx.C("snow4") : d < 7.5f ? ctx.C("gold3") : d < 10.0f ? ctx.C("lamp0")
-                                                                                  : ctx.C("red3");
+            Rgba col = d < 4.5f    ? ctx.C("snow4")
+                       : d < 7.5f  ? ctx.C("gold3")
+                       : d < 10.0f ? ctx.C("lamp0")
+                                   : ctx.C("red3");
             c.Set(x, y, col);
         }
     return c;

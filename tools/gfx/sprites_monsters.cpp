@@ -33,10 +33,10 @@ void Ball(Canvas& c, float cx, float cy, float rx, float ry, const Rgba tones[4]
 // --- Snowman ------------------------------------------------------------
 
 struct HopPose {
-    int lift;       // rows above the ground
-    int squash;     // +1 squashed (landing), -1 stretched (take-off)
-    float armUp;    // arm angle above horizontal, degrees
-    float scarf;    // scarf tail angle: 0 hangs, positive flies up
+    int lift;     // rows above the ground
+    int squash;   // +1 squashed (landing), -1 stretched (take-off)
+    float armUp;  // arm angle above horizontal, degrees
+    float scarf;  // scarf tail angle: 0 hangs, positive flies up
 };
 
 HopPose Hop(int frame) {

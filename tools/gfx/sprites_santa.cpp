@@ -29,8 +29,8 @@ FootPose Foot(float u) {  // u: 0 = heel strike in front, 0.5 = toe-off behind
 
 struct Pose {
     FootPose nearFoot, farFoot;
-    int bob;           // body offset in rows (negative: up)
-    float nearArm;     // arm angle in degrees, positive swings forward
+    int bob;        // body offset in rows (negative: up)
+    float nearArm;  // arm angle in degrees, positive swings forward
     float farArm;
 };
 

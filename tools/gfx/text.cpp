@@ -171,8 +171,8 @@ void DrawText(Canvas& dst, const Font& font, const std::string& text, int pixelS
         }
 }
 
-void DrawShadowedText(Canvas& dst, const Font& font, const std::string& text, int pixelSize, int x, int y,
-                      Rgba colour, Rgba shadow, int align, float tracking) {
+void DrawShadowedText(Canvas& dst, const Font& font, const std::string& text, int pixelSize, int x, int y, Rgba colour,
+                      Rgba shadow, int align, float tracking) {
     DrawText(dst, font, text, pixelSize, x + 1, y + 1, shadow, align, tracking);
     DrawText(dst, font, text, pixelSize, x, y, colour, align, tracking);
 }

@@ -55,7 +55,7 @@ Canvas StyledText(const Font& font, const std::string& text, int pixelSize, cons
 void DrawText(Canvas& dst, const Font& font, const std::string& text, int pixelSize, int x, int y, Rgba colour,
               int align = 0, float tracking = 0);
 // Same with a one-pixel shadow to the lower right.
-void DrawShadowedText(Canvas& dst, const Font& font, const std::string& text, int pixelSize, int x, int y,
-                      Rgba colour, Rgba shadow, int align = 0, float tracking = 0);
+void DrawShadowedText(Canvas& dst, const Font& font, const std::string& text, int pixelSize, int x, int y, Rgba colour,
+                      Rgba shadow, int align = 0, float tracking = 0);
 
 }  // namespace gfx

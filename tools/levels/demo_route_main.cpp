@@ -27,20 +27,27 @@ int main(int argc, char** argv) {
     std::string gameDir = ".", outPath;
     int level = 0, seed = 1000, wait = 0, throwEvery = 0;
     for (int i = 1; i + 1 < argc; i += 2) {
-        if (!std::strcmp(argv[i], "--game")) gameDir = argv[i + 1];
-        else if (!std::strcmp(argv[i], "--level")) level = std::atoi(argv[i + 1]);
-        else if (!std::strcmp(argv[i], "--seed")) seed = std::atoi(argv[i + 1]);
-        else if (!std::strcmp(argv[i], "--wait")) wait = std::atoi(argv[i + 1]);
-        else if (!std::strcmp(argv[i], "--throw-every")) throwEvery = std::atoi(argv[i + 1]);
-        else if (!std::strcmp(argv[i], "--out")) outPath = argv[i + 1];
+        if (!std::strcmp(argv[i], "--game"))
+            gameDir = argv[i + 1];
+        else if (!std::strcmp(argv[i], "--level"))
+            level = std::atoi(argv[i + 1]);
+        else if (!std::strcmp(argv[i], "--seed"))
+            seed = std::atoi(argv[i + 1]);
+        else if (!std::strcmp(argv[i], "--wait"))
+            wait = std::atoi(argv[i + 1]);
+        else if (!std::strcmp(argv[i], "--throw-every"))
+            throwEvery = std::atoi(argv[i + 1]);
+        else if (!std::strcmp(argv[i], "--out"))
+            outPath = argv[i + 1];
         else {
             std::fprintf(stderr, "demo_route: unknown option %s\n", argv[i]);
             return 2;
         }
     }
     if (level < 1 || level > kLevelCount) {
-        std::fprintf(stderr, "usage: demo_route --game DIR --level 1..%d [--seed S] [--wait W] [--throw-every K] [--out FILE]\n",
-                     kLevelCount);
+        std::fprintf(
+            stderr, "usage: demo_route --game DIR --level 1..%d [--seed S] [--wait W] [--throw-every K] [--out FILE]\n",
+            kLevelCount);
         return 2;
     }
     const TLevelInfo& info = LevelInfo(level);

@@ -66,8 +66,10 @@ bool ParseKeyScript(const std::string& text, TKeyScript& out, std::string& error
                 error = "line " + std::to_string(number) + ": bad number '" + second + "'";
                 return false;
             }
-            if (first == "level") out.level = int(v);
-            else declared = v;
+            if (first == "level")
+                out.level = int(v);
+            else
+                declared = v;
             continue;
         }
         long run = 0;

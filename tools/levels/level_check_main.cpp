@@ -32,14 +32,14 @@
 #include <vector>
 
 #include "fmp_query.h"
-#include "key_script.h"
-#include "monster_track.h"
-#include "route_figures.h"
 #include "game/level_sim.h"
 #include "game/live_bar.h"
 #include "game/main_game_loop.h"
+#include "key_script.h"
 #include "level_rules.h"
 #include "map/fmp_map.h"
+#include "monster_track.h"
+#include "route_figures.h"
 #include "route_search.h"
 #include "sim_mover.h"
 
@@ -61,16 +61,19 @@ constexpr int kSeeds[] = {1, 2, 3};
 // Routes are searched within this much of the clock (the monster tracks are kept in memory).
 constexpr int kLongestSearchSeconds = 300;
 
-std::vector<unsigned> SearchKeys(int level, std::shared_ptr<FmpMap> map, const std::string& mapPath,
-                                 TFmpQuery& query);
+std::vector<unsigned> SearchKeys(int level, std::shared_ptr<FmpMap> map, const std::string& mapPath, TFmpQuery& query);
 void PrintHurt(int level, const TRouteFigures& fig);
 
 const char* MapTypeName(int t) {
     switch (t) {
-        case 0: return "FMP 0.5";
-        case 1: return "FMP 1.0";
-        case 2: return "FMP 1.0 run-length";
-        default: return "unknown";
+        case 0:
+            return "FMP 0.5";
+        case 1:
+            return "FMP 1.0";
+        case 2:
+            return "FMP 1.0 run-length";
+        default:
+            return "unknown";
     }
 }
 
@@ -130,8 +133,9 @@ bool CheckLevel(int level) {
         TKeyScript script;
         std::string error;
         if (!LoadKeyScript(routePath, script, error)) {
-            std::printf("level %d: FAIL: no stored route (%s); make one with: level_check --search --routes DIR --level %d\n",
-                        level, error.c_str(), level);
+            std::printf(
+                "level %d: FAIL: no stored route (%s); make one with: level_check --search --routes DIR --level %d\n",
+                level, error.c_str(), level);
             return false;
         }
         if (script.level != level) {
@@ -168,9 +172,10 @@ bool CheckLevel(int level) {
                     fig.energyLost, fig.livesLost, options_.budget);
         return false;
     }
-    std::printf("level %d: route to the exit: %.1f s of the %d s clock, %.2f energy bars lost (%.2f at most with "
-                "the monsters' other paces)\n",
-                level, fig.Seconds(), info.timeLimit, fig.energyLost, fig.energyLostOtherPaces);
+    std::printf(
+        "level %d: route to the exit: %.1f s of the %d s clock, %.2f energy bars lost (%.2f at most with "
+        "the monsters' other paces)\n",
+        level, fig.Seconds(), info.timeLimit, fig.energyLost, fig.energyLostOtherPaces);
     if (options_.search && !routePath.empty()) {
         TKeyScript script{level, keys};
         char comment[256];
@@ -208,8 +213,7 @@ bool CheckLevel(int level) {
 // the quickest that never waits (untouched if it can be), then, if the
 // monsters block every such way, one that may wait for them to pass. Empty
 // on failure.
-std::vector<unsigned> SearchKeys(int level, std::shared_ptr<FmpMap> map, const std::string& mapPath,
-                                 TFmpQuery& query) {
+std::vector<unsigned> SearchKeys(int level, std::shared_ptr<FmpMap> map, const std::string& mapPath, TFmpQuery& query) {
     const TLevelInfo& info = LevelInfo(level);
     const int horizon = std::min(info.timeLimit, kLongestSearchSeconds) * 200;
     TMonsterTrack track;
@@ -255,9 +259,10 @@ std::vector<unsigned> SearchKeys(int level, std::shared_ptr<FmpMap> map, const s
         states += route.statesExpanded;
     }
     if (!route.found) {
-        std::printf("level %d: FAIL: no route from the start (%d, %d) to the exit within %d s that keeps clear of "
-                    "the monsters (%zu states)\n",
-                    level, info.startX, info.startY, horizon / 200, states);
+        std::printf(
+            "level %d: FAIL: no route from the start (%d, %d) to the exit within %d s that keeps clear of "
+            "the monsters (%zu states)\n",
+            level, info.startX, info.startY, horizon / 200, states);
         return {};
     }
     std::printf("level %d: route found: %d steps, touched on %d (%zu states searched%s)\n", level, route.routeSteps,
@@ -278,12 +283,13 @@ void PrintHurt(int level, const TRouteFigures& fig) {
 
 void PrintTable() {
     if (figures_.empty()) return;
-    std::printf("\nlevel  route s  jumps  monsters met  s on patrol ground (share)  energy lost (other paces)"
-                "  gifts on/off route  difficulty\n");
+    std::printf(
+        "\nlevel  route s  jumps  monsters met  s on patrol ground (share)  energy lost (other paces)"
+        "  gifts on/off route  difficulty\n");
     for (const auto& [level, f] : figures_)
-        std::printf("%5d  %7.1f  %5d  %12d  %17.1f (%3.0f %%)  %11.2f (%12.2f)  %9d / %d  %10.1f\n", level,
-                    f.Seconds(), f.jumps, f.monstersCrossed, f.zoneSteps / 200.0, 100.0 * f.ZoneShare(),
-                    f.energyLost, f.energyLostOtherPaces, f.giftsOnRoute, f.giftsOffRoute, f.Difficulty());
+        std::printf("%5d  %7.1f  %5d  %12d  %17.1f (%3.0f %%)  %11.2f (%12.2f)  %9d / %d  %10.1f\n", level, f.Seconds(),
+                    f.jumps, f.monstersCrossed, f.zoneSteps / 200.0, 100.0 * f.ZoneShare(), f.energyLost,
+                    f.energyLostOtherPaces, f.giftsOnRoute, f.giftsOffRoute, f.Difficulty());
     std::printf("difficulty = monsters met + 0.5 x seconds on patrol ground + 0.2 x jumps + 10 x energy bars lost\n");
 }
 
@@ -297,15 +303,24 @@ int main(int argc, char** argv) {
         "[--budget BARS] [--blind] [--trace]\n";
     for (int i = 1; i < argc; ++i) {
         std::string a = argv[i];
-        if (a == "--game" && i + 1 < argc) o.gameDir = argv[++i];
-        else if (a == "--review" && i + 1 < argc) o.reviewDir = argv[++i];
-        else if (a == "--routes" && i + 1 < argc) o.routesDir = argv[++i];
-        else if (a == "--level" && i + 1 < argc) levels.push_back(std::atoi(argv[++i]));
-        else if (a == "--budget" && i + 1 < argc) o.budget = float(std::atof(argv[++i]));
-        else if (a == "--model") o.useModel = true;
-        else if (a == "--search") o.search = true;
-        else if (a == "--blind") o.blind = o.search = true;
-        else if (a == "--trace") o.trace = true;
+        if (a == "--game" && i + 1 < argc)
+            o.gameDir = argv[++i];
+        else if (a == "--review" && i + 1 < argc)
+            o.reviewDir = argv[++i];
+        else if (a == "--routes" && i + 1 < argc)
+            o.routesDir = argv[++i];
+        else if (a == "--level" && i + 1 < argc)
+            levels.push_back(std::atoi(argv[++i]));
+        else if (a == "--budget" && i + 1 < argc)
+            o.budget = float(std::atof(argv[++i]));
+        else if (a == "--model")
+            o.useModel = true;
+        else if (a == "--search")
+            o.search = true;
+        else if (a == "--blind")
+            o.blind = o.search = true;
+        else if (a == "--trace")
+            o.trace = true;
         else {
             std::fprintf(stderr, "%s", usage);
             return 2;

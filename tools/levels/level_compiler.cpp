@@ -42,9 +42,12 @@ FmpDocument CompileLevel(const TLevelSource& src, const TLayout& layout, TCompil
             TTilePixels px = PaintPiece(piece, f);
             int g = TileIsEmpty(px) ? 0 : graphicFor(px);
             FmpBlockDef block;
-            if (info.layer == 1) block.fgGraphic = g;  // gifts are drawn with the foreground graphic
-            else block.bgGraphic = g;
-            if (info.solid) block.flags = kFmpSolidTopLeft | kFmpSolidTopRight | kFmpSolidBottomLeft | kFmpSolidBottomRight;
+            if (info.layer == 1)
+                block.fgGraphic = g;  // gifts are drawn with the foreground graphic
+            else
+                block.bgGraphic = g;
+            if (info.solid)
+                block.flags = kFmpSolidTopLeft | kFmpSolidTopRight | kFmpSolidBottomLeft | kFmpSolidBottomRight;
             block.user1 = piece.Code();
             block.user5 = uint8_t(f);
             frames.push_back(int(doc.blocks.size()));

@@ -84,7 +84,8 @@ bool Render(int level, const std::string& gameDir, const std::string& outDir) {
     std::string mapPath = gameDir + "/" + info.mapFile;
     for (char& ch : mapPath)
         if (ch == '\\') ch = '/';
-    if (FILE* f = std::fopen(mapPath.c_str(), "rb")) std::fclose(f);
+    if (FILE* f = std::fopen(mapPath.c_str(), "rb"))
+        std::fclose(f);
     else {
         std::fprintf(stderr, "level_overview: no map %s\n", mapPath.c_str());
         return false;
@@ -129,8 +130,10 @@ bool Render(int level, const std::string& gameDir, const std::string& outDir) {
         uint32_t colour = p.kind == 1 ? 0xC0FF5050u : 0xC0FFC040u;
         for (int x = p.left; x < p.right + kMonsterSize; ++x) pic.Put(x, p.y + kMonsterSize + 1, colour);
         sq::PixmapRef sprite = p.kind == 1 ? kind1 : kind2;
-        if (sprite) pic.Blit(sprite, 0, 0, kMonsterSize, kMonsterSize, p.x, p.y);
-        else pic.Box(p.x, p.y, kMonsterSize, kMonsterSize, colour | 0xFF000000u);
+        if (sprite)
+            pic.Blit(sprite, 0, 0, kMonsterSize, kMonsterSize, p.x, p.y);
+        else
+            pic.Box(p.x, p.y, kMonsterSize, kMonsterSize, colour | 0xFF000000u);
     }
     for (const std::string& fault : rules.faults) std::fprintf(stderr, "level %d: %s\n", level, fault.c_str());
     // the route the checker found, if it left one
@@ -160,9 +163,12 @@ int main(int argc, char** argv) {
     std::vector<int> list;
     for (int i = 1; i < argc; ++i) {
         std::string a = argv[i];
-        if (a == "--game" && i + 1 < argc) gameDir = argv[++i];
-        else if (a == "--out" && i + 1 < argc) outDir = argv[++i];
-        else if (a == "--level" && i + 1 < argc) list.push_back(std::atoi(argv[++i]));
+        if (a == "--game" && i + 1 < argc)
+            gameDir = argv[++i];
+        else if (a == "--out" && i + 1 < argc)
+            outDir = argv[++i];
+        else if (a == "--level" && i + 1 < argc)
+            list.push_back(std::atoi(argv[++i]));
         else {
             std::fprintf(stderr, "usage: level_overview [--game DIR] [--out DIR] [--level N]...\n");
             return 2;

@@ -13,7 +13,7 @@ namespace levels {
 
 struct TPatrol {
     int kind = 0, x = 0, y = 0;
-    int left = 0, right = 0;  // the monster's x can range over [left, right]
+    int left = 0, right = 0;                                        // the monster's x can range over [left, right]
     int Length() const { return right + kMonsterSize + 1 - left; }  // ground pixels it walks over
 };
 

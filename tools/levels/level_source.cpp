@@ -17,9 +17,12 @@ std::string Trim(const std::string& s) {
 
 const char* FormName(TMapForm form) {
     switch (form) {
-        case TMapForm::kFmp05: return "fmp0.5";
-        case TMapForm::kFmp10: return "fmp1.0";
-        case TMapForm::kFmp10Rle: return "fmp1.0-rle";
+        case TMapForm::kFmp05:
+            return "fmp0.5";
+        case TMapForm::kFmp10:
+            return "fmp1.0";
+        case TMapForm::kFmp10Rle:
+            return "fmp1.0-rle";
     }
     return "?";
 }
@@ -64,10 +67,14 @@ bool ParseLevelSource(const std::string& text, TLevelSource& out, std::string& e
         } else if (key == "format") {
             std::string f;
             words >> f;
-            if (f == "fmp0.5") out.form = TMapForm::kFmp05;
-            else if (f == "fmp1.0") out.form = TMapForm::kFmp10;
-            else if (f == "fmp1.0-rle") out.form = TMapForm::kFmp10Rle;
-            else return fail("unknown format '" + f + "'");
+            if (f == "fmp0.5")
+                out.form = TMapForm::kFmp05;
+            else if (f == "fmp1.0")
+                out.form = TMapForm::kFmp10;
+            else if (f == "fmp1.0-rle")
+                out.form = TMapForm::kFmp10Rle;
+            else
+                return fail("unknown format '" + f + "'");
         } else if (key == "depth") {
             if (!(words >> out.depth) ||
                 (out.depth != 8 && out.depth != 15 && out.depth != 16 && out.depth != 24 && out.depth != 32))
@@ -75,9 +82,12 @@ bool ParseLevelSource(const std::string& text, TLevelSource& out, std::string& e
         } else if (key == "order") {
             std::string o;
             words >> o;
-            if (o == "little") out.littleEndian = true;
-            else if (o == "big") out.littleEndian = false;
-            else return fail("order must be little or big");
+            if (o == "little")
+                out.littleEndian = true;
+            else if (o == "big")
+                out.littleEndian = false;
+            else
+                return fail("order must be little or big");
         } else if (key == "map") {
             if (!haveSize) return fail("map before size");
             inMap = true;

@@ -35,7 +35,7 @@ public:
 
 private:
     int steps_ = 0, monsters_ = 0;
-    std::vector<float> ys_;                 // monsters keep their height while alive
+    std::vector<float> ys_;                   // monsters keep their height while alive
     std::vector<std::vector<float>> tracks_;  // per seed: steps_ x monsters_ positions
 };
 

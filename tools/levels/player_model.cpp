@@ -28,8 +28,10 @@ TStepProbe StepPlayerModel(const TSolidQuery& map, TMoverState& s, unsigned keys
         walking = true;
     }
     if (!walking) {
-        if (s.vx > 0) s.vx -= kAccel;
-        else if (s.vx < 0) s.vx += kAccel;
+        if (s.vx > 0)
+            s.vx -= kAccel;
+        else if (s.vx < 0)
+            s.vx += kAccel;
         if (std::fabs(s.vx) < kAccel) s.vx = 0;
     }
     s.x += s.vx;

@@ -16,16 +16,16 @@ class FmpMap;
 namespace levels {
 
 struct TRouteFigures {
-    bool reachedExit = false;  // with the first seed
-    int steps = 0;             // logic steps to the exit (5 ms each)
-    int jumps = 0;             // jumps started
-    int monstersCrossed = 0;   // monsters whose patrol ground the player passes through
-    int zoneSteps = 0;         // steps spent on some monster's patrol ground
-    float energyLost = 0;      // lost with the first seed, in whole energy bars
-    int livesLost = 0;         // lost with the first seed
-    float energyLostOtherPaces = 0;  // the most lost with the other seeds (the route may then fail)
-    int giftsOnRoute = 0;      // gifts picked up on the way
-    int giftsOffRoute = 0;     // the level's other gifts
+    bool reachedExit = false;                 // with the first seed
+    int steps = 0;                            // logic steps to the exit (5 ms each)
+    int jumps = 0;                            // jumps started
+    int monstersCrossed = 0;                  // monsters whose patrol ground the player passes through
+    int zoneSteps = 0;                        // steps spent on some monster's patrol ground
+    float energyLost = 0;                     // lost with the first seed, in whole energy bars
+    int livesLost = 0;                        // lost with the first seed
+    float energyLostOtherPaces = 0;           // the most lost with the other seeds (the route may then fail)
+    int giftsOnRoute = 0;                     // gifts picked up on the way
+    int giftsOffRoute = 0;                    // the level's other gifts
     std::vector<std::pair<int, int>> hurtAt;  // with the first seed: the block (column, row) of each hurt step
 
     float Seconds() const { return float(steps) / 200.0f; }

@@ -34,11 +34,11 @@ private:
 };
 
 struct TSearchOptions {
-    int holdSteps = 16;  // steps each key choice is held (at least)
-    int maxSteps = 200 * 60;  // give up on routes longer than this
+    int holdSteps = 16;                                        // steps each key choice is held (at least)
+    int maxSteps = 200 * 60;                                   // give up on routes longer than this
     float cellX = 8, cellY = 6, cellVx = 0.1f, cellVy = 0.3f;  // the grid states are rounded to
-    int pixelWidth = 0, pixelHeight = 0;  // states that fall far below the map are dropped
-    bool keepSearchingForGifts = true;  // explore everything reachable within maxSteps
+    int pixelWidth = 0, pixelHeight = 0;                       // states that fall far below the map are dropped
+    bool keepSearchingForGifts = true;                         // explore everything reachable within maxSteps
     bool recordVisited = false;
     // Monsters: whether the player in state s is touched at `step` (from the
     // start, 1-based). Routes touched for more than `hurtBudget` steps are
@@ -52,9 +52,9 @@ struct TSearchOptions {
 
 struct TSearchResult {
     bool found = false;
-    int routeSteps = 0;               // logic steps from the start to the first exit contact
-    int routeHurt = 0;                // steps of the route on which a monster touches the player
-    std::vector<unsigned> routeKeys;  // the keys of every step of the route
+    int routeSteps = 0;                             // logic steps from the start to the first exit contact
+    int routeHurt = 0;                              // steps of the route on which a monster touches the player
+    std::vector<unsigned> routeKeys;                // the keys of every step of the route
     std::vector<std::pair<int, int>> giftsReached;  // gift blocks the feet touched (column, row)
     size_t statesExpanded = 0;
     // Blocks the player's centre passed through while searching (column, row), when asked for.

@@ -39,8 +39,8 @@ constexpr uint32_t kPineDark = Rgb(18, 82, 48), kPine = Rgb(30, 124, 62), kPineL
 constexpr uint32_t kGold = Rgb(255, 214, 40), kGoldLight = Rgb(255, 246, 160), kGoldDark = Rgb(206, 150, 20);
 constexpr uint32_t kBulbRed = Rgb(255, 60, 60), kBulbYellow = Rgb(255, 226, 70), kBulbBlue = Rgb(80, 150, 255),
                    kBulbPink = Rgb(255, 130, 200), kBulbGreen = Rgb(90, 230, 110), kBulbOff = Rgb(90, 60, 70);
-constexpr uint32_t kIron = Rgb(44, 48, 64), kIronLight = Rgb(92, 98, 122),
-                   kScarf = Rgb(214, 36, 48), kScarfDark = Rgb(150, 20, 32);
+constexpr uint32_t kIron = Rgb(44, 48, 64), kIronLight = Rgb(92, 98, 122), kScarf = Rgb(214, 36, 48),
+                   kScarfDark = Rgb(150, 20, 32);
 constexpr uint32_t kSignRed = Rgb(190, 28, 40), kSignEdge = Rgb(96, 20, 26), kChain = Rgb(120, 120, 136);
 constexpr uint32_t kFenceWhite = Rgb(244, 242, 236), kFenceShade = Rgb(190, 190, 200);
 
@@ -57,7 +57,9 @@ public:
     void Set(int x, int y, uint32_t c) {
         if (x >= 0 && y >= 0 && x < w_ && y < h_) px_[size_t(y) * w_ + x] = c;
     }
-    uint32_t Get(int x, int y) const { return (x >= 0 && y >= 0 && x < w_ && y < h_) ? px_[size_t(y) * w_ + x] : kClear; }
+    uint32_t Get(int x, int y) const {
+        return (x >= 0 && y >= 0 && x < w_ && y < h_) ? px_[size_t(y) * w_ + x] : kClear;
+    }
     void Rect(int x, int y, int w, int h, uint32_t c) {
         for (int yy = y; yy < y + h; ++yy)
             for (int xx = x; xx < x + w; ++xx) Set(xx, yy, c);
@@ -136,8 +138,10 @@ void PaintEarth(TCanvas& c, int variant) {
         for (int x = 0; x < 16; ++x) {
             uint32_t h = Hash(x, y, seed);
             uint32_t col = kEarth;
-            if (h % 7 == 0) col = kEarthDark;
-            else if (h % 13 == 0) col = kEarthLight;
+            if (h % 7 == 0)
+                col = kEarthDark;
+            else if (h % 13 == 0)
+                col = kEarthLight;
             c.Set(x, y, col);
         }
     // a few frozen pebbles
@@ -159,10 +163,14 @@ void PaintBrick(TCanvas& c, int variant) {
         for (int x = 0; x < 16; ++x) {
             uint32_t col = kBrickMid;
             int bx = (x + off) % 8, by = y % 4;
-            if (by == 3 || bx == 7) col = kMortar;
-            else if (by == 0) col = kBrickLight;
-            else if (by == 2 && bx > 0) col = kBrickDark;
-            else if (Hash(x, y, 5) % 11 == 0) col = kBrickDark;
+            if (by == 3 || bx == 7)
+                col = kMortar;
+            else if (by == 0)
+                col = kBrickLight;
+            else if (by == 2 && bx > 0)
+                col = kBrickDark;
+            else if (Hash(x, y, 5) % 11 == 0)
+                col = kBrickDark;
             c.Set(x, y, col);
         }
     }
@@ -173,9 +181,12 @@ void PaintPlank(TCanvas& c, int variant) {
     for (int y = 0; y < 16; ++y)
         for (int x = 0; x < 16; ++x) {
             uint32_t col = (y < 8) ? kWood : kWoodLight;
-            if (y == 0 || y == 15) col = kWoodEdge;
-            else if (y == 7 || y == 8) col = kWoodDark;
-            else if (Hash(x / 3, y, 9) % 5 == 0) col = (y < 8) ? kWoodDark : kWood;
+            if (y == 0 || y == 15)
+                col = kWoodEdge;
+            else if (y == 7 || y == 8)
+                col = kWoodDark;
+            else if (Hash(x / 3, y, 9) % 5 == 0)
+                col = (y < 8) ? kWoodDark : kWood;
             c.Set(x, y, col);
         }
     for (int ny : {4, 11}) {
@@ -191,11 +202,16 @@ void PaintIce(TCanvas& c, int variant) {
     for (int y = 0; y < 16; ++y)
         for (int x = 0; x < 16; ++x) {
             uint32_t col = kIceMid;
-            if (x == 0 || y == 0) col = kIceLight;
-            else if (x == 15 || y == 15) col = kIceDeep;
-            else if (x == 14 || y == 14) col = kIceDark;
-            else if (x + y == 7 || x + y == 8 || x + y == 18) col = kIceLight;
-            else if ((x * 3 + y * 5) % 17 == 0) col = kIceDark;
+            if (x == 0 || y == 0)
+                col = kIceLight;
+            else if (x == 15 || y == 15)
+                col = kIceDeep;
+            else if (x == 14 || y == 14)
+                col = kIceDark;
+            else if (x + y == 7 || x + y == 8 || x + y == 18)
+                col = kIceLight;
+            else if ((x * 3 + y * 5) % 17 == 0)
+                col = kIceDark;
             c.Set(x, y, col);
         }
     c.Set(3, 3, kIceWhite);
@@ -222,8 +238,10 @@ void PaintRock(TCanvas& c, int variant) {
         for (int y = st.y + 1; y < st.y + st.h - 1; ++y)
             for (int x = st.x + 1; x < st.x + st.w - 1; ++x) {
                 uint32_t col = kRockMid;
-                if (y == st.y + 1 || x == st.x + 1) col = kRockLight;
-                else if (y == st.y + st.h - 2 || x == st.x + st.w - 2) col = kRockEdge;
+                if (y == st.y + 1 || x == st.x + 1)
+                    col = kRockLight;
+                else if (y == st.y + st.h - 2 || x == st.x + st.w - 2)
+                    col = kRockEdge;
                 c.Set(x, y, col);
             }
     }
@@ -256,8 +274,7 @@ struct TGiftColours {
 const TGiftColours kGiftColours[5] = {
     {Rgb(214, 40, 48), Rgb(150, 22, 34), Rgb(240, 100, 100), kGold, kGoldDark, Rgb(90, 16, 24)},
     {Rgb(46, 160, 76), Rgb(24, 104, 50), Rgb(112, 206, 122), Rgb(232, 40, 50), Rgb(150, 20, 30), Rgb(16, 60, 30)},
-    {Rgb(66, 112, 224), Rgb(36, 64, 150), Rgb(132, 172, 250), Rgb(250, 250, 250), Rgb(180, 190, 210),
-     Rgb(24, 34, 90)},
+    {Rgb(66, 112, 224), Rgb(36, 64, 150), Rgb(132, 172, 250), Rgb(250, 250, 250), Rgb(180, 190, 210), Rgb(24, 34, 90)},
     {Rgb(240, 190, 50), Rgb(184, 130, 24), Rgb(255, 230, 130), Rgb(220, 40, 60), Rgb(150, 20, 34), Rgb(110, 70, 10)},
     {Rgb(40, 186, 186), Rgb(22, 120, 130), Rgb(130, 230, 226), kGold, kGoldDark, Rgb(14, 70, 80)},
 };
@@ -269,8 +286,13 @@ void PaintGift(TCanvas& c, int colour) {
                ".KKKKKKRRKKKKKK.", ".KWLLLLRRLLLLLK.", ".KMMMMMRRMMMMMK.", ".KKKKKKRRKKKKKK.", "..KMMMMRRMMMMK..",
                "..KMMMMRRMMMMK..", "..KMMMMRRMMMMK..", "..KmMMMRRMMMmK..", "..KmmMMRRMMmmK..", "..KmmmmrrmmmmK..",
                "..KKKKKKKKKKKK.."},
-              {{'M', k.main}, {'m', k.shade}, {'L', k.lid}, {'R', k.ribbon}, {'r', k.ribbonShade},
-               {'K', k.outline}, {'W', kSnow}});
+              {{'M', k.main},
+               {'m', k.shade},
+               {'L', k.lid},
+               {'R', k.ribbon},
+               {'r', k.ribbonShade},
+               {'K', k.outline},
+               {'W', kSnow}});
 }
 
 void Sparkle(TCanvas& c, int x, int y, int size) {
@@ -336,7 +358,7 @@ void PaintDoor(TCanvas& c, int frame) {
     c.Rect(7, 31, 18, 1, glow);
     // wreath with a red bow
     for (int a = 0; a < 16; ++a) {
-        static const int ring[16][2] = {{0, -3}, {1, -3}, {2, -2}, {3, -1}, {3, 0}, {3, 1}, {2, 2}, {1, 3},
+        static const int ring[16][2] = {{0, -3}, {1, -3}, {2, -2}, {3, -1}, {3, 0},  {3, 1},   {2, 2},   {1, 3},
                                         {0, 3},  {-1, 3}, {-2, 2}, {-3, 1}, {-3, 0}, {-3, -1}, {-2, -2}, {-1, -3}};
         c.Set(16 + ring[a][0], 25 + ring[a][1], a % 3 == 0 ? kPineLight : kPine);
     }
@@ -381,13 +403,11 @@ void PaintTree(TCanvas& c, int frame) {
     c.Rect(25, 54, 2, 10, kTrunkDark);
     // star on top
     uint32_t star = frame == 1 ? kGoldLight : kGold;
-    c.Pattern(21, 0, {"...#...", "..###..", "#######", ".#####.", "..#.#.."},
-              {{'#', star}});
+    c.Pattern(21, 0, {"...#...", "..###..", "#######", ".#####.", "..#.#.."}, {{'#', star}});
     c.Set(24, 2, kSnow);
     // bulbs: only above the bottom row of blocks, so that row never needs to animate
-    static const int kBulbs[][2] = {{22, 12}, {27, 16}, {19, 20}, {25, 24}, {17, 28}, {30, 29}, {22, 32},
-                                    {14, 36}, {28, 35}, {33, 38}, {19, 41}, {25, 44}, {12, 45}, {36, 46},
-                                    {30, 42}, {16, 33}};
+    static const int kBulbs[][2] = {{22, 12}, {27, 16}, {19, 20}, {25, 24}, {17, 28}, {30, 29}, {22, 32}, {14, 36},
+                                    {28, 35}, {33, 38}, {19, 41}, {25, 44}, {12, 45}, {36, 46}, {30, 42}, {16, 33}};
     static const uint32_t kColours[4] = {kBulbRed, kBulbYellow, kBulbBlue, kBulbPink};
     for (int i = 0; i < int(std::size(kBulbs)); ++i) {
         int x = kBulbs[i][0], y = kBulbs[i][1];
@@ -551,23 +571,49 @@ TTilePixels PaintPiece(const TPiece& p, int frame) {
             PaintSignpost(c);
             return c.Cut(0, 1 - p.variant);
         }
-        default: break;
+        default:
+            break;
     }
     TCanvas c(16, 16);
     switch (p.kind) {
-        case kSnowEarth: PaintEarth(c, p.variant); break;
-        case kBrick: PaintBrick(c, p.variant); break;
-        case kPlank: PaintPlank(c, p.variant); break;
-        case kIce: PaintIce(c, p.variant); break;
-        case kRock: PaintRock(c, p.variant); break;
-        case kCandyPost: PaintCandyPost(c, p.variant); break;
-        case kGift: PaintGift(c, p.variant % 4); break;
-        case kSparkleGift: PaintSparkleGift(c, frame % 4); break;
-        case kGarland: PaintGarland(c, frame); break;
-        case kStar: PaintStar(c, p.variant, frame); break;
-        case kIcicles: PaintIcicles(c, p.variant); break;
-        case kFence: PaintFence(c); break;
-        default: break;
+        case kSnowEarth:
+            PaintEarth(c, p.variant);
+            break;
+        case kBrick:
+            PaintBrick(c, p.variant);
+            break;
+        case kPlank:
+            PaintPlank(c, p.variant);
+            break;
+        case kIce:
+            PaintIce(c, p.variant);
+            break;
+        case kRock:
+            PaintRock(c, p.variant);
+            break;
+        case kCandyPost:
+            PaintCandyPost(c, p.variant);
+            break;
+        case kGift:
+            PaintGift(c, p.variant % 4);
+            break;
+        case kSparkleGift:
+            PaintSparkleGift(c, frame % 4);
+            break;
+        case kGarland:
+            PaintGarland(c, frame);
+            break;
+        case kStar:
+            PaintStar(c, p.variant, frame);
+            break;
+        case kIcicles:
+            PaintIcicles(c, p.variant);
+            break;
+        case kFence:
+            PaintFence(c);
+            break;
+        default:
+            break;
     }
     return c.Cut(0, 0);
 }

@@ -19,33 +19,55 @@ constexpr int kTreeBottomRow = 9;  // the lights stop above the bottom row of th
 
 bool IsGroundChar(char c) {
     switch (c) {
-        case '#': case 'B': case '=': case 'I': case 'R': case '|': return true;
-        default: return false;
+        case '#':
+        case 'B':
+        case '=':
+        case 'I':
+        case 'R':
+        case '|':
+            return true;
+        default:
+            return false;
     }
 }
 
 TPieceInfo PieceInfo(const TPiece& p) {
     switch (p.kind) {
-        case kSnowEarth: case kBrick: case kPlank: case kIce: case kRock: case kCandyPost:
+        case kSnowEarth:
+        case kBrick:
+        case kPlank:
+        case kIce:
+        case kRock:
+        case kCandyPost:
             return {0, true, 1, 0, 0};
-        case kGift: return {1, true, 1, 0, 0};
-        case kSparkleGift: return {1, true, 4, 1, 3};
-        case kDoor: return {2, p.variant < 2, 4, 5, 4};
-        case kTree: return {2, false, p.variant >= kTreeBottomRow ? 1 : 3, 1, 12};
-        case kLamp: return {2, false, p.variant == 2 ? 3 : 1, 5, 6};
-        case kSignpost: return {2, false, 1, 0, 0};
-        case kGarland: return {2, false, 3, 2, 10};
-        case kStar: return {2, false, 4, 5, 6};
-        case kIcicles: case kFence: return {2, false, 1, 0, 0};
-        default: return {0, false, 1, 0, 0};
+        case kGift:
+            return {1, true, 1, 0, 0};
+        case kSparkleGift:
+            return {1, true, 4, 1, 3};
+        case kDoor:
+            return {2, p.variant < 2, 4, 5, 4};
+        case kTree:
+            return {2, false, p.variant >= kTreeBottomRow ? 1 : 3, 1, 12};
+        case kLamp:
+            return {2, false, p.variant == 2 ? 3 : 1, 5, 6};
+        case kSignpost:
+            return {2, false, 1, 0, 0};
+        case kGarland:
+            return {2, false, 3, 2, 10};
+        case kStar:
+            return {2, false, 4, 5, 6};
+        case kIcicles:
+        case kFence:
+            return {2, false, 1, 0, 0};
+        default:
+            return {0, false, 1, 0, 0};
     }
 }
 
 std::string PieceName(const TPiece& p) {
-    static const char* const kNames[kPieceKindCount] = {"none",  "snow earth", "brick",  "plank", "ice",
-                                                        "rock",  "candy post", "gift",   "sparkling gift",
-                                                        "door",  "tree",       "lamp",   "signpost",
-                                                        "garland", "star",     "icicles", "fence"};
+    static const char* const kNames[kPieceKindCount] = {
+        "none", "snow earth", "brick", "plank",    "ice",     "rock", "candy post", "gift", "sparkling gift",
+        "door", "tree",       "lamp",  "signpost", "garland", "star", "icicles",    "fence"};
     if (p.kind < 0 || p.kind >= kPieceKindCount) return "?";
     return std::string(kNames[p.kind]) + "/" + std::to_string(p.variant);
 }
@@ -93,20 +115,37 @@ bool BuildLayout(const TLevelSource& src, TLayout& out, std::vector<std::string>
                 int sides = (cap ? 1 : 0) | (openL ? 2 : 0) | (openR ? 4 : 0);
                 TPiece p;
                 switch (ch) {
-                    case '#': p = {kSnowEarth, sides | ((h >> 7) & 1 ? 8 : 0)}; break;
-                    case 'B': p = {kBrick, sides | (r % 2 ? 8 : 0)}; break;
-                    case '=': p = {kPlank, sides}; break;
-                    case 'I': p = {kIce, cap ? 1 : 0}; break;
-                    case 'R': p = {kRock, (cap ? 1 : 0) | ((h >> 9) & 1 ? 8 : 0)}; break;
-                    case '|': p = {kCandyPost, src.At(c, r - 1) != '|' ? 1 : 0}; break;
+                    case '#':
+                        p = {kSnowEarth, sides | ((h >> 7) & 1 ? 8 : 0)};
+                        break;
+                    case 'B':
+                        p = {kBrick, sides | (r % 2 ? 8 : 0)};
+                        break;
+                    case '=':
+                        p = {kPlank, sides};
+                        break;
+                    case 'I':
+                        p = {kIce, cap ? 1 : 0};
+                        break;
+                    case 'R':
+                        p = {kRock, (cap ? 1 : 0) | ((h >> 9) & 1 ? 8 : 0)};
+                        break;
+                    case '|':
+                        p = {kCandyPost, src.At(c, r - 1) != '|' ? 1 : 0};
+                        break;
                 }
                 out.At(0, c, r) = p;
                 continue;
             }
             switch (ch) {
-                case '.': break;
-                case 'g': out.At(1, c, r) = {kGift, int((h >> 5) % 4)}; break;
-                case 'G': out.At(1, c, r) = {kSparkleGift, 0}; break;
+                case '.':
+                    break;
+                case 'g':
+                    out.At(1, c, r) = {kGift, int((h >> 5) % 4)};
+                    break;
+                case 'G':
+                    out.At(1, c, r) = {kSparkleGift, 0};
+                    break;
                 case 'E': {
                     bool left = (c == 0 || src.At(c - 1, r) != 'E' || out.At(2, c - 1, r).variant != 0);
                     if (left) {
@@ -135,10 +174,18 @@ bool BuildLayout(const TLevelSource& src, TLayout& out, std::vector<std::string>
                 case 'S':
                     for (int i = 0; i < 2; ++i) place(2, c, r - i, {kSignpost, i}, 'S', c, r);
                     break;
-                case '~': out.At(2, c, r) = {kGarland, 0}; break;
-                case '*': out.At(2, c, r) = {kStar, int(h % 2)}; break;
-                case '^': out.At(2, c, r) = {kIcicles, int(h % 2)}; break;
-                case 'f': out.At(2, c, r) = {kFence, 0}; break;
+                case '~':
+                    out.At(2, c, r) = {kGarland, 0};
+                    break;
+                case '*':
+                    out.At(2, c, r) = {kStar, int(h % 2)};
+                    break;
+                case '^':
+                    out.At(2, c, r) = {kIcicles, int(h % 2)};
+                    break;
+                case 'f':
+                    out.At(2, c, r) = {kFence, 0};
+                    break;
                 default:
                     errors.push_back(std::string("unknown character '") + ch + "' at " + where(c, r));
             }

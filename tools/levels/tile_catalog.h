@@ -38,10 +38,10 @@ enum TPieceKind : int {
     kGift,         // variant: colour 0..3
     kSparkleGift,  // animated
     // layer 2
-    kDoor,    // variant: 0 bottom left, 1 bottom right (the exit), 2 top left, 3 top right
-    kTree,    // variant: part index row * 3 + column of the 3 x 4 picture
-    kLamp,    // variant: 0 foot, 1 post, 2 head
-    kSignpost, // variant: 0 post, 1 board
+    kDoor,      // variant: 0 bottom left, 1 bottom right (the exit), 2 top left, 3 top right
+    kTree,      // variant: part index row * 3 + column of the 3 x 4 picture
+    kLamp,      // variant: 0 foot, 1 post, 2 head
+    kSignpost,  // variant: 0 post, 1 board
     kGarland,
     kStar,
     kIcicles,
