@@ -31,7 +31,8 @@ public:
 };
 
 void DrawPausedText() {
-    const float x = float(160 - TextWidth(kPausedText) / 2), y = 112;
+    // Centred on whole pixels: half an odd width is dropped.
+    const float x = float(160 - TextWidth(kPausedText) / 2), y = 112;  // NOLINT(bugprone-integer-division)
     int r = 0, g = 0, b = 0;
     GetDrawColor(r, g, b);
     const float alpha = GetDrawAlpha();

@@ -173,6 +173,8 @@ void TLevelSim::SetSnow(bool on) {
 
 void TLevelSim::SetKeys(unsigned keys) {
     // Posted as the window system would: a press counts only when the key was up.
+    // Each step of the simulation is a frame of its own.
+    AgeKeyTaps();
     for (const auto& [bit, code] : kKeyCodes) {
         if (keys & bit)
             PostKeyDown(code);

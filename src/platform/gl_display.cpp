@@ -22,6 +22,7 @@
 #include "platform/display_device.h"
 #include "platform/gamepad.h"
 #include "platform/gl_api.h"
+#include "platform/graphics.h"
 #include "platform/keyboard.h"
 #include "platform/quad_batch.h"
 #include "platform/sdl_keymap.h"
@@ -463,9 +464,15 @@ bool TGLDevice::CreatePipeline() {
     gl_.bufferData(GL_ARRAY_BUFFER, GLsizeiptr(sizeof(TBatchVertex)) * TQuadBatch::kMaxQuads * 4, nullptr,
                    GL_STREAM_DRAW);
     const GLsizei stride = sizeof(TBatchVertex);
-    gl_.vertexAttribPointer(0, 2, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<const void*>(offsetof(TBatchVertex, x)));
-    gl_.vertexAttribPointer(1, 2, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<const void*>(offsetof(TBatchVertex, u)));
-    gl_.vertexAttribPointer(2, 4, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<const void*>(offsetof(TBatchVertex, r)));
+    gl_.vertexAttribPointer(0, 2, GL_FLOAT, GL_FALSE, stride,
+                            reinterpret_cast<const void*>(
+                                offsetof(TBatchVertex, x)));  // NOLINT(performance-no-int-to-ptr): a buffer offset
+    gl_.vertexAttribPointer(1, 2, GL_FLOAT, GL_FALSE, stride,
+                            reinterpret_cast<const void*>(
+                                offsetof(TBatchVertex, u)));  // NOLINT(performance-no-int-to-ptr): a buffer offset
+    gl_.vertexAttribPointer(2, 4, GL_FLOAT, GL_FALSE, stride,
+                            reinterpret_cast<const void*>(
+                                offsetof(TBatchVertex, r)));  // NOLINT(performance-no-int-to-ptr): a buffer offset
     for (GLuint i = 0; i < 3; ++i) gl_.enableVertexAttribArray(i);
 
     // Plain-colour shapes sample one white texel.
@@ -668,21 +675,18 @@ bool TGLDevice::CheckVsync(int hz) {
 }
 
 void TGLDevice::ApplyBlend(int mode) {
-    if (programs_[0]) UseProgram(mode == 1 ? 1 : 0);
+    if (programs_[0]) UseProgram(mode == kBlendMask ? 1 : 0);
     switch (mode) {
-        case 1:  // mask: opaque, but pixels at or below half alpha are left out
+        case kBlendMask:  // the mask program leaves out pixels at or below half alpha
+        case kBlendAlpha:
             glEnable(GL_BLEND);
             glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
             break;
-        case 3:
-            glEnable(GL_BLEND);
-            glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-            break;
-        case 4:
+        case kBlendLight:
             glEnable(GL_BLEND);
             glBlendFunc(GL_SRC_ALPHA, GL_ONE);
             break;
-        case 5:
+        case kBlendShade:
             glEnable(GL_BLEND);
             glBlendFunc(GL_DST_COLOR, GL_ZERO);
             break;

@@ -483,6 +483,7 @@ void PresentFrame(int sync) {
         ++layer.stats.frames;
         NoteFramePresented();
     }
+    AgeKeyTaps();
     PumpEvents();
 }
 

@@ -68,7 +68,7 @@ void PumpEvents() {
 int IsKeyDown(int key) {
     PumpEvents();
     if (!ValidKey(key)) return 0;
-    int down = keyDown[key] | keyUnseen[key];
+    const int down = (keyDown[key] || keyUnseen[key]) ? 1 : 0;
     keyUnseen[key] = 0;
     return down;
 }
@@ -95,6 +95,11 @@ int FirstKeyHit() {
         }
     }
     return 0;
+}
+
+void AgeKeyTaps() {
+    // 1: pressed since the last frame; 2: a frame old; then gone.
+    for (uint8_t& u : keyUnseen) u = u == 1 ? 2 : 0;
 }
 
 void PostKeyDown(int key, bool repeat) {

@@ -11,6 +11,12 @@ inline constexpr int kKeyBackspace = 8, kKeyEnter = 13, kKeyEscape = 27, kKeySpa
 
 // 1 while the key is held, and once for a press released before this check.
 int IsKeyDown(int key);
+// Called once a frame (PresentFrame; the headless level simulation once a
+// step): a press that no check has seen stays visible through the next
+// frame's checks and is then forgotten, so a tap on a slow frame is never
+// lost, and a press that lost to another key (Right wins over Left) cannot
+// come back as a phantom step long after it was released.
+void AgeKeyTaps();
 int KeyHitCount(int key);
 void ClearKeys();
 int FirstKeyHit();

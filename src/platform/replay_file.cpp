@@ -159,7 +159,7 @@ void TReplayWriter::Open(const std::string& path, const std::vector<std::pair<st
     file_ = std::fopen(path.c_str(), "wb");
     if (!file_) throw TReplayError(path + ": cannot create the replay file");
     std::string text = std::string(kReplayMagic) + "\nformat " + std::to_string(kReplayFormat) + "\n";
-    for (const auto& [k, v] : header) text += k + " " + v + "\n";
+    for (const auto& [k, v] : header) text.append(k).append(" ").append(v).append("\n");
     text += "stream\n";
     Write(text.data(), text.size());
 }

@@ -205,7 +205,8 @@ int RemoveStrayTemporaries(const std::string& path) {
     while (const dirent* e = ::readdir(d)) {
         std::string entry = e->d_name;
         if (entry.compare(0, prefix.size(), prefix) != 0) continue;
-        std::string full = dir == "/" ? "/" + entry : dir + "/" + entry;
+        std::string full = dir == "/" ? std::string() : dir;
+        full.append("/").append(entry);
         FileKind kind = PathFileKind(full);
         // unlink removes a link itself, never the file it points at.
         if ((kind == FileKind::kPlain || kind == FileKind::kLink) && ::unlink(full.c_str()) == 0) ++removed;

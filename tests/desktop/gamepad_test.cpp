@@ -135,6 +135,7 @@ TEST_F(GamepadTest, UnplugReleasesHeldKeysAndAPadPluggedLaterWorks) {
     Button(SDL_CONTROLLER_BUTTON_A, true);
     Stick(30000);
     ASSERT_EQ(IsKeyDown(kKeyUp), 1);
+    ASSERT_EQ(IsKeyDown(kKeyRight), 1);  // seen while held, so no tap is left over
     Unplug();
     EXPECT_EQ(OpenGamepadCount(), 0);
     EXPECT_EQ(IsKeyDown(kKeyUp), 0);

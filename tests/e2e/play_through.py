@@ -159,17 +159,19 @@ class Game:
             return None, None
 
     def settle(self, what, timeout=120):
-        """Waits until the window shows a lit picture whose brightness has
-        stopped changing: a fade or zoom is over."""
+        """Waits until the window shows a new lit picture (changed since the
+        last screenshot) whose brightness has stopped changing: the screen
+        the trace announced has been drawn, and its fade or zoom is over."""
         end = time.time() + timeout
         last = None
         while time.time() < end:
-            _, b = self.probe()
-            if b is not None and b > 0.08 and last is not None and abs(b - last) < 0.004:
+            path, b = self.probe()
+            new = path is not None and (self.last is None or differing_pixels(self.last, path) >= 1000)
+            if new and b is not None and b > 0.08 and last is not None and abs(b - last) < 0.004:
                 return
-            last = b
+            last = b if new else None
             time.sleep(0.3)
-        fail(f"{what}: the screen did not settle to a steady lit picture")
+        fail(f"{what}: the screen did not settle to a steady new lit picture")
 
     def shot(self, name):
         wid = self.window()
@@ -182,12 +184,9 @@ class Game:
         if colours < 8:
             fail(f"{name}: the screen looks blank ({colours} colours), see {path}")
         if self.last:
-            size = lambda p: run(["identify", "-format", "%wx%h", p]).stdout.strip()
-            if size(self.last) == size(path):
-                r = run(["compare", "-metric", "AE", self.last, path, "null:"])
-                diff = float((r.stderr.strip().split() or ["0"])[0])
-                if diff < 1000:
-                    fail(f"{name}: the screen did not change since {os.path.basename(self.last)} ({diff:.0f} px)")
+            diff = differing_pixels(self.last, path)
+            if diff < 1000:
+                fail(f"{name}: the screen did not change since {os.path.basename(self.last)} ({diff:.0f} px)")
         print(f"  {name}: {colours} colours, {path}")
         self.last = path
 
@@ -199,18 +198,17 @@ class Game:
             fail("the game did not end after Quit")
 
 
-def changed_share(a, b):
-    """The share of pixels that differ clearly between two screenshots (falling
-    snow alone changes only a few)."""
-    size = lambda p: run(["identify", "-format", "%w %h", p]).stdout.split()
-    wa, wb = size(a), size(b)
-    if wa != wb or len(wa) != 2:
-        return 1.0
-    r = run(["compare", "-metric", "AE", "-fuzz", "20%", a, b, "null:"])
+def differing_pixels(a, b):
+    """How many pixels differ between two screenshots (any size change counts
+    as every pixel)."""
+    size = lambda p: run(["identify", "-format", "%wx%h", p]).stdout.strip()
+    if size(a) != size(b):
+        return float("inf")
+    r = run(["compare", "-metric", "AE", a, b, "null:"])
     try:
-        return float(r.stderr.split()[0]) / (int(wa[0]) * int(wa[1]))
-    except (ValueError, IndexError):
-        return 1.0
+        return float((r.stderr.strip().split() or ["0"])[0])
+    except ValueError:
+        return float("inf")
 
 
 def read_table(path):

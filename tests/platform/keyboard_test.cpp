@@ -41,6 +41,27 @@ TEST_F(KeyboardTest, HeldKeyCountsOnePressWhateverTheAutoRepeat) {
     EXPECT_EQ(IsKeyDown(kKeyLeft), 0);
 }
 
+// A tap nobody looked at survives one frame boundary, not more: a press that
+// lost to another key must not come back as a phantom step frames later.
+TEST_F(KeyboardTest, AnUnseenTapLastsIntoTheNextFrameOnly) {
+    Queue([] {
+        PostKeyDown(kKeyLeft);
+        PostKeyUp(kKeyLeft);
+    });
+    EXPECT_EQ(IsKeyDown(kKeyRight), 0);  // events pumped; Left not looked at
+    AgeKeyTaps();                        // the frame ends
+    EXPECT_EQ(IsKeyDown(kKeyLeft), 1) << "the next frame still sees the tap";
+    Queue([] {
+        PostKeyDown(kKeyLeft);
+        PostKeyUp(kKeyLeft);
+    });
+    EXPECT_EQ(IsKeyDown(kKeyRight), 0);
+    AgeKeyTaps();
+    AgeKeyTaps();
+    EXPECT_EQ(IsKeyDown(kKeyLeft), 0) << "two frames later the tap is gone";
+    EXPECT_EQ(KeyHitCount(kKeyLeft), 2) << "the presses still count";
+}
+
 TEST_F(KeyboardTest, ClearKeysWhileHeldLetsTheNextRepeatCountAgain) {
     Queue([] { PostKeyDown(kKeySpace); });
     ClearKeys();  // takes the press, then forgets everything

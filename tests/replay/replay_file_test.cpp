@@ -4,6 +4,7 @@
 #include "platform/replay_file.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <filesystem>
@@ -23,8 +24,10 @@ std::vector<uint8_t> ReadBytes(const std::string& path) {
 class ReplayFileTest : public ::testing::Test {
 protected:
     void SetUp() override {
+        // One file per process and test: ctest runs the cases side by side.
+        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
         path_ = (std::filesystem::temp_directory_path() /
-                 ("replay_file_test_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + ".sqr"))
+                 ("replay_file_test_" + std::to_string(getpid()) + "_" + info->name() + ".sqr"))
                     .string();
         for (int i = 0; i < 50000; ++i) stream_.push_back(uint8_t((i * 7) % 13 == 0 ? i : 1));
     }
