@@ -464,15 +464,13 @@ bool TGLDevice::CreatePipeline() {
     gl_.bufferData(GL_ARRAY_BUFFER, GLsizeiptr(sizeof(TBatchVertex)) * TQuadBatch::kMaxQuads * 4, nullptr,
                    GL_STREAM_DRAW);
     const GLsizei stride = sizeof(TBatchVertex);
-    gl_.vertexAttribPointer(0, 2, GL_FLOAT, GL_FALSE, stride,
-                            reinterpret_cast<const void*>(
-                                offsetof(TBatchVertex, x)));  // NOLINT(performance-no-int-to-ptr): a buffer offset
-    gl_.vertexAttribPointer(1, 2, GL_FLOAT, GL_FALSE, stride,
-                            reinterpret_cast<const void*>(
-                                offsetof(TBatchVertex, u)));  // NOLINT(performance-no-int-to-ptr): a buffer offset
-    gl_.vertexAttribPointer(2, 4, GL_FLOAT, GL_FALSE, stride,
-                            reinterpret_cast<const void*>(
-                                offsetof(TBatchVertex, r)));  // NOLINT(performance-no-int-to-ptr): a buffer offset
+    // OpenGL takes the offset of each attribute in the buffer as a pointer.
+    auto offset = [](std::size_t bytes) {
+        return reinterpret_cast<const void*>(bytes);  // NOLINT(performance-no-int-to-ptr)
+    };
+    gl_.vertexAttribPointer(0, 2, GL_FLOAT, GL_FALSE, stride, offset(offsetof(TBatchVertex, x)));
+    gl_.vertexAttribPointer(1, 2, GL_FLOAT, GL_FALSE, stride, offset(offsetof(TBatchVertex, u)));
+    gl_.vertexAttribPointer(2, 4, GL_FLOAT, GL_FALSE, stride, offset(offsetof(TBatchVertex, r)));
     for (GLuint i = 0; i < 3; ++i) gl_.enableVertexAttribArray(i);
 
     // Plain-colour shapes sample one white texel.
