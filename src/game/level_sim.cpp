@@ -226,15 +226,6 @@ int TLevelSim::Step(unsigned keys) {
     return playState;
 }
 
-int TLevelSim::StepMany(unsigned keys, int maxSteps) {
-    int n = 0;
-    while (n < maxSteps) {
-        ++n;
-        if (Step(keys) != 6) break;
-    }
-    return n;
-}
-
 int TLevelSim::StepFrame(unsigned keys, int ms) {
     SetKeys(keys);
     clock_->Advance(uint32_t(ms));

@@ -72,8 +72,6 @@ public:
 
     // One whole logic step with these keys held; returns playState.
     int Step(unsigned keys);
-    // Steps until the level stops playing or `maxSteps` ran; returns the steps run.
-    int StepMany(unsigned keys, int maxSteps);
     // One display frame of `ms` as the game runs it: gameLoop.Run() (whole
     // steps and the partial one), with the level clock checked once.
     int StepFrame(unsigned keys, int ms);

@@ -14,12 +14,10 @@ public:
     // Starts pacing at `hz` frames per second from time `now`; hz <= 0 stops it.
     void Start(int hz, uint32_t now);
     void Stop() { hz_ = 0; }
-    bool Active() const { return hz_ > 0; }
     // Sleeps on `clock` until the next frame is due. A frame that is already
     // late is shown at once and the schedule restarts from now, so one slow
     // frame does not cause a burst of fast ones.
     void WaitForNextFrame(IClock& clock);
-    uint32_t NextFrameTime() const { return next_; }
 
 private:
     int hz_ = 0;

@@ -406,8 +406,6 @@ void SetGraphicsBackend(GraphicsBackend backend) {
     layer.kind = backend;
 }
 
-GraphicsBackend CurrentGraphicsBackend() { return layer.kind; }
-
 void SetDisplayOptions(const TDisplayOptions& options) { layer.options = options; }
 
 bool OpenGraphicsMode(int width, int height, int depth, int hz, int flags) {
@@ -625,11 +623,6 @@ void CenterImageHandle(const ImageRef& image) {
     RequireObject(image, "image");
     image->handleX = float(image->width) * 0.5f;
     image->handleY = float(image->height) * 0.5f;
-}
-
-void SetImageHandle(const ImageRef& image, float x, float y) {
-    RequireObject(image, "image");
-    image->handleX = x, image->handleY = y;
 }
 
 PixmapRef LockImagePixels(const ImageRef& image, int frame, int read, int write) {

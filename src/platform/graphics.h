@@ -46,7 +46,6 @@ using ImageRef = std::shared_ptr<TImage>;
 // with a clear message when no display can be opened.
 enum class GraphicsBackend { kOpenGL, kHeadless };
 void SetGraphicsBackend(GraphicsBackend backend);
-GraphicsBackend CurrentGraphicsBackend();
 
 // Presentation choices on a modern desktop (decided by command line). F11
 // switches between full screen and a window at any time; the game never sees
@@ -108,7 +107,6 @@ ImageRef CreateImageBuffer(int width, int height, int frames, int flags);
 // one texture, like those of a strip.
 ImageRef LoadImageFrames(const std::vector<PixmapRef>& pixmaps, int flags);
 void CenterImageHandle(const ImageRef& image);
-void SetImageHandle(const ImageRef& image, float x, float y);
 PixmapRef LockImagePixels(const ImageRef& image, int frame, int read, int write);
 void UnlockImagePixels(const ImageRef& image, int frame);
 ImageRef GrabScreenImage();
