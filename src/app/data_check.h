@@ -1,8 +1,8 @@
 #pragma once
 // A look at the game's data before the first screen: every file that a
-// later screen or level loads must be there, readable and plausibly of its
-// format, so that a damaged file stops the game at once with its name, not
-// after minutes of play.
+// screen or level loads later must be present, readable and look like a file
+// of its kind, so that a damaged file stops the game at once with its name,
+// not after minutes of play.
 #include <string>
 #include <vector>
 
