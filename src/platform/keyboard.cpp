@@ -14,8 +14,11 @@ namespace {
 constexpr int kKeyCount = 256;
 
 uint8_t keyDown[kKeyCount];
-// A press not yet seen by IsKeyDown: a key pressed and released between two
-// checks still reads as held once, so a short tap on a slow frame is not lost.
+// A press not yet seen by IsKeyDown while it was held: a key pressed and
+// released between two frames still reads as held through the next frame, so
+// a short tap on a slow frame is not lost, even by a screen that acts only on
+// its frame's last logic step. 1: pressed during this frame, 2: during the
+// last one (see AgeKeyTaps).
 uint8_t keyUnseen[kKeyCount];
 int keyHits[kKeyCount];
 bool focusLost = false;
@@ -68,9 +71,11 @@ void PumpEvents() {
 int IsKeyDown(int key) {
     PumpEvents();
     if (!ValidKey(key)) return 0;
-    const int down = (keyDown[key] || keyUnseen[key]) ? 1 : 0;
-    keyUnseen[key] = 0;
-    return down;
+    if (keyDown[key]) {
+        keyUnseen[key] = 0;  // seen while held: its release ends it at once
+        return 1;
+    }
+    return keyUnseen[key] ? 1 : 0;
 }
 
 int KeyHitCount(int key) {
@@ -98,7 +103,7 @@ int FirstKeyHit() {
 }
 
 void AgeKeyTaps() {
-    // 1: pressed since the last frame; 2: a frame old; then gone.
+    // 1: pressed during the frame that ends; 2: a frame old; then gone.
     for (uint8_t& u : keyUnseen) u = u == 1 ? 2 : 0;
 }
 

@@ -9,11 +9,12 @@ namespace sq {
 inline constexpr int kKeyBackspace = 8, kKeyEnter = 13, kKeyEscape = 27, kKeySpace = 32, kKeyLeft = 37, kKeyUp = 38,
                      kKeyRight = 39, kKeyDown = 40, kKeyLControl = 162;
 
-// 1 while the key is held, and once for a press released before this check.
+// 1 while the key is held; also 1 for a press released before any check saw
+// it held, through the rest of its frame and the next one.
 int IsKeyDown(int key);
 // Called once a frame (PresentFrame; the headless level simulation once a
-// step): a press that no check has seen stays visible through the next
-// frame's checks and is then forgotten, so a tap on a slow frame is never
+// step): a press that no check saw while it was held stays visible through
+// the next frame and is then forgotten, so a tap on a slow frame is never
 // lost, and a press that lost to another key (Right wins over Left) cannot
 // come back as a phantom step long after it was released.
 void AgeKeyTaps();

@@ -11,9 +11,9 @@ with status 0.
 
 Nothing here runs on a timetable. The game writes a line to its trace file
 (SNOWQUILL_TRACE) for every screen it enters and every menu move or letter
-it takes; each key is held down until the trace shows the game acted on it,
-and the next key waits for the screen it is meant for. A slow or busy
-machine only makes the run longer.
+it takes. Each key is a tap sent once the trace says the screen it is meant
+for is there, and the next key waits until the trace shows the game acted on
+it. A slow or busy machine only makes the run longer.
 
 Exit status 77 (skipped, which the test run reports as a failure unless it
 was expected) when the game or its data has not been built.
@@ -93,40 +93,42 @@ class Game:
         except FileNotFoundError:
             return []
 
-    def wait_trace(self, want, timeout=120, hold=None):
+    def wait_trace(self, want, timeout=180, tap=None):
         """Waits for the first new trace line that starts with `want` and
-        returns it; lines before it are passed over. With `hold`, that key is
-        held down meanwhile and released once the line has come."""
-        if hold:
-            self.focus()
-            run(["xdotool", "keydown", hold])
-        try:
-            end = time.time() + timeout
-            while time.time() < end:
-                if self.proc.poll() is not None:
-                    fail(f"the game ended early with status {self.proc.returncode} while waiting for "
-                         f"'{want}' (see {self.log.name} and {self.trace_path})")
-                lines = self.trace()
-                while self.trace_seen < len(lines):
-                    line = lines[self.trace_seen]
-                    self.trace_seen += 1
-                    if line == want or line.startswith(want + " "):
-                        return line
-                time.sleep(0.05)
-            fail(f"the game did not reach '{want}' within {timeout} s; its trace ends with {self.trace()[-3:]}")
-        finally:
-            if hold:
-                run(["xdotool", "keyup", hold])
+        returns it; lines before it are passed over. With `tap`, that key is
+        pressed and released first: the game counts a tap even when it comes
+        and goes between two of its frames, and a key held on would count
+        again through the keyboard's auto-repeat once a screen clears the keys."""
+        if tap:
+            self.tap(tap)
+        end = time.time() + timeout
+        while time.time() < end:
+            if self.proc.poll() is not None:
+                fail(f"the game ended early with status {self.proc.returncode} while waiting for "
+                     f"'{want}' (see {self.log.name} and {self.trace_path})")
+            lines = self.trace()
+            while self.trace_seen < len(lines):
+                line = lines[self.trace_seen]
+                self.trace_seen += 1
+                if line == want or line.startswith(want + " "):
+                    return line
+            time.sleep(0.05)
+        fail(f"the game did not reach '{want}' within {timeout} s; its trace ends with {self.trace()[-3:]}")
 
     def focus(self):
-        run(["xdotool", "windowfocus", "--sync", self.window()])
+        """Gives the game's window the keyboard, only when it lacks it: every
+        focus change clears the game's key tables (and losing the focus pauses
+        a level), so a needless one could swallow the tap that follows."""
+        wid = self.window()
+        if run(["xdotool", "getwindowfocus"]).stdout.strip() != wid:
+            run(["xdotool", "windowfocus", "--sync", wid])
 
     def menu_choose(self, item):
-        """Moves the menu's selection to `item` (0 start ... 4 quit), one key
-        at a time, each held until the game has moved."""
+        """Moves the menu's selection to `item` (0 start ... 4 quit), one tap
+        at a time, each waited for until the game has moved."""
         current = self.menu_item
         while current != item:
-            line = self.wait_trace("menu", hold="Down" if (item - current) % 5 <= 2 else "Up")
+            line = self.wait_trace("menu", tap="Down" if (item - current) % 5 <= 2 else "Up")
             current = int(line.split()[1])
         self.menu_item = current
 
@@ -272,7 +274,7 @@ def main():
         for item, index in (("highscores", 1), ("instructions", 2), ("credits", 3)):
             print(item)
             game.menu_choose(index)
-            game.wait_trace(item, hold="space")
+            game.wait_trace(item, tap="space")
             game.settle(item)
             game.shot(item)
             game.tap("x")
@@ -282,7 +284,7 @@ def main():
 
         print("a game of level 1")
         game.menu_choose(0)
-        game.wait_trace("level 1", hold="space")
+        game.wait_trace("level 1", tap="space")
         game.settle("level 1")
         game.shot("level-1")
         game.focus()
@@ -290,24 +292,24 @@ def main():
         time.sleep(1.5)
         run(["xdotool", "keyup", "Right"])
         game.shot("level-1-later")
-        game.wait_trace("tally", hold="Escape")
+        game.wait_trace("tally", tap="Escape")
         game.settle("game over")  # the picture zooms in for about three seconds
         game.shot("game-over-tally")
-        game.wait_trace("name-entry", hold="space")
+        game.wait_trace("name-entry", tap="space")
         game.settle("name entry")
         game.shot("name-entry")
         for i, c in enumerate(NAME):
             game.tap(c.lower())
             game.wait_trace("name " + NAME[:i + 1])
         game.shot("name-typed")
-        line = game.wait_trace("menu", hold="Return")
+        line = game.wait_trace("menu", tap="Return")
         game.menu_item = int(line.split()[1])
         game.settle("menu after the game")
         game.shot("menu-after-game")
 
         print("quit")
         game.menu_choose(4)
-        game.wait_trace("quit", hold="space")
+        game.wait_trace("quit", tap="space")
         status = game.wait_exit(120)
         if status != 0:
             fail(f"the game exited with status {status} (see {game.log.name})")

@@ -70,6 +70,18 @@ TEST_F(TitleTest, ChoosingNeedsSpaceOrEnterWithoutAnArrowInTheSameStep) {
     }
 }
 
+// The menu's frame acts on the status of its last logic step: a tap that
+// came and went before the frame must still choose, whichever step sees it.
+TEST_F(TitleTest, ATapBetweenFramesChoosesOnEveryStepOfTheNextFrame) {
+    Tap(sq::kKeySpace);
+    EXPECT_EQ(Step(), kMenuStart);
+    EXPECT_EQ(Step(), kMenuStart);
+    EXPECT_EQ(Step(), kMenuStart);
+    sq::AgeKeyTaps();
+    sq::AgeKeyTaps();
+    EXPECT_EQ(Step(), kMenuNothing) << "two frames on, the tap is over";
+}
+
 TEST_F(TitleTest, ThePulseSwellsTheSelectedItemOnly) {
     title->selected = 2;
     title->pulsePhase = 360;
