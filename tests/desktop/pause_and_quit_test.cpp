@@ -19,11 +19,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-fs::path GameDir() {
-    if (const char* env = std::getenv("SNOWQUILL_GAME_DIR")) return env;
-    return SQ_GAME_DIR;
-}
-
 class LevelTest : public ScreenTest {
 protected:
     void SetUp() override {

@@ -23,11 +23,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-fs::path GameDir() {
-    if (const char* env = std::getenv("SNOWQUILL_GAME_DIR")) return env;
-    return SQ_GAME_DIR;
-}
-
 std::string ReadBytes(const fs::path& p) {
     std::ifstream in(p, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), {});

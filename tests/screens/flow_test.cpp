@@ -21,11 +21,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-fs::path GameDir() {
-    if (const char* env = std::getenv("SNOWQUILL_GAME_DIR")) return env;
-    return SQ_GAME_DIR;
-}
-
 class PlayGameTest : public ScreenTest {
 protected:
     void SetUp() override {

@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <cstdlib>
 #include <fstream>
 #include <stdexcept>
 #include <vector>
@@ -101,4 +102,9 @@ void ScreenTest::WriteScreenFiles() {
         fs::create_directories(fs::path(png).parent_path());
         ASSERT_TRUE(sq::SavePixmapPNG(sq::NewPixmap(8, 8, sq::kPfRGBA), png));
     }
+}
+
+std::filesystem::path GameDir() {
+    if (const char* env = std::getenv("SNOWQUILL_GAME_DIR")) return env;
+    return SQ_GAME_DIR;
 }

@@ -13,6 +13,10 @@
 #include "platform/clock.h"
 #include "platform/sound.h"
 
+// The built game folder whose real data some tests play: $SNOWQUILL_GAME_DIR,
+// else the one this build made.
+std::filesystem::path GameDir();
+
 class ScreenTest : public ::testing::Test {
 protected:
     void SetUp() override;
