@@ -153,10 +153,11 @@ def make_level(build, game, level):
     # A route already searched (SQ_DEMO_ROUTES/level_N.route, demo_route's
     # output) saves the search when only the recording needs making again.
     cached = os.path.join(os.environ.get("SQ_DEMO_ROUTES", "/nonexistent"), "level_%d.route" % level)
+    stored = stored_route(level)
     if os.path.exists(cached):
         rc, out = 0, open(cached).read()
-    elif stored_route(level):
-        rc, out = 0, stored_route(level)
+    elif stored:
+        rc, out = 0, stored
     else:
         rc, out = run([os.path.join(build, "tools", "levels", "demo_route"), "--game", game, "--level", str(level)],
                       ROOT)
