@@ -21,6 +21,8 @@
 #include "platform/quit_signals.h"
 #include "platform/runtime_error.h"
 #include "platform/stream.h"
+#include "platform/web.h"
+#include "scores/hi_score_file.h"
 
 namespace {
 
@@ -136,6 +138,12 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "snowquill: --level goes with --record FILE\n");
         return 2;
     }
+    if constexpr (sq::web::kBrowser) {
+        // The page sizes the game's canvas and asks for the full screen on
+        // F11; the table lives in the browser's storage, mounted by the page.
+        options.windowed = true;
+        if (scoresFile.empty()) scoresFile = std::string(sq::web::kSaveDir) + kHiScoreFile;
+    }
     // Before any SDL subsystem starts, so SDL leaves the signals to the game.
     sq::InstallQuitSignals();
     SettleDataLocation(scoresFile);
@@ -153,5 +161,6 @@ int main(int argc, char** argv) {
         std::signal(signo, SIG_DFL);
         std::raise(signo);
     }
+    sq::web::EndRun(status);
     return status;
 }

@@ -385,7 +385,10 @@ int Replay(TStartOptions start, const TReplayOptions& options) {
     TSandbox sandbox(scores);
 
     TFrameTimer timer;
-    if (options.timedemo) SetJournalPumpObserver([&timer] { timer.Observe(); });
+    if (options.timedemo) {
+        SetJournalPumpObserver([&timer] { timer.Observe(); });
+        SetUnpacedFrames(true);
+    }
     StartJournalReplay(std::move(replay.stream), !options.headless && !options.timedemo);
     SetClock(MakeJournalClock());
     std::string digest, stopped;
@@ -406,6 +409,7 @@ int Replay(TStartOptions start, const TReplayOptions& options) {
     std::size_t records = JournalRecordsRead();
     StopJournal();
     SetJournalPumpObserver(nullptr);
+    SetUnpacedFrames(false);
     SetClock(nullptr);
 
     std::printf("%s\n", digest.c_str());

@@ -11,6 +11,7 @@
 #include "audio/game_music.h"
 #include "core/frame_helpers.h"
 #include "core/globals.h"
+#include "core/trace.h"
 #include "game/game_score.h"
 #include "game/live_bar.h"
 #include "game/main_game_loop.h"
@@ -118,6 +119,7 @@ void ShowSplash() {
         }
     };
     fadeLoop();
+    TraceState("splash");
     // No key shortens the splash.
     WaitMillis(6000);
     fade->Stop();

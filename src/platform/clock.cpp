@@ -4,6 +4,7 @@
 #include <thread>
 
 #include "platform/input_journal.h"
+#include "platform/web.h"
 
 namespace sq {
 
@@ -32,6 +33,11 @@ void TSystemClock::SleepUntil(uint32_t ms) {
     int32_t ahead = int32_t(ms - uint32_t(now / 1000));
     if (ahead <= 0) return;
     uint64_t target = (now / 1000 + uint64_t(ahead)) * 1000;
+    if constexpr (web::kBrowser) {
+        // The page's thread waits by handing control to the browser.
+        while ((now = Micros()) < target) web::Sleep(uint32_t((target - now + 999) / 1000));
+        return;
+    }
     // Sleeps the whole way: the kernel's timers wake well within a
     // millisecond, and the processor stays free for the rest of the machine
     // (spinning the last stretch cost up to two milliseconds a frame, and
@@ -39,7 +45,12 @@ void TSystemClock::SleepUntil(uint32_t ms) {
     while ((now = Micros()) < target) std::this_thread::sleep_for(std::chrono::microseconds(target - now));
 }
 
-void TSystemClock::Rest(uint32_t ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+void TSystemClock::Rest(uint32_t ms) {
+    if constexpr (web::kBrowser)
+        web::Sleep(ms);
+    else
+        std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
 
 void SetClock(std::shared_ptr<IClock> clock) { current = std::move(clock); }
 

@@ -26,6 +26,7 @@
 #include "platform/keyboard.h"
 #include "platform/quad_batch.h"
 #include "platform/sdl_keymap.h"
+#include "platform/web.h"
 
 namespace sq {
 
@@ -349,6 +350,8 @@ bool TGLDevice::Open(const TOpenRequest& request) {
 
 void TGLDevice::WindowedSize(int& w, int& h) const {
     int scale = options_.windowScale;
+    // In the browser the page enlarges the canvas itself, without smoothing.
+    if (scale <= 0 && web::kBrowser) scale = 1;
     if (scale <= 0) {
         SDL_Rect usable{0, 0, 1024, 768};
         if (SDL_GetDisplayUsableBounds(0, &usable) != 0) {
@@ -631,6 +634,8 @@ void TGLDevice::Close() {
 }
 
 bool TGLDevice::CheckVsync(int hz) {
+    // The browser shows frames at its animation frames, which follow the display.
+    if constexpr (web::kBrowser) return true;
     // Three swaps in a row that land one refresh period apart (within a
     // millisecond) show that the swap waits for the vertical blank. Software
     // renderers and virtual displays return at once; ten quick swaps in a row
@@ -804,6 +809,14 @@ void TGLDevice::Present(bool waitVblank) {
     batch_.ForgetBinding();
     ApplyBlend(blend_);
     ApplyScissor();
+    if constexpr (web::kBrowser) {
+        // The browser shows the frame once the page hands control back: at
+        // its next animation frame, or at once for a frame that must not wait.
+        if (waitVblank)
+            web::WaitAnimationFrame();
+        else
+            web::Sleep(0);
+    }
 }
 
 void TGLDevice::DesktopBounds(SDL_Rect& r) const {
@@ -851,9 +864,10 @@ void TGLDevice::PumpEvents() {
         switch (e.type) {
             case SDL_KEYDOWN:
             case SDL_KEYUP: {
-                // F11 belongs to the window, not to the game.
+                // F11 belongs to the window, not to the game (in the browser,
+                // to the page, which asks for the full screen itself).
                 if (e.key.keysym.sym == SDLK_F11) {
-                    if (e.type == SDL_KEYDOWN && !e.key.repeat) ToggleFullScreen();
+                    if (e.type == SDL_KEYDOWN && !e.key.repeat && !web::kBrowser) ToggleFullScreen();
                     break;
                 }
                 int vk = VirtualKeyFromSdl(e.key.keysym.sym, e.key.keysym.scancode);

@@ -61,6 +61,7 @@ struct TGraphicsLayer {
     int maskR = 0, maskG = 0, maskB = 0;
     TFramePacer pacer;
     bool softwarePacing = false;
+    bool unpaced = false;
     TDrawStats stats;
     ImageRef font;
     std::vector<uint8_t> scratch, sheetScratch;
@@ -476,6 +477,7 @@ void PresentFrame(int sync) {
             else
                 waitVblank = vsync && layer.modeDepth != 0;
         }
+        if (layer.unpaced) pace = waitVblank = false;
         if (pace) layer.pacer.WaitForNextFrame(Clock());
         layer.device->Present(waitVblank);
         ++layer.stats.frames;
@@ -484,6 +486,8 @@ void PresentFrame(int sync) {
     AgeKeyTaps();
     PumpEvents();
 }
+
+void SetUnpacedFrames(bool unpaced) { layer.unpaced = unpaced; }
 
 int DisplayModeAvailable(int width, int height, int depth, int hz) {
     return layer.Device().ModeAvailable(width, height, depth, hz);

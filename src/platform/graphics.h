@@ -74,6 +74,9 @@ void SetWindowCaption(const std::string& caption);
 void ShowErrorBox(const std::string& title, const std::string& message);
 // Whether PresentFrame paces frames in software (no usable vertical blank).
 bool SoftwarePacing();
+// Shows every frame at once, never waiting for the vertical blank or the
+// frame clock (a timedemo measures how fast frames can be drawn).
+void SetUnpacedFrames(bool unpaced);
 
 // ---- Drawing state ----
 void SetDrawColor(int r, int g, int b);

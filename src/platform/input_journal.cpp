@@ -4,6 +4,8 @@
 #include <thread>
 #include <utility>
 
+#include "platform/web.h"
+
 namespace sq {
 
 namespace {
@@ -132,7 +134,14 @@ void PaceToWallClock(uint32_t millis) {
     }
     int32_t ahead = int32_t(millis - j.pacingFrom);
     if (ahead <= 0) return;
-    std::this_thread::sleep_until(j.wallStart + std::chrono::milliseconds(ahead));
+    const auto due = j.wallStart + std::chrono::milliseconds(ahead);
+    if constexpr (web::kBrowser) {
+        // The page's thread waits by handing control to the browser.
+        for (auto now = Steady::now(); now < due; now = Steady::now())
+            web::Sleep(uint32_t(std::chrono::ceil<std::chrono::milliseconds>(due - now).count()));
+        return;
+    }
+    std::this_thread::sleep_until(due);
 }
 
 // Delivers the replayed key and focus events that belong to this pump.

@@ -228,7 +228,8 @@ void MixStreamVoice(TMixerState& s, int index, float* acc, int frames) {
 TStreamRing::TStreamRing(uint32_t capacityFrames) {
     uint32_t n = 1;
     while (n < capacityFrames && n < (1u << 24)) n <<= 1;
-    data = std::make_unique_for_overwrite<int16_t[]>(std::size_t(n) * 2);
+    // Left unset: the decoder writes every frame before the mixer reads it.
+    data.reset(new int16_t[std::size_t(n) * 2]);
     mask = n - 1;
 }
 

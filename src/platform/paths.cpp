@@ -7,6 +7,8 @@
 #include <climits>
 #include <cstdlib>
 
+#include "platform/web.h"
+
 namespace sq {
 
 namespace {
@@ -19,6 +21,7 @@ std::string WithSlash(std::string path) {
 }  // namespace
 
 std::string ExecutableDir() {
+    if constexpr (web::kBrowser) return web::kDataDir;
     char buffer[PATH_MAX];
     ssize_t n = readlink("/proc/self/exe", buffer, sizeof buffer - 1);
     if (n <= 0) return {};

@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "platform/stream.h"
+#include "platform/web.h"
 
 namespace sq {
 
@@ -191,6 +192,7 @@ bool ReplaceFileWhole(const std::string& path, const std::string& bytes, std::st
         return false;
     }
     SyncFolder(dir);
+    web::PersistSavedFiles();
     return true;
 }
 

@@ -207,13 +207,12 @@ struct TRetired {
 std::vector<TRetired>& Retired() {
     // Never destroyed, like the mixer it guards (channels in globals may be
     // released during exit).
-    union Holder {
-        std::vector<TRetired> list;
-        Holder() : list() { list.reserve(64); }
-        ~Holder() {}
-    };
-    static Holder holder;
-    return holder.list;
+    static std::vector<TRetired>* const list = [] {
+        auto* l = new std::vector<TRetired>;
+        l->reserve(64);
+        return l;
+    }();
+    return *list;
 }
 
 void CollectRetired() {

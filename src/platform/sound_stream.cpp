@@ -14,6 +14,7 @@
 
 #include "platform/sound_data.h"
 #include "platform/stream.h"
+#include "platform/web.h"
 
 namespace sq::streaming {
 
@@ -222,7 +223,9 @@ bool FillPlay(TStreamPlay& play) {
 }
 
 // The decoding thread and what it shares with the game thread. Only lists
-// of plays pass under the lock; decoding happens outside it.
+// of plays pass under the lock; decoding happens outside it. In the browser
+// there is no second thread: the page's thread runs one pass whenever the
+// game hands control to the browser (a frame or a wait).
 struct TStreamer {
     std::mutex lock;
     std::condition_variable wake;
@@ -234,10 +237,40 @@ struct TStreamer {
     uint64_t passes = 0;
     std::atomic<bool> hold{false};
     std::thread thread;
+    // The decoder's own: only the decoding side touches these.
+    std::vector<StreamPlayRef> active;
+    bool lastSettled = true;
+
+    // Takes in new plays, lets go of ended ones and decodes a little into
+    // every ring. True when every play needs nothing more for now.
+    bool Pass() {
+        {
+            std::lock_guard<std::mutex> guard(lock);
+            for (auto& p : incoming) active.push_back(std::move(p));
+            incoming.clear();
+        }
+        // Plays that were replaced or have ended let go of their files here,
+        // on this side; their rings live on while the mixer may read them.
+        std::size_t keep = 0;
+        for (std::size_t i = 0; i < active.size(); ++i) {
+            TStreamPlay& p = *active[i];
+            bool done = p.cancelled.load(std::memory_order_acquire) || p.ring.ended.load(std::memory_order_relaxed);
+            if (done) {
+                if (p.decoder) p.decoder->Close();
+                continue;
+            }
+            if (keep != i) active[keep] = std::move(active[i]);
+            ++keep;
+        }
+        active.resize(keep);
+        if (hold.load(std::memory_order_acquire)) return active.empty();
+        bool all = true;
+        for (auto& p : active)
+            if (!FillPlay(*p)) all = false;
+        return all;
+    }
 
     void Run() {
-        std::vector<StreamPlayRef> active;
-        bool lastSettled = true;
         bool workLeft = false;  // the last pass stopped at its limit
         for (;;) {
             {
@@ -250,32 +283,9 @@ struct TStreamer {
                 wake.wait_for(guard, period, [this] { return stop || kick || !incoming.empty(); });
                 kick = false;
                 if (stop) break;
-                for (auto& p : incoming) active.push_back(std::move(p));
-                incoming.clear();
             }
-            // Plays that were replaced or have ended let go of their files here,
-            // on this thread; their rings live on while the mixer may read them.
-            std::size_t keep = 0;
-            for (std::size_t i = 0; i < active.size(); ++i) {
-                TStreamPlay& p = *active[i];
-                bool done = p.cancelled.load(std::memory_order_acquire) || p.ring.ended.load(std::memory_order_relaxed);
-                if (done) {
-                    if (p.decoder) p.decoder->Close();
-                    continue;
-                }
-                if (keep != i) active[keep] = std::move(active[i]);
-                ++keep;
-            }
-            active.resize(keep);
-            if (hold.load(std::memory_order_acquire)) {
-                lastSettled = active.empty();
-                workLeft = false;
-                continue;
-            }
-            lastSettled = true;
-            for (auto& p : active)
-                if (!FillPlay(*p)) lastSettled = false;
-            workLeft = !lastSettled;
+            lastSettled = Pass();
+            workLeft = !lastSettled && !hold.load(std::memory_order_acquire);
         }
         for (auto& p : active)
             if (p->decoder) p->decoder->Close();
@@ -285,13 +295,8 @@ struct TStreamer {
 // Never destroyed: channels in the game's globals may start or cancel plays
 // while the program exits. The thread itself is stopped at exit.
 TStreamer& Streamer() {
-    union Holder {
-        TStreamer streamer;
-        Holder() : streamer() {}
-        ~Holder() {}
-    };
-    static Holder holder;
-    return holder.streamer;
+    static TStreamer* const streamer = new TStreamer;
+    return *streamer;
 }
 
 void StopStreamer() {
@@ -304,11 +309,21 @@ void StopStreamer() {
     if (s.thread.joinable()) s.thread.join();
 }
 
+// The browser's decoding: one pass at each hand-over to the browser.
+void PumpOnPage() { Streamer().Pass(); }
+
 }  // namespace
 
 StreamPlayRef StartPlay(const std::string& path, bool loop) {
     auto play = std::make_shared<TStreamPlay>(path, loop);
     TStreamer& s = Streamer();
+    if constexpr (web::kBrowser) {
+        static const bool hooked = (web::SetYieldHook(PumpOnPage), true);
+        (void)hooked;
+        std::lock_guard<std::mutex> guard(s.lock);
+        s.incoming.push_back(play);
+        return play;
+    }
     {
         std::lock_guard<std::mutex> guard(s.lock);
         if (!s.thread.joinable() && !s.stop) {
@@ -336,6 +351,12 @@ void HoldDecoding(bool hold) {
 
 bool WaitUntilSettled() {
     TStreamer& s = Streamer();
+    if constexpr (web::kBrowser) {
+        // Decoded here and now: every ring filled, or every play ended.
+        for (int pass = 0; pass < 1000; ++pass)
+            if (s.Pass()) return true;
+        return false;
+    }
     std::unique_lock<std::mutex> guard(s.lock);
     if (!s.thread.joinable()) return true;
     // Two passes that began after this call: the first may have started

@@ -1,0 +1,77 @@
+# The browser build (scripts/web.sh configures it with emcmake): the game's
+# own libraries over SDL2, libpng, zlib, libogg and libvorbis built for the
+# browser into SNOWQUILL_WEB_PREFIX, and the data of the desktop build
+# (SNOWQUILL_WEB_DATA) packed beside the page in SNOWQUILL_WEB_OUT.
+set(SNOWQUILL_WEB_PREFIX "" CACHE PATH "Where scripts/web.sh installed the libraries built for the browser")
+set(SNOWQUILL_WEB_DATA "${CMAKE_SOURCE_DIR}/build/game" CACHE PATH "The desktop build's game folder (its data is packed)")
+set(SNOWQUILL_WEB_OUT "${CMAKE_BINARY_DIR}/site" CACHE PATH "Where the page and its files go")
+if(NOT EXISTS "${SNOWQUILL_WEB_PREFIX}/lib/libSDL2.a")
+  message(FATAL_ERROR "No libraries for the browser in '${SNOWQUILL_WEB_PREFIX}': build with scripts/web.sh")
+endif()
+foreach(folder gfx sfx musica maps)
+  if(NOT IS_DIRECTORY "${SNOWQUILL_WEB_DATA}/${folder}")
+    message(FATAL_ERROR "No game data in '${SNOWQUILL_WEB_DATA}' (${folder}/ is missing): build the desktop game first")
+  endif()
+endforeach()
+
+# C++ exceptions carry the game's fatal errors to main, as on the desktop.
+add_compile_options(-fexceptions)
+add_link_options(-fexceptions)
+
+# The libraries under the names the desktop build finds them by.
+function(snowquill_web_library name)
+  add_library(${name} INTERFACE IMPORTED GLOBAL)
+  set(files)
+  foreach(lib ${ARGN})
+    list(APPEND files "${SNOWQUILL_WEB_PREFIX}/lib/${lib}")
+  endforeach()
+  set_target_properties(${name} PROPERTIES INTERFACE_LINK_LIBRARIES "${files}"
+    INTERFACE_INCLUDE_DIRECTORIES "${SNOWQUILL_WEB_PREFIX}/include;${SNOWQUILL_WEB_PREFIX}/include/SDL2"
+    # Ahead of the compiler's own old SDL headers, which it always adds.
+    IMPORTED_NO_SYSTEM TRUE)
+endfunction()
+snowquill_web_library(PkgConfig::SDL2 libSDL2.a)
+snowquill_web_library(PkgConfig::VORBIS libvorbisfile.a libvorbis.a libogg.a)
+snowquill_web_library(ZLIB::ZLIB libz.a)
+snowquill_web_library(PNG::PNG libpng16.a libz.a)
+# WebGL comes with the compiler's runtime; there are no threads.
+add_library(OpenGL::GL INTERFACE IMPORTED GLOBAL)
+add_library(Threads::Threads INTERFACE IMPORTED GLOBAL)
+
+set(SNOWQUILL_DATA_FROM_BIN ".")
+set(SNOWQUILL_GAME_DIR "${SNOWQUILL_WEB_OUT}")
+add_subdirectory(src)
+
+set(web_dir "${CMAKE_SOURCE_DIR}/packaging/web")
+set_target_properties(snowquill PROPERTIES RUNTIME_OUTPUT_DIRECTORY "${SNOWQUILL_WEB_OUT}" SUFFIX ".js")
+target_link_options(snowquill PRIVATE
+  # Every frame and wait hands control back to the browser (web.cpp).
+  "SHELL:-s ASYNCIFY=1"
+  "SHELL:-s ASYNCIFY_STACK_SIZE=262144"
+  "SHELL:-s ALLOW_MEMORY_GROWTH=1"
+  "SHELL:-s INITIAL_MEMORY=67108864"
+  "SHELL:-s ENVIRONMENT=web"
+  "SHELL:-s EXIT_RUNTIME=1"
+  "SHELL:-s FORCE_FILESYSTEM=1"
+  "SHELL:-s EXPORTED_RUNTIME_METHODS=['FS','ENV','callMain']"
+  # SDL's sound in the browser needs these two of the compiler's helpers.
+  "SHELL:-s DEFAULT_LIBRARY_FUNCS_TO_INCLUDE=@${web_dir}/library_funcs.json"
+  -lidbfs.js
+  "SHELL:--pre-js ${web_dir}/pre.js"
+  "SHELL:--preload-file ${SNOWQUILL_WEB_DATA}/gfx@/game/gfx"
+  "SHELL:--preload-file ${SNOWQUILL_WEB_DATA}/sfx@/game/sfx"
+  "SHELL:--preload-file ${SNOWQUILL_WEB_DATA}/musica@/game/musica"
+  "SHELL:--preload-file ${SNOWQUILL_WEB_DATA}/maps@/game/maps"
+  # The recorded demos, for replays in the page.
+  "SHELL:--preload-file ${CMAKE_SOURCE_DIR}/tests/demos@/demos")
+file(GLOB_RECURSE packed_files CONFIGURE_DEPENDS "${SNOWQUILL_WEB_DATA}/gfx/*" "${SNOWQUILL_WEB_DATA}/sfx/*"
+  "${SNOWQUILL_WEB_DATA}/musica/*" "${SNOWQUILL_WEB_DATA}/maps/*" "${CMAKE_SOURCE_DIR}/tests/demos/*")
+set_property(TARGET snowquill APPEND PROPERTY LINK_DEPENDS "${web_dir}/pre.js" ${packed_files})
+configure_file("${web_dir}/index.html" "${SNOWQUILL_WEB_OUT}/index.html" COPYONLY)
+# The desktop build's icon stands for the page in the browser's tab.
+set(SNOWQUILL_WEB_ICON "${SNOWQUILL_WEB_DATA}/../packaging/icons/32/io.github.snowquill.Snowquill.png"
+  CACHE FILEPATH "The page's icon (the desktop build draws it)")
+if(NOT EXISTS "${SNOWQUILL_WEB_ICON}")
+  message(FATAL_ERROR "No icon at '${SNOWQUILL_WEB_ICON}': build the desktop game and its data first")
+endif()
+configure_file("${SNOWQUILL_WEB_ICON}" "${SNOWQUILL_WEB_OUT}/favicon.png" COPYONLY)
