@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Sets everything up, then runs every test: the unit and pixel tests (under a
-# virtual display), the level checker and the end-to-end game; then the same
-# tests and the game once more on a sanitized build, and the fuzzers.
+# virtual display), the level checker and the end-to-end game; the browser
+# build in headless Chromium; then the same tests and the game once more on a
+# sanitized build, and the fuzzers.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 # Every build of the test run treats a compiler warning as an error.
@@ -23,6 +24,18 @@ echo "== unit, pixel, level and end-to-end tests"
 run_with_display ctest --test-dir build --output-on-failure -j2 --timeout 900 --output-junit "$PWD/build/ctest-junit.xml"
 # A skipped test fails the run unless SNOWQUILL_EXPECTED_SKIPS names it.
 python3 scripts/check_skips.py build/ctest-junit.xml
+
+echo "== the browser build (scripts/web.sh), played in headless Chromium"
+# Exit status 77 is a skip (no Chromium or no build): a failure unless
+# SNOWQUILL_EXPECTED_SKIPS names "web".
+web_status=0
+scripts/web_test.sh || web_status=$?
+if [ "$web_status" -eq 77 ] && [[ ",${SNOWQUILL_EXPECTED_SKIPS:-}," == *,web,* ]]; then
+  echo "the browser test was skipped, as SNOWQUILL_EXPECTED_SKIPS allows"
+elif [ "$web_status" -ne 0 ]; then
+  echo "the browser test failed (status $web_status)" >&2
+  exit 1
+fi
 
 echo "== the game's logic and loaders again under AddressSanitizer and UndefinedBehaviorSanitizer"
 # The sanitized build has a game folder of its own: the data built above

@@ -63,7 +63,8 @@ target_link_options(snowquill PRIVATE
   "SHELL:--preload-file ${SNOWQUILL_WEB_DATA}/musica@/game/musica"
   "SHELL:--preload-file ${SNOWQUILL_WEB_DATA}/maps@/game/maps"
   # The recorded demos, for replays in the page.
-  "SHELL:--preload-file ${CMAKE_SOURCE_DIR}/tests/demos@/demos")
+  "SHELL:--preload-file ${CMAKE_SOURCE_DIR}/tests/demos@/demos"
+  "SHELL:--exclude-file *.keys" "SHELL:--exclude-file .gitignore")
 file(GLOB_RECURSE packed_files CONFIGURE_DEPENDS "${SNOWQUILL_WEB_DATA}/gfx/*" "${SNOWQUILL_WEB_DATA}/sfx/*"
   "${SNOWQUILL_WEB_DATA}/musica/*" "${SNOWQUILL_WEB_DATA}/maps/*" "${CMAKE_SOURCE_DIR}/tests/demos/*")
 set_property(TARGET snowquill APPEND PROPERTY LINK_DEPENDS "${web_dir}/pre.js" ${packed_files})

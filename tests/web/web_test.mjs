@@ -1,6 +1,8 @@
 // Plays the browser build of Snowquill in headless Chromium.
 //
 //   node tests/web/web_test.mjs --site build-web --data build/game [--desktop build/game/snowquill]
+//   node tests/web/web_test.mjs ... --bench     only the replays, and level 6 drawn
+//                                               as fast as it goes, beside the desktop
 //
 // The page is served from --site on a local port and driven with real key
 // events, the way a player's browser would deliver them:
@@ -27,11 +29,16 @@ const DEMOS = new URL('../demos/', import.meta.url).pathname;
 const NAME = 'WEB';
 
 function parseArgs() {
-  const args = { site: 'build-web', data: 'build/game', desktop: '', chromium: '/usr/bin/chromium', timeout: 180 };
+  const args = { site: 'build-web', data: 'build/game', desktop: '', chromium: '/usr/bin/chromium', timeout: 180, bench: false, shots: '' };
   const argv = process.argv.slice(2);
   for (let i = 0; i < argv.length; i += 2) {
     const key = argv[i].replace(/^--/, '');
     if (!(key in args)) throw new Error(`unknown option ${argv[i]}`);
+    if (key === 'bench') {
+      args.bench = true;
+      --i;
+      continue;
+    }
     args[key] = key === 'timeout' ? Number(argv[i + 1]) : argv[i + 1];
   }
   return args;
@@ -138,7 +145,15 @@ class Tab {
   // (one sample from the middle of each enlarged pixel).
   async screen(logicalWidth, logicalHeight) {
     const box = await this.page.locator('#canvas').boundingBox();
-    return resample(decodePng(await this.page.screenshot({ clip: box })), logicalWidth, logicalHeight);
+    this.lastPng = await this.page.screenshot({ clip: box });
+    return resample(decodePng(this.lastPng), logicalWidth, logicalHeight);
+  }
+
+  // Keeps the last screenshot as `name`.png in --shots, when given.
+  keep(name, args) {
+    if (!args.shots) return;
+    fs.mkdirSync(args.shots, { recursive: true });
+    fs.writeFileSync(path.join(args.shots, name + '.png'), this.lastPng);
   }
 
   // Waits until the screen's brightness holds still across two screenshots
@@ -272,6 +287,153 @@ function readTable(bytes) {
   return names;
 }
 
+async function playGame(context, base, args) {
+  // ---- A whole short game in one tab.
+  const tab = new Tab(await context.newPage(), 'play');
+  const opened = Date.now();
+  await tab.open(base, '?trace', args.timeout);
+  await tab.waitTrace('splash');
+  const firstFrame = await tab.page.evaluate(() => Module.sqFirstFrame);
+  console.log(`first frame: ${Math.round(firstFrame)} ms after the page was opened (${Date.now() - opened} ms to the splash)`);
+
+  const splashRef = decodePng(fs.readFileSync(path.join(args.data, 'gfx/splash.png')));
+  const splash = await tab.steadyScreen(640, 480, 'splash');
+  tab.keep('1-splash', args);
+  const splashDiff = meanDifference(splash, splashRef);
+  console.log(`splash: mean difference ${splashDiff.toFixed(2)} from gfx/splash.png`);
+  if (splashDiff > 6) fail(`the splash does not show gfx/splash.png (mean difference ${splashDiff.toFixed(2)})`);
+
+  let line = await tab.waitTrace('menu');
+  let item = Number(line.split(' ')[1]);
+  const menu = await tab.steadyScreen(320, 240, 'menu');
+  tab.keep('2-menu', args);
+  if (colours(menu) < 64) fail(`the title menu looks blank (${colours(menu)} colours)`);
+  // Before any key the browser may hold the sound back: the page says so.
+  const soundBefore = await tab.page.evaluate(() => (Module.SDL2 && Module.SDL2.audioContext ? Module.SDL2.audioContext.state : 'none'));
+  if (soundBefore === 'none') fail('the game opened no sound device');
+  if (soundBefore !== 'running') {
+    await tab.page.waitForFunction(() => !document.getElementById('sound').classList.contains('hidden'), null,
+      { timeout: args.timeout * 1000 }).catch(() => fail('sound is held back but the page does not say so'));
+  }
+  // A key reaches the menu, and the arrow keys do not scroll the page.
+  await tab.page.evaluate(() => {
+    window.sqKeys = [];
+    document.addEventListener('keydown', e => window.sqKeys.push(e.code + (e.defaultPrevented ? ':kept' : ':passed')));
+  });
+  line = await tab.waitTrace('menu', 'ArrowDown');
+  if (Number(line.split(' ')[1]) !== (item + 1) % 5) fail(`Down moved the menu from ${item} to ${line}`);
+  line = await tab.waitTrace('menu', 'ArrowUp');
+  item = Number(line.split(' ')[1]);
+  const keys = await tab.page.evaluate(() => window.sqKeys);
+  if (keys.some(k => k.endsWith(':passed'))) fail(`the page let the browser act on game keys: ${keys}`);
+  if (await tab.page.evaluate(() => window.scrollY !== 0)) fail('the page scrolled');
+  console.log(`menu: Down and Up reach the game (${keys.join(', ')})`);
+
+  // The key started the sound, the note is gone, and the menu's tune plays:
+  // the mixer's output, measured as the browser takes it.
+  await tab.page.waitForFunction(() => Module.SDL2.audioContext.state === 'running' &&
+    document.getElementById('sound').classList.contains('hidden'), null, { timeout: args.timeout * 1000 })
+    .catch(() => fail('the sound did not start with the first key (or the page still says it waits)'));
+  await tab.page.evaluate(() => {
+    const node = Module.SDL2.audio.scriptProcessorNode;
+    const mix = node.onaudioprocess;
+    window.sqLevels = [];
+    node.onaudioprocess = e => {
+      mix(e);
+      const d = e.outputBuffer.getChannelData(0);
+      let sum = 0;
+      for (let i = 0; i < d.length; ++i) sum += d[i] * d[i];
+      window.sqLevels.push(Math.sqrt(sum / d.length));
+    };
+  });
+  await tab.page.waitForFunction(() => window.sqLevels.length >= 40, null, { timeout: args.timeout * 1000 })
+    .catch(() => fail('the browser took no sound from the game'));
+  const levels = await tab.page.evaluate(() => window.sqLevels);
+  const loud = levels.filter(v => v > 0.01).length / levels.length;
+  console.log(`sound: ${soundBefore} before the first key, then running; ${(100 * loud).toFixed(0)} % of ${levels.length} buffers carry the tune`);
+  if (loud < 0.5) fail('the menu is silent in the browser');
+
+  while (item !== 0) {
+    line = await tab.waitTrace('menu', 'ArrowUp');
+    item = Number(line.split(' ')[1]);
+  }
+  await tab.waitTrace('level 1', 'Space');
+  const level = await tab.steadyScreen(320, 240, 'level 1');
+  const lives = decodePng(fs.readFileSync(path.join(args.data, 'gfx/lives.png')));
+  tab.keep('3-level-1', args);
+  const livesShare = matchShare(level, lives, 300, 4);
+  console.log(`level 1: the last lives icon matches gfx/lives.png at ${(100 * livesShare).toFixed(0)} %`);
+  if (livesShare < 0.8) fail('level 1 shows no lives icons where the HUD has them');
+  await tab.page.keyboard.press('ControlLeft');
+  await tab.page.keyboard.down('ArrowRight');
+  await tab.page.waitForTimeout(500);
+  await tab.page.keyboard.up('ArrowRight');
+  const later = await tab.screen(320, 240);
+  if (meanDifference(level, later) < 0.5) fail('level 1 did not move');
+
+  await tab.waitTrace('tally', 'Escape');
+  await tab.waitTrace('name-entry', 'Space');
+  for (let i = 0; i < NAME.length; ++i) await tab.waitTrace('name ' + NAME.slice(0, i + 1), 'Key' + NAME[i]);
+  await tab.waitTrace('menu', 'Enter');
+  // The table reaches the browser's storage once the copy is over.
+  await tab.page.waitForFunction(() => Module.sqPersist && !Module.sqPersist.busy, null, { timeout: args.timeout * 1000 });
+  const saved = readTable(await tab.page.evaluate(() => Array.from(FS.readFile('/save/HISCORES.DAT'))));
+  if (!saved.includes(NAME)) fail(`the typed name is not in the table: ${saved}`);
+
+  // ---- A new tab finds the table.
+  const second = new Tab(await context.newPage(), 'new tab');
+  await second.open(base, '?trace', args.timeout);
+  await second.waitTrace('splash');
+  const names = readTable(await second.page.evaluate(() => Array.from(FS.readFile('/save/HISCORES.DAT'))));
+  if (!names.includes(NAME)) fail(`a new tab does not see the saved table: ${names}`);
+  console.log(`scores: a new tab reads the table with ${NAME} in it`);
+  await second.page.close();
+
+  // Quit from the menu ends the game cleanly.
+  while (item !== 4) {
+    line = await tab.waitTrace('menu', 'ArrowUp');
+    item = Number(line.split(' ')[1]);
+  }
+  await tab.waitTrace('quit', 'Space');
+  const status = await tab.waitExit();
+  if (status !== 0) fail(`the game ended with status ${status} after Quit`);
+  await tab.page.close();
+}
+
+async function replays(context, base, args) {
+  // ---- Replays: the same game as on the desktop, and level 6's frame rate.
+  const replay = async (demo, mode) => {
+    const t = new Tab(await context.newPage(), `replay ${demo}`);
+    await t.open(base, `?args=${encodeURIComponent(`--nosound --replay /demos/${demo} ${mode}`)}`, args.timeout);
+    const code = await t.waitExit();
+    const digest = t.output.find(l => /^digest|^[0-9a-f]{16,}/.test(l)) || '';
+    const report = t.output.filter(l => /^(replayed|timedemo)/.test(l));
+    await t.page.close();
+    if (code !== 0) fail(`${demo} did not replay to its recorded end in the browser (status ${code}): ${t.output.slice(-4)}`);
+    return { digest, report };
+  };
+  const desktop = (demo, mode) => {
+    if (!args.desktop) return null;
+    const out = execFileSync(args.desktop, ['--nosound', '--replay', path.join(DEMOS, demo), mode],
+      { cwd: path.dirname(args.desktop), encoding: 'utf8', env: { ...process.env, SDL_AUDIODRIVER: 'dummy' } });
+    const lines = out.split('\n');
+    return { digest: lines.find(l => /^digest|^[0-9a-f]{16,}/.test(l)) || '', report: lines.filter(l => /^(replayed|timedemo)/.test(l)) };
+  };
+  const web1 = await replay('level_1.sqr', '--headless');
+  console.log(`replay level 1 in the browser: ${web1.digest}`);
+  const desk1 = desktop('level_1.sqr', '--headless');
+  if (desk1) {
+    console.log(`replay level 1 on the desktop: ${desk1.digest}`);
+    if (desk1.digest !== web1.digest) fail('the browser and the desktop replay level 1 to different states');
+  }
+  if (!args.bench) return;
+  // Level 6 drawn as fast as each can, one after the other in the same run.
+  const web6 = await replay('level_6.sqr', '--timedemo');
+  console.log(`level 6 timedemo in headless Chromium: ${web6.report.join(' | ')}`);
+  const desk6 = desktop('level_6.sqr', '--timedemo');
+  if (desk6) console.log(`level 6 timedemo on the desktop:       ${desk6.report.join(' | ')}`);
+}
+
 async function main() {
   const args = parseArgs();
   for (const f of ['index.html', 'snowquill.js', 'snowquill.wasm', 'snowquill.data']) {
@@ -297,119 +459,26 @@ async function main() {
   const base = `http://127.0.0.1:${server.address().port}`;
   const browser = await chromium.launch({
     executablePath: args.chromium,
-    args: ['--use-angle=swiftshader', '--enable-unsafe-swiftshader', '--autoplay-policy=no-user-gesture-required',
-           '--no-sandbox', '--disable-background-timer-throttling', '--disable-renderer-backgrounding'],
+    args: ['--use-angle=swiftshader', '--enable-unsafe-swiftshader', '--no-sandbox', '--disable-background-timer-throttling', '--disable-renderer-backgrounding'],
   });
   // One profile for every tab, so the browser's storage is shared as in a
   // player's browser. The viewport leaves room for the game at twice its size.
   const context = await browser.newContext({ viewport: { width: 720, height: 620 } });
+  // Headless Chromium lets sound start without a gesture whatever its flags
+  // say; a player's browser does not. Every sound context starts held here,
+  // as there, until the page's key handlers resume it.
+  await context.addInitScript(() => {
+    const Real = window.AudioContext;
+    window.AudioContext = window.webkitAudioContext = class extends Real {
+      constructor(...options) {
+        super(...options);
+        this.suspend();
+      }
+    };
+  });
   try {
-    // ---- A whole short game in one tab.
-    const tab = new Tab(await context.newPage(), 'play');
-    const opened = Date.now();
-    await tab.open(base, '?trace', args.timeout);
-    await tab.waitTrace('splash');
-    const firstFrame = await tab.page.evaluate(() => Module.sqFirstFrame);
-    console.log(`first frame: ${Math.round(firstFrame)} ms after the page was opened (${Date.now() - opened} ms to the splash)`);
-
-    const splashRef = decodePng(fs.readFileSync(path.join(args.data, 'gfx/splash.png')));
-    const splash = await tab.steadyScreen(640, 480, 'splash');
-    const splashDiff = meanDifference(splash, splashRef);
-    console.log(`splash: mean difference ${splashDiff.toFixed(2)} from gfx/splash.png`);
-    if (splashDiff > 6) fail(`the splash does not show gfx/splash.png (mean difference ${splashDiff.toFixed(2)})`);
-
-    let line = await tab.waitTrace('menu');
-    let item = Number(line.split(' ')[1]);
-    const menu = await tab.steadyScreen(320, 240, 'menu');
-    if (colours(menu) < 64) fail(`the title menu looks blank (${colours(menu)} colours)`);
-    // A key reaches the menu, and the arrow keys do not scroll the page.
-    await tab.page.evaluate(() => {
-      window.sqKeys = [];
-      document.addEventListener('keydown', e => window.sqKeys.push(e.code + (e.defaultPrevented ? ':kept' : ':passed')));
-    });
-    line = await tab.waitTrace('menu', 'ArrowDown');
-    if (Number(line.split(' ')[1]) !== (item + 1) % 5) fail(`Down moved the menu from ${item} to ${line}`);
-    line = await tab.waitTrace('menu', 'ArrowUp');
-    item = Number(line.split(' ')[1]);
-    const keys = await tab.page.evaluate(() => window.sqKeys);
-    if (keys.some(k => k.endsWith(':passed'))) fail(`the page let the browser act on game keys: ${keys}`);
-    if (await tab.page.evaluate(() => window.scrollY !== 0)) fail('the page scrolled');
-    console.log(`menu: Down and Up reach the game (${keys.join(', ')})`);
-
-    while (item !== 0) {
-      line = await tab.waitTrace('menu', 'ArrowUp');
-      item = Number(line.split(' ')[1]);
-    }
-    await tab.waitTrace('level 1', 'Space');
-    const level = await tab.steadyScreen(320, 240, 'level 1');
-    const lives = decodePng(fs.readFileSync(path.join(args.data, 'gfx/lives.png')));
-    const livesShare = matchShare(level, lives, 300, 4);
-    console.log(`level 1: the last lives icon matches gfx/lives.png at ${(100 * livesShare).toFixed(0)} %`);
-    if (livesShare < 0.8) fail('level 1 shows no lives icons where the HUD has them');
-    await tab.page.keyboard.press('ControlLeft');
-    await tab.page.keyboard.down('ArrowRight');
-    await tab.page.waitForTimeout(500);
-    await tab.page.keyboard.up('ArrowRight');
-    const later = await tab.screen(320, 240);
-    if (meanDifference(level, later) < 0.5) fail('level 1 did not move');
-
-    await tab.waitTrace('tally', 'Escape');
-    await tab.waitTrace('name-entry', 'Space');
-    for (let i = 0; i < NAME.length; ++i) await tab.waitTrace('name ' + NAME.slice(0, i + 1), 'Key' + NAME[i]);
-    await tab.waitTrace('menu', 'Enter');
-    // The table reaches the browser's storage once the copy is over.
-    await tab.page.waitForFunction(() => Module.sqPersist && !Module.sqPersist.busy, null, { timeout: args.timeout * 1000 });
-    const saved = readTable(await tab.page.evaluate(() => Array.from(FS.readFile('/save/HISCORES.DAT'))));
-    if (!saved.includes(NAME)) fail(`the typed name is not in the table: ${saved}`);
-
-    // ---- A new tab finds the table.
-    const second = new Tab(await context.newPage(), 'new tab');
-    await second.open(base, '?trace', args.timeout);
-    await second.waitTrace('splash');
-    const names = readTable(await second.page.evaluate(() => Array.from(FS.readFile('/save/HISCORES.DAT'))));
-    if (!names.includes(NAME)) fail(`a new tab does not see the saved table: ${names}`);
-    console.log(`scores: a new tab reads the table with ${NAME} in it`);
-    await second.page.close();
-
-    // Quit from the menu ends the game cleanly.
-    while (item !== 4) {
-      line = await tab.waitTrace('menu', 'ArrowUp');
-      item = Number(line.split(' ')[1]);
-    }
-    await tab.waitTrace('quit', 'Space');
-    const status = await tab.waitExit();
-    if (status !== 0) fail(`the game ended with status ${status} after Quit`);
-    await tab.page.close();
-
-    // ---- Replays: the same game as on the desktop, and level 6's frame rate.
-    const replay = async (demo, mode) => {
-      const t = new Tab(await context.newPage(), `replay ${demo}`);
-      await t.open(base, `?args=${encodeURIComponent(`--nosound --replay /demos/${demo} ${mode}`)}`, args.timeout);
-      const code = await t.waitExit();
-      const digest = t.output.find(l => /^digest|^[0-9a-f]{16,}/.test(l)) || '';
-      const report = t.output.filter(l => /^(replayed|timedemo)/.test(l));
-      await t.page.close();
-      if (code !== 0) fail(`${demo} did not replay to its recorded end in the browser (status ${code}): ${t.output.slice(-4)}`);
-      return { digest, report };
-    };
-    const desktop = (demo, mode) => {
-      if (!args.desktop) return null;
-      const out = execFileSync(args.desktop, ['--nosound', '--replay', path.join(DEMOS, demo), mode],
-        { cwd: path.dirname(args.desktop), encoding: 'utf8', env: { ...process.env, SDL_AUDIODRIVER: 'dummy' } });
-      const lines = out.split('\n');
-      return { digest: lines.find(l => /^digest|^[0-9a-f]{16,}/.test(l)) || '', report: lines.filter(l => /^(replayed|timedemo)/.test(l)) };
-    };
-    const web1 = await replay('level_1.sqr', '--headless');
-    console.log(`replay level 1 in the browser: ${web1.digest}`);
-    const desk1 = desktop('level_1.sqr', '--headless');
-    if (desk1) {
-      console.log(`replay level 1 on the desktop: ${desk1.digest}`);
-      if (desk1.digest !== web1.digest) fail('the browser and the desktop replay level 1 to different states');
-    }
-    const web6 = await replay('level_6.sqr', '--timedemo');
-    console.log(`level 6 timedemo in headless Chromium: ${web6.report.join(' | ')}`);
-    const desk6 = desktop('level_6.sqr', '--timedemo');
-    if (desk6) console.log(`level 6 timedemo on the desktop:       ${desk6.report.join(' | ')}`);
+    if (!args.bench) await playGame(context, base, args);
+    await replays(context, base, args);
     console.log('PASS');
   } finally {
     await browser.close();
