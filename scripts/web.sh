@@ -48,10 +48,17 @@ setup() {
     # Source packages come from the same Debian archive as the binaries.
     if ! grep -rqs '^Types:.*deb-src\|^deb-src ' /etc/apt/sources.list /etc/apt/sources.list.d/; then
         log "adding the archive's source packages to apt's sources"
+        # The release's own sources (the security archive's may be missing
+        # from a mirror; the release's are always there).
         if [ -f /etc/apt/sources.list.d/debian.sources ]; then
-            sed -n '/^Types:/,/^$/p' /etc/apt/sources.list.d/debian.sources | awk '
-                /^Types:/ { print "Types: deb-src"; next } { print }' \
-                | grep -v 'security' > /tmp/snowquill-deb-src.sources || true
+            python3 - /etc/apt/sources.list.d/debian.sources >/tmp/snowquill-deb-src.sources <<'PY'
+import re
+import sys
+stanzas = re.split(r"\n\s*\n", open(sys.argv[1]).read().strip())
+keep = [re.sub(r"^Types:.*$", "Types: deb-src", s, flags=re.M) for s in stanzas
+        if re.search(r"^Types:.*\bdeb\b", s, re.M) and "security" not in s]
+print("\n\n".join(keep))
+PY
             $SUDO install -m 644 /tmp/snowquill-deb-src.sources /etc/apt/sources.list.d/snowquill-deb-src.sources
         else
             grep '^deb ' /etc/apt/sources.list | grep -v security | sed 's/^deb /deb-src /' \
