@@ -36,6 +36,16 @@ EM_ASYNC_JS(void, NextAnimationFrame, (), {
         setTimeout(finish, 250);
     });
 });
+
+// Resolves as soon as the browser has run what is waiting (a message to
+// ourselves: a zero-length timer would be held back to 4 ms).
+EM_ASYNC_JS(void, YieldNow, (), {
+    await new Promise(function(resolve) {
+        var channel = Module.sqYield || (Module.sqYield = new MessageChannel());
+        channel.port1.onmessage = function() { resolve(); };
+        channel.port2.postMessage(0);
+    });
+});
 }  // namespace
 
 void WaitAnimationFrame() {
@@ -45,7 +55,10 @@ void WaitAnimationFrame() {
 
 void Sleep(uint32_t ms) {
     RunHook();
-    emscripten_sleep(ms);
+    if (ms == 0)
+        YieldNow();
+    else
+        emscripten_sleep(ms);
 }
 
 // One copy to the browser's storage at a time; a save made meanwhile is

@@ -294,6 +294,18 @@ TEST_F(HeadlessGraphics, WaitingForAVerticalBlankThatNeverComesIsPacedToo) {
     EXPECT_EQ(clock->Peek() - start, 2000u);  // no waiting asked
 }
 
+TEST_F(HeadlessGraphics, UnpacedFramesNeverWaitAndPacingComesBackAfter) {
+    // A timedemo draws frames as fast as they come, whatever the screen asks.
+    SetUnpacedFrames(true);
+    uint32_t start = clock->Peek();
+    for (int i = 0; i < 30; ++i) PresentFrame(i % 2 ? 1 : -1);
+    SetUnpacedFrames(false);
+    EXPECT_EQ(clock->Peek(), start);
+    EXPECT_EQ(DrawStats().frames, 30u);
+    for (int i = 0; i < 60; ++i) PresentFrame(1);
+    EXPECT_EQ(clock->Peek() - start, 1000u);  // paced again: sixty frames a second
+}
+
 TEST_F(HeadlessGraphics, ALateFrameRestartsTheScheduleFromNow) {
     PresentFrame(-1);
     uint32_t t = clock->Peek();

@@ -99,8 +99,16 @@ class Tab {
     await this.page.goto(`${base}/index.html${query}`);
   }
 
-  async exited() {
-    return this.page.evaluate(() => (window.Module && 'sqExitCode' in Module ? Module.sqExitCode : null));
+  // The game's exit status once the page has said it ended, else null. The
+  // page says so on the console after everything the game wrote there, so
+  // every trace line before the end has arrived by then.
+  exited() {
+    for (const line of this.output) {
+      const m = /^Snowquill ended with status (-?\d+)$/.exec(line);
+      if (m) return Number(m[1]);
+      if (line.startsWith('Snowquill stopped: ')) return -1;
+    }
+    return null;
   }
 
   // Waits for the first new trace line that is `want` or starts with it.
@@ -113,7 +121,7 @@ class Tab {
         if (line === want || line.startsWith(want + ' ')) return line;
       }
       if (this.errors.length) fail(`${this.name}: the page failed: ${this.errors.join('; ')}`);
-      const code = await this.exited();
+      const code = this.exited();
       if (code !== null) fail(`${this.name}: the game ended (status ${code}) while waiting for '${want}'`);
       await this.page.waitForTimeout(50);
     }
@@ -134,7 +142,7 @@ class Tab {
   async waitExit() {
     const end = Date.now() + this.timeout * 1000;
     while (Date.now() < end) {
-      const code = await this.exited();
+      const code = this.exited();
       if (code !== null) return code;
       await this.page.waitForTimeout(100);
     }
@@ -353,6 +361,24 @@ async function playGame(context, base, args) {
   console.log(`sound: ${soundBefore} before the first key, then running; ${(100 * loud).toFixed(0)} % of ${levels.length} buffers carry the tune`);
   if (loud < 0.5) fail('the menu is silent in the browser');
 
+  // F11 gives the game the whole screen, the picture still whole multiples
+  // of its size, and F11 again gives it back.
+  const smallWidth = await tab.page.evaluate(() => document.getElementById('canvas').getBoundingClientRect().width);
+  await tab.page.keyboard.press('F11');
+  await tab.page.waitForFunction(() => document.fullscreenElement === document.getElementById('stage'), null,
+    { timeout: args.timeout * 1000 }).catch(() => fail('F11 did not ask for the full screen'));
+  await tab.page.waitForFunction(w => document.getElementById('canvas').getBoundingClientRect().width !== w,
+    smallWidth, { timeout: args.timeout * 1000 }).catch(() => {});
+  const full = await tab.page.evaluate(() => {
+    const r = document.getElementById('canvas').getBoundingClientRect();
+    return { w: r.width, h: r.height, sw: window.innerWidth, sh: window.innerHeight };
+  });
+  if (full.w * 3 !== full.h * 4 || full.w > full.sw || full.h > full.sh) fail(`the full-screen picture is ${JSON.stringify(full)}`);
+  await tab.page.keyboard.press('F11');
+  await tab.page.waitForFunction(() => !document.fullscreenElement, null, { timeout: args.timeout * 1000 })
+    .catch(() => fail('F11 did not leave the full screen'));
+  console.log(`F11: the full screen (${full.w} x ${full.h} in ${full.sw} x ${full.sh}) and back`);
+
   while (item !== 0) {
     line = await tab.waitTrace('menu', 'ArrowUp');
     item = Number(line.split(' ')[1]);
@@ -402,22 +428,22 @@ async function playGame(context, base, args) {
 
 async function replays(context, base, args) {
   // ---- Replays: the same game as on the desktop, and level 6's frame rate.
+  // Replays a demo in a new tab (`mode` is more of the game's options).
   const replay = async (demo, mode) => {
     const t = new Tab(await context.newPage(), `replay ${demo}`);
     await t.open(base, `?args=${encodeURIComponent(`--nosound --replay /demos/${demo} ${mode}`)}`, args.timeout);
     const code = await t.waitExit();
-    const digest = t.output.find(l => /^digest|^[0-9a-f]{16,}/.test(l)) || '';
-    const report = t.output.filter(l => /^(replayed|timedemo)/.test(l));
     await t.page.close();
     if (code !== 0) fail(`${demo} did not replay to its recorded end in the browser (status ${code}): ${t.output.slice(-4)}`);
-    return { digest, report };
+    return report(t.output);
   };
   const desktop = (demo, mode) => {
     if (!args.desktop) return null;
-    const out = execFileSync(args.desktop, ['--nosound', '--replay', path.join(DEMOS, demo), mode],
-      { cwd: path.dirname(args.desktop), encoding: 'utf8', env: { ...process.env, SDL_AUDIODRIVER: 'dummy' } });
-    const lines = out.split('\n');
-    return { digest: lines.find(l => /^digest|^[0-9a-f]{16,}/.test(l)) || '', report: lines.filter(l => /^(replayed|timedemo)/.test(l)) };
+    const options = ['--nosound', '--replay', path.join(DEMOS, demo), ...mode.split(' ')];
+    const out = execFileSync(path.resolve(args.desktop), options,
+      { cwd: path.dirname(args.desktop), encoding: 'utf8', env: { ...process.env, SDL_AUDIODRIVER: 'dummy' },
+        maxBuffer: 64 << 20 });
+    return report(out.split('\n'));
   };
   const web1 = await replay('level_1.sqr', '--headless');
   console.log(`replay level 1 in the browser: ${web1.digest}`);
@@ -427,11 +453,26 @@ async function replays(context, base, args) {
     if (desk1.digest !== web1.digest) fail('the browser and the desktop replay level 1 to different states');
   }
   if (!args.bench) return;
-  // Level 6 drawn as fast as each can, one after the other in the same run.
+  // Level 6 drawn as fast as each can, then played at its own pace (frames
+  // follow the browser's animation frames, or the desktop's frame clock),
+  // one after the other in the same run.
   const web6 = await replay('level_6.sqr', '--timedemo');
-  console.log(`level 6 timedemo in headless Chromium: ${web6.report.join(' | ')}`);
+  console.log(`level 6 timedemo, headless Chromium: ${web6.report.join(' | ')}`);
   const desk6 = desktop('level_6.sqr', '--timedemo');
-  if (desk6) console.log(`level 6 timedemo on the desktop:       ${desk6.report.join(' | ')}`);
+  if (desk6) console.log(`level 6 timedemo, desktop:          ${desk6.report.join(' | ')}`);
+  const web6paced = await replay('level_6.sqr', '--frame-stats /dev/stdout');
+  console.log(`level 6 paced, headless Chromium: ${web6paced.frames.join(' | ')}`);
+  const desk6paced = desktop('level_6.sqr', '--frame-stats /dev/stdout');
+  if (desk6paced) console.log(`level 6 paced, desktop:          ${desk6paced.frames.join(' | ')}`);
+}
+
+// The digest, the replay's report and the frame-time summary in a replay's output.
+function report(lines) {
+  return {
+    digest: lines.find(l => l.startsWith('digest ')) || '',
+    report: lines.filter(l => /^(replayed|timedemo)/.test(l)),
+    frames: lines.filter(l => l.startsWith('# summary')).map(l => l.slice(10)),
+  };
 }
 
 async function main() {
