@@ -5,7 +5,7 @@
 # Everything comes from the distribution: Debian's emscripten, and SDL2,
 # zlib, libpng, libogg and libvorbis built from Debian's own source packages
 # into build-web/deps/prefix, which later runs reuse. The game's data is made
-# by the desktop build's generators (build/game), built here when missing.
+# by the desktop build's generators (build/game), brought up to date here.
 #
 #   scripts/web.sh            set up, build, and say how to play
 #   scripts/web.sh --serve    the same, then serve build-web on http://localhost:8080
@@ -26,7 +26,7 @@ for arg in "$@"; do
         --serve) SERVE=1 ;;
         --no-setup) SETUP=0 ;;
         --deps) DEPS_ONLY=1 ;;
-        -h|--help) sed -n '2,14p' "$0"; exit 0 ;;
+        -h|--help) sed -n '2,13p' "$0"; exit 0 ;;
         *) echo "web.sh: unknown option $arg" >&2; exit 2 ;;
     esac
 done
