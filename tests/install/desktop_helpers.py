@@ -60,6 +60,7 @@ class Game:
                                      stderr=subprocess.STDOUT)
         self.last_shot = None
         self.shots = 0
+        self.trace_seen = 0
         self.shot_dir = os.path.dirname(log_path)
 
     def xdo(self, *args):
@@ -85,6 +86,26 @@ class Game:
         time.sleep(seconds)
         self.xdo("keyup", "--window", wid, key)
         time.sleep(0.3)
+
+    def wait_trace(self, path, want, timeout=90):
+        """Waits for the next line of the game's trace file that is `want` or
+        starts with it; earlier lines are passed over."""
+        end = time.time() + timeout
+        while time.time() < end:
+            if self.proc.poll() is not None:
+                raise Failure(f"the game ended early with status {self.proc.returncode} waiting for '{want}'")
+            try:
+                with open(path) as f:
+                    lines = f.read().splitlines()
+            except FileNotFoundError:
+                lines = []
+            while self.trace_seen < len(lines):
+                line = lines[self.trace_seen]
+                self.trace_seen += 1
+                if line == want or line.startswith(want + " "):
+                    return line
+            time.sleep(0.1)
+        raise Failure(f"the game did not reach '{want}' (its trace: {path})")
 
     def screenshot(self):
         self.shots += 1

@@ -80,7 +80,8 @@ def play_and_end(prefix, work, state, ending, lines):
     argv = desktop_command(prefix)
     if ending != "close":
         argv = argv + ["--windowed"]  # the first runs show the full screen as the menu starts it
-    env = {"HOME": home, "XDG_DATA_HOME": data_home,
+    trace = os.path.join(cwd, "trace.txt")
+    env = {"HOME": home, "XDG_DATA_HOME": data_home, "SNOWQUILL_TRACE": trace,
            "PATH": os.path.join(prefix, "bin") + os.pathsep + os.environ.get("PATH", "")}
     display = Display()
     game = Game(display, argv, cwd, env, os.path.join(cwd, "game.log"))
@@ -100,9 +101,13 @@ def play_and_end(prefix, work, state, ending, lines):
         game.hold("space")
         game.wait_new_screen("level 1")
         if state == "name":
+            # The tally takes Space only once its zoom is over, and the name
+            # entry its letters only once it has started: the game's trace
+            # says when (a busy machine can make a zoom look steady).
             game.hold("Escape")
-            game.wait_new_screen("game over")
+            game.wait_trace(trace, "tally")
             game.hold("space")
+            game.wait_trace(trace, "name-entry")
             game.wait_new_screen("name entry")
             for key in ("q", "u", "i", "t"):
                 game.xdo("key", key)
