@@ -97,13 +97,16 @@ def play_and_end(prefix, work, state, ending, lines):
         # The table is written after the splash: the next lit, steady
         # picture is the menu.
         game.last_shot = None
+        game.wait_trace(trace, "menu")
         game.wait_new_screen("menu")
         game.hold("space")
+        # The level takes Escape once its fade-in is over, when it says "level 1".
+        game.wait_trace(trace, "level 1")
         game.wait_new_screen("level 1")
         if state == "name":
             # The tally takes Space only once its zoom is over, and the name
             # entry its letters only once it has started: the game's trace
-            # says when (a busy machine can make a zoom look steady).
+            # says when (a busy machine can make a fade or zoom look steady).
             game.hold("Escape")
             game.wait_trace(trace, "tally")
             game.hold("space")
