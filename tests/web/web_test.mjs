@@ -128,17 +128,6 @@ class Tab {
     fail(`${this.name}: the game did not reach '${want}'; its trace ends with ${JSON.stringify(this.trace.slice(-3))}`);
   }
 
-  async waitOutput(pattern) {
-    const end = Date.now() + this.timeout * 1000;
-    while (Date.now() < end) {
-      const line = this.output.find(l => pattern.test(l));
-      if (line) return line;
-      if (this.errors.length) fail(`${this.name}: the page failed: ${this.errors.join('; ')}`);
-      await this.page.waitForTimeout(100);
-    }
-    fail(`${this.name}: no output matching ${pattern}; it ends with ${JSON.stringify(this.output.slice(-5))}`);
-  }
-
   async waitExit() {
     const end = Date.now() + this.timeout * 1000;
     while (Date.now() < end) {
