@@ -8,7 +8,7 @@ cd "$(dirname "$0")/.."
 PACKAGES=(build-essential cmake pkg-config git
   libsdl2-dev libgl1-mesa-dev libpng-dev zlib1g-dev libogg-dev libvorbis-dev
   libgtest-dev libfreetype-dev fonts-dejavu-core flite sox libsox-fmt-all
-  xvfb xauth x11-utils xdotool imagemagick python3 clang libclang-rt-14-dev libbenchmark-dev
+  xvfb xauth x11-utils xdotool xfonts-base imagemagick python3 clang libclang-rt-14-dev libbenchmark-dev
   clang-format clang-tidy dpkg-dev file desktop-file-utils appstream lintian)
 [ "${SNOWQUILL_EXTRA_PACKAGES:-}" ] && PACKAGES+=(${SNOWQUILL_EXTRA_PACKAGES})
 

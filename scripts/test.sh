@@ -37,6 +37,25 @@ elif [ "$web_status" -ne 0 ]; then
   exit 1
 fi
 
+echo "== the window tests again, under another locale and with no X fonts"
+# The first pass ran under the machine's own locale and fonts; this one runs
+# the tests that open the real game's windows (ctest label "window") and the
+# browser test under the C locale (C.UTF-8 where the first pass had C), on
+# displays that have only the X server's built-in fonts.
+other_locale=(env -u LANG -u LANGUAGE LC_ALL=C)
+[ "${LC_ALL:-${LANG:-}}" = C ] && other_locale=(env -u LC_ALL -u LANGUAGE LANG=C.UTF-8)
+export SNOWQUILL_TEST_XFONTS=none
+"${other_locale[@]}" xvfb-run -a -s "-screen 0 1024x768x24 -fp built-ins" \
+  ctest --test-dir build -L window --output-on-failure -j2 --timeout 900 --output-junit "$PWD/build/ctest-window-junit.xml"
+python3 scripts/check_skips.py build/ctest-window-junit.xml
+web_status=0
+"${other_locale[@]}" scripts/web_test.sh || web_status=$?
+if [ "$web_status" -ne 0 ] && ! { [ "$web_status" -eq 77 ] && [[ ",${SNOWQUILL_EXPECTED_SKIPS:-}," == *,web,* ]]; }; then
+  echo "the browser test failed under the other locale (status $web_status)" >&2
+  exit 1
+fi
+unset SNOWQUILL_TEST_XFONTS
+
 echo "== the game's logic and loaders again under AddressSanitizer and UndefinedBehaviorSanitizer"
 # The sanitized build has a game folder of its own: the data built above
 # linked beside the sanitized executable, for the end-to-end game and the

@@ -3,9 +3,20 @@
 #include <SDL.h>
 
 #include <algorithm>
+#include <atomic>
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
+#include <new>
 #include <vector>
+
+#if defined(__linux__) && !defined(__EMSCRIPTEN__)
+#include <pthread.h>
+#include <sys/mman.h>
+#include <sys/prctl.h>
+#include <unistd.h>
+#define SQ_BOX_CHILD_GUARD 1
+#endif
 
 #include "platform/graphics.h"
 #include "platform/quit_signals.h"
@@ -104,6 +115,73 @@ bool OwnBox(const std::string& title, const std::string& message) {
     return true;
 }
 
+#ifdef SQ_BOX_CHILD_GUARD
+// The desktop's box is drawn by a child process that SDL forks and then
+// waits for, restarting the wait whenever a signal interrupts it: a quit
+// signal alone would leave the game hanging behind its box. While a box is
+// shown, a page shared with that child holds its process id and the signal,
+// so whichever comes second ends the child: the signal handler kills a child
+// it knows of, and a child forked after the signal ends itself at once.
+// The child also dies with the game, even when the game is killed outright.
+struct TBoxShare {
+    std::atomic<pid_t> child;
+    std::atomic<int> signo;
+};
+static_assert(std::atomic<pid_t>::is_always_lock_free && std::atomic<int>::is_always_lock_free);
+
+std::atomic<TBoxShare*> boxShare{nullptr};
+pid_t gameProcess = 0;
+
+// Runs in every child forked while a box is up, before SDL's code does; only
+// calls that are safe in a child of a threaded process.
+extern "C" void OnBoxFork() {
+    TBoxShare* share = boxShare.load();
+    if (!share || share->child.load() != 0) return;  // not the box, or the box's own child
+    ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+    if (::getppid() != gameProcess) _exit(1);  // the game died before the line above
+    struct sigaction plain {};
+    plain.sa_handler = SIG_DFL;
+    for (int signo : {SIGTERM, SIGINT, SIGHUP}) ::sigaction(signo, &plain, nullptr);
+    share->child.store(::getpid());
+    if (share->signo.load() != 0) _exit(1);
+}
+
+extern "C" void OnSignalDuringBox(int signo) {
+    TBoxShare* share = boxShare.load();
+    if (!share) return;
+    share->signo.store(signo);
+    if (pid_t child = share->child.load(); child > 0) ::kill(child, SIGTERM);
+}
+
+// Sets the watch up for the time of one box.
+class TBoxChildGuard {
+public:
+    TBoxChildGuard() {
+        static const bool registered = ::pthread_atfork(nullptr, nullptr, OnBoxFork) == 0;
+        if (!registered) return;
+        void* page = ::mmap(nullptr, sizeof(TBoxShare), PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS, -1, 0);
+        if (page == MAP_FAILED) return;
+        share_ = new (page) TBoxShare{};
+        gameProcess = ::getpid();
+        boxShare.store(share_);
+        ForwardQuitSignals(OnSignalDuringBox);
+    }
+    ~TBoxChildGuard() {
+        if (!share_) return;
+        ForwardQuitSignals(nullptr);
+        boxShare.store(nullptr);
+        ::munmap(share_, sizeof(TBoxShare));
+    }
+    TBoxChildGuard(const TBoxChildGuard&) = delete;
+    TBoxChildGuard& operator=(const TBoxChildGuard&) = delete;
+
+private:
+    TBoxShare* share_ = nullptr;
+};
+#else
+struct TBoxChildGuard {};
+#endif
+
 }  // namespace
 
 std::string WrapForBox(const std::string& message, std::size_t width) {
@@ -129,7 +207,13 @@ bool ShowFatalErrorBox(const std::string& title, const std::string& message) {
     const char* driver = SDL_GetCurrentVideoDriver();
     // Nobody would see a box on the drivers that show nothing.
     if (!driver || std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0) return false;
+    TBoxChildGuard guard;
+    // A signal that came before the guard was up ends the game here: the
+    // checks below come after it, so none is missed.
+    if (QuitSignal() != 0) return true;
     if (SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, title.c_str(), message.c_str(), nullptr) == 0) return true;
+    // A box ended by a signal is not a box that failed to open.
+    if (QuitSignal() != 0) return true;
     return OwnBox(title, message);
 }
 

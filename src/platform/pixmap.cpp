@@ -7,6 +7,8 @@
 #include <cstring>
 #include <string>
 
+#include "platform/safe_file.h"
+
 namespace sq {
 
 namespace {
@@ -289,19 +291,11 @@ PixmapRef DecodePixmapPNG(const uint8_t* data, std::size_t size) {
 }
 
 PixmapRef LoadPixmapPNG(const std::string_view path) {
-    std::string p = FilePath(path);
-    std::FILE* f = std::fopen(p.c_str(), "rb");
-    if (!f) return nullptr;
-    std::vector<uint8_t> bytes;
-    bool ok = std::fseek(f, 0, SEEK_END) == 0;
-    long size = ok ? std::ftell(f) : -1;
-    ok = ok && size > 0 && size <= kMaxPngFileBytes && std::fseek(f, 0, SEEK_SET) == 0;
-    if (ok) {
-        bytes.resize(std::size_t(size));
-        ok = std::fread(bytes.data(), 1, bytes.size(), f) == bytes.size();
-    }
-    std::fclose(f);
-    return ok ? DecodePixmapPNG(bytes.data(), bytes.size()) : nullptr;
+    // Only a plain file is read, without waiting on a pipe or device put in
+    // a picture's place.
+    TPlainRead file = ReadPlainFile(FilePath(path), std::size_t(kMaxPngFileBytes) + 1, /*followLinks=*/true);
+    if (!file.ok || file.bytes.empty() || file.bytes.size() > std::size_t(kMaxPngFileBytes)) return nullptr;
+    return DecodePixmapPNG(reinterpret_cast<const uint8_t*>(file.bytes.data()), file.bytes.size());
 }
 
 bool SavePixmapPNG(const PixmapRef& pixmap, const std::string_view path) {

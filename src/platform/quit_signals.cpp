@@ -2,6 +2,7 @@
 
 #include <SDL.h>
 
+#include <atomic>
 #include <csignal>
 #include <initializer_list>
 
@@ -10,11 +11,16 @@ namespace sq {
 namespace {
 
 volatile std::sig_atomic_t caughtSignal = 0;
+std::atomic<TSignalForward> forwardTo{nullptr};
+static_assert(std::atomic<TSignalForward>::is_always_lock_free);
 bool armed = false;
 bool requested = false;
 bool checking = false;
 
-extern "C" void OnQuitSignal(int signo) { caughtSignal = signo; }
+extern "C" void OnQuitSignal(int signo) {
+    caughtSignal = signo;
+    if (TSignalForward forward = forwardTo.load()) forward(signo);
+}
 
 }  // namespace
 
@@ -28,6 +34,8 @@ void InstallQuitSignals() {
 }
 
 int QuitSignal() { return int(caughtSignal); }
+
+void ForwardQuitSignals(TSignalForward forward) { forwardTo.store(forward); }
 
 void ArmQuit(bool on) { armed = on; }
 

@@ -17,6 +17,13 @@ void InstallQuitSignals();
 // The signal that asked the game to end, or 0.
 int QuitSignal();
 
+// A function the signal handler calls too, with the signal, while the game
+// waits somewhere no loop looks at QuitSignal() (the error box waits for a
+// child process). It runs inside the handler: it may only do what a signal
+// handler may. Null to stop.
+using TSignalForward = void (*)(int signo);
+void ForwardQuitSignals(TSignalForward forward);
+
 // While armed, CheckQuit throws TQuitGame once a close request or a signal is
 // pending. Unarmed (tests, shutdown) it only records the request.
 void ArmQuit(bool armed);

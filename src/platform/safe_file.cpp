@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -98,18 +99,21 @@ const char* DescribeFileKind(FileKind kind) {
     return "a special file";
 }
 
-TPlainRead ReadPlainFile(const std::string& path, std::size_t maxBytes) {
+TPlainRead ReadPlainFile(const std::string& path, std::size_t maxBytes, bool followLinks) {
     TPlainRead result;
     const std::string native = NativePath(path);
     result.kind = PathFileKind(native);
-    if (result.kind != FileKind::kPlain) {
+    if (result.kind != FileKind::kPlain && !(followLinks && result.kind == FileKind::kLink)) {
         result.error = result.kind == FileKind::kNone ? ErrnoText(ENOENT) : NotPlain(result.kind);
         return result;
     }
-    // No link is followed and nothing waits for a writer, even if something
-    // else was put at the path since it was looked at.
-    constexpr int kFlags = O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
-    int fd = ::open(native.c_str(), O_RDWR | kFlags);
+    // Nothing waits for a writer, and no link is followed unless asked, even
+    // if something else was put at the path since it was looked at; what was
+    // opened is checked again below.
+    const int kFlags = (followLinks ? 0 : O_NOFOLLOW) | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
+    // Data files are only ever read; a file the game rewrites is tried for
+    // writing too, so the caller learns early that a save would fail.
+    int fd = followLinks ? -1 : ::open(native.c_str(), O_RDWR | kFlags);
     result.writable = fd >= 0;
     if (fd < 0) fd = ::open(native.c_str(), O_RDONLY | kFlags);
     if (fd < 0) {
@@ -123,10 +127,13 @@ TPlainRead ReadPlainFile(const std::string& path, std::size_t maxBytes) {
         ::close(fd);
         return result;
     }
-    result.bytes.resize(maxBytes);
+    // Sized by what the file says it holds, and grown if it holds more by
+    // the time it is read: a large limit costs nothing for a small file.
+    result.bytes.resize(std::min<std::size_t>(maxBytes, std::size_t(std::max<off_t>(st.st_size, 0)) + 1));
     std::size_t got = 0;
     while (got < maxBytes) {
-        ssize_t n = ::read(fd, result.bytes.data() + got, maxBytes - got);
+        if (got == result.bytes.size()) result.bytes.resize(std::min(maxBytes, result.bytes.size() * 2));
+        ssize_t n = ::read(fd, result.bytes.data() + got, result.bytes.size() - got);
         if (n < 0 && errno == EINTR) continue;
         if (n < 0) {
             result.error = ErrnoText(errno);

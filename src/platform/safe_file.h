@@ -24,7 +24,9 @@ struct TPlainRead {
 };
 // Reads at most maxBytes of a plain file. Anything else at the path (a link,
 // a pipe, a device, a socket, a directory) is refused without blocking.
-TPlainRead ReadPlainFile(const std::string& path, std::size_t maxBytes);
+// With followLinks, a link to a plain file is read too (the game's data may
+// be installed as links); what it points at must still be a plain file.
+TPlainRead ReadPlainFile(const std::string& path, std::size_t maxBytes, bool followLinks = false);
 
 // Replaces the file at path with bytes: written to a new temporary file in
 // the same folder (created exclusively, never through a link), synced, renamed

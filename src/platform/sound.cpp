@@ -11,6 +11,7 @@
 #include "platform/input_journal.h"
 #include "platform/mixer.h"
 #include "platform/runtime_error.h"
+#include "platform/safe_file.h"
 #include "platform/sound_stream.h"
 #include "platform/stream.h"
 
@@ -150,27 +151,9 @@ SoundRef LoadSoundFile(const std::string& path, int flags) {
     // Compressed sounds are a fraction of their decoded size; a file much
     // larger than the longest decodable sound is not one of ours.
     constexpr uint64_t kMaxFileBytes = 256u << 20;
-    std::string native = NativePath(path);
-    if (PathKind(native) != 1) return nullptr;
-    std::FILE* f = std::fopen(native.c_str(), "rb");
-    if (!f) return nullptr;
-    std::vector<uint8_t> bytes;
-    uint8_t buf[65536];
-    bool ok = true;
-    for (;;) {
-        std::size_t got = std::fread(buf, 1, sizeof buf, f);
-        bytes.insert(bytes.end(), buf, buf + got);
-        if (bytes.size() > kMaxFileBytes) {
-            ok = false;
-            break;
-        }
-        if (got < sizeof buf) {
-            ok = !std::ferror(f);
-            break;
-        }
-    }
-    std::fclose(f);
-    if (!ok) return nullptr;
+    TPlainRead file = ReadPlainFile(path, std::size_t(kMaxFileBytes) + 1, /*followLinks=*/true);
+    if (!file.ok || file.bytes.size() > kMaxFileBytes) return nullptr;
+    std::vector<uint8_t> bytes(file.bytes.begin(), file.bytes.end());
     return DecodeSound(bytes, flags, path);
 }
 

@@ -27,6 +27,9 @@ import sys
 import tempfile
 import time
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "install"))
+from desktop_helpers import game_windows, xvfb_font_args  # noqa: E402
+
 SKIP = 77
 NAME = "TESTER"
 
@@ -55,7 +58,8 @@ class Display:
             if not os.path.exists(f"/tmp/.X11-unix/X{n}") and not os.path.exists(f"/tmp/.X{n}-lock"):
                 break
         self.name = f":{n}"
-        self.proc = subprocess.Popen(["Xvfb", self.name, "-screen", "0", "1024x768x24", "-nolisten", "tcp"],
+        self.proc = subprocess.Popen(["Xvfb", self.name, "-screen", "0", "1024x768x24", "-nolisten", "tcp",
+                                      *xvfb_font_args()],
                                      stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         for _ in range(100):
             if os.path.exists(f"/tmp/.X11-unix/X{n}"):
@@ -141,10 +145,11 @@ class Game:
         while time.time() < end:
             if self.proc.poll() is not None:
                 fail(f"the game ended early with status {self.proc.returncode} (see {self.log.name})")
-            r = run(["xdotool", "search", "--onlyvisible", "--name", "^Snowquill$"])
-            ids = r.stdout.split()
-            if ids:
-                return ids[-1]
+            # Found by the game's process: another test's windows may share
+            # the display.
+            found = game_windows(os.environ["DISPLAY"], self.proc.pid, private_display=False)
+            if found:
+                return str(found[-1][0])
             time.sleep(0.2)
         fail("the game's window did not appear")
 

@@ -18,13 +18,29 @@ class Failure(Exception):
     pass
 
 
+def xvfb_font_args(fonts=None):
+    """Xvfb's font path: the system's X fonts (its default) or, with fonts
+    False, only the server's built-in cursor and 'fixed' fonts, as on a
+    machine without any X font package. SNOWQUILL_TEST_XFONTS=none makes
+    the second the default, so a whole test run can prove it needs none."""
+    if fonts is None:
+        fonts = os.environ.get("SNOWQUILL_TEST_XFONTS", "") != "none"
+    return [] if fonts else ["-fp", "built-ins"]
+
+
+def have_x_fonts():
+    """Whether the X core fonts a desktop's dialogs use are installed."""
+    return os.path.exists("/usr/share/fonts/X11/misc/fonts.dir")
+
+
 class Display:
     """An Xvfb of our own, so several games can run side by side."""
 
-    def __init__(self):
+    def __init__(self, fonts=None):
         # Xvfb picks a free display number itself and tells it on the pipe,
         # so displays started side by side never collide.
-        self.proc = subprocess.Popen(["Xvfb", "-displayfd", "1", "-screen", "0", "1024x768x24", "-nolisten", "tcp"],
+        self.proc = subprocess.Popen(["Xvfb", "-displayfd", "1", "-screen", "0", "1024x768x24", "-nolisten", "tcp",
+                                      *xvfb_font_args(fonts)],
                                      stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
         number = self.proc.stdout.readline().strip()
         if not number.isdigit():
@@ -66,14 +82,15 @@ class Game:
     def xdo(self, *args):
         return run(["xdotool", *args], env=self.display.env())
 
-    def window(self, timeout=60, name="^Snowquill$"):
+    def window(self, timeout=60):
+        """The id of the game's window, as xdotool and import take it."""
         end = time.time() + timeout
         while time.time() < end:
             if self.proc.poll() is not None:
                 raise Failure(f"the game ended early with status {self.proc.returncode}")
-            ids = self.xdo("search", "--onlyvisible", "--name", name).stdout.split()
-            if ids:
-                return ids[-1]
+            found = game_windows(self.display.name, self.proc.pid, private_display=True)
+            if found:
+                return str(found[-1][0])
             time.sleep(0.2)
         raise Failure("the game's window did not appear")
 
@@ -166,6 +183,122 @@ class Game:
             self.proc.kill()
             self.proc.wait()
         self.log.close()
+
+
+def process_tree(pid):
+    """pid and every process descended from it (from /proc)."""
+    children = {}
+    for entry in os.listdir("/proc"):
+        if not entry.isdigit():
+            continue
+        try:
+            with open(f"/proc/{entry}/stat") as f:
+                stat = f.read()
+        except OSError:
+            continue
+        # The command name is in parentheses and may hold spaces.
+        fields = stat[stat.rindex(")") + 2:].split()
+        children.setdefault(int(fields[1]), []).append(int(entry))
+    tree, todo = [], [pid]
+    while todo:
+        p = todo.pop()
+        tree.append(p)
+        todo.extend(children.get(p, []))
+    return tree
+
+
+def game_windows(display_name, pid, private_display):
+    """The viewable top-level windows of the game: those whose _NET_WM_PID is
+    the game's or one of its children's. On a display of its own the game's
+    windows are all there is, so a window that names no process (a message
+    box drawn by a child process) counts too while the game has a child.
+    Windows are never found by their titles: how a title is stored depends
+    on the locale."""
+    tree = process_tree(pid)
+    windows = top_level_windows(display_name)
+    mine = [(w, p) for w, p in windows if p in tree]
+    if not mine and private_display and len(tree) > 1:
+        mine = [(w, p) for w, p in windows if p is None]
+    return mine
+
+
+class _WindowAttributes(ctypes.Structure):
+    _fields_ = [("x", ctypes.c_int), ("y", ctypes.c_int), ("width", ctypes.c_int), ("height", ctypes.c_int),
+                ("border_width", ctypes.c_int), ("depth", ctypes.c_int), ("visual", ctypes.c_void_p),
+                ("root", ctypes.c_ulong), ("c_class", ctypes.c_int), ("bit_gravity", ctypes.c_int),
+                ("win_gravity", ctypes.c_int), ("backing_store", ctypes.c_int), ("backing_planes", ctypes.c_ulong),
+                ("backing_pixel", ctypes.c_ulong), ("save_under", ctypes.c_int), ("colormap", ctypes.c_ulong),
+                ("map_installed", ctypes.c_int), ("map_state", ctypes.c_int), ("all_event_masks", ctypes.c_long),
+                ("your_event_mask", ctypes.c_long), ("do_not_propagate_mask", ctypes.c_long),
+                ("override_redirect", ctypes.c_int), ("screen", ctypes.c_void_p)]
+
+
+_x11 = None
+
+
+def _xlib():
+    global _x11
+    if _x11 is None:
+        x = ctypes.cdll.LoadLibrary("libX11.so.6")
+        x.XOpenDisplay.restype = ctypes.c_void_p
+        x.XOpenDisplay.argtypes = [ctypes.c_char_p]
+        x.XDefaultRootWindow.restype = ctypes.c_ulong
+        x.XDefaultRootWindow.argtypes = [ctypes.c_void_p]
+        x.XQueryTree.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.POINTER(ctypes.c_ulong),
+                                 ctypes.POINTER(ctypes.c_ulong), ctypes.POINTER(ctypes.POINTER(ctypes.c_ulong)),
+                                 ctypes.POINTER(ctypes.c_uint)]
+        x.XGetWindowAttributes.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.POINTER(_WindowAttributes)]
+        x.XInternAtom.restype = ctypes.c_ulong
+        x.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
+        x.XGetWindowProperty.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_ulong, ctypes.c_long,
+                                         ctypes.c_long, ctypes.c_int, ctypes.c_ulong, ctypes.POINTER(ctypes.c_ulong),
+                                         ctypes.POINTER(ctypes.c_int), ctypes.POINTER(ctypes.c_ulong),
+                                         ctypes.POINTER(ctypes.c_ulong), ctypes.POINTER(ctypes.c_void_p)]
+        x.XFree.argtypes = [ctypes.c_void_p]
+        x.XCloseDisplay.argtypes = [ctypes.c_void_p]
+        # A window that goes away between the listing and a look at it must
+        # not end the test: errors are ignored (the calls then fail).
+        handler = ctypes.CFUNCTYPE(ctypes.c_int, ctypes.c_void_p, ctypes.c_void_p)(lambda d, e: 0)
+        x.XSetErrorHandler.argtypes = [type(handler)]
+        x.XSetErrorHandler(handler)
+        x._keep_handler = handler
+        _x11 = x
+    return _x11
+
+
+def top_level_windows(display_name):
+    """[(window id, _NET_WM_PID or None)] of the viewable top-level windows."""
+    x = _xlib()
+    dpy = x.XOpenDisplay(display_name.encode())
+    if not dpy:
+        raise Failure(f"cannot open display {display_name}")
+    try:
+        root, parent = ctypes.c_ulong(), ctypes.c_ulong()
+        children, count = ctypes.POINTER(ctypes.c_ulong)(), ctypes.c_uint()
+        if not x.XQueryTree(dpy, x.XDefaultRootWindow(dpy), ctypes.byref(root), ctypes.byref(parent),
+                            ctypes.byref(children), ctypes.byref(count)):
+            return []
+        ids = [children[i] for i in range(count.value)]
+        if children:
+            x.XFree(children)
+        pid_atom = x.XInternAtom(dpy, b"_NET_WM_PID", 0)
+        result = []
+        for w in ids:
+            attrs = _WindowAttributes()
+            if not x.XGetWindowAttributes(dpy, w, ctypes.byref(attrs)) or attrs.map_state != 2:  # IsViewable
+                continue
+            kind, fmt, n, after = ctypes.c_ulong(), ctypes.c_int(), ctypes.c_ulong(), ctypes.c_ulong()
+            data = ctypes.c_void_p()
+            pid = None
+            if x.XGetWindowProperty(dpy, w, pid_atom, 0, 1, 0, 6, ctypes.byref(kind), ctypes.byref(fmt),  # CARDINAL
+                                    ctypes.byref(n), ctypes.byref(after), ctypes.byref(data)) == 0 and data.value:
+                if fmt.value == 32 and n.value == 1:
+                    pid = ctypes.cast(data, ctypes.POINTER(ctypes.c_ulong))[0]
+                x.XFree(data)
+            result.append((w, pid))
+        return result
+    finally:
+        x.XCloseDisplay(dpy)
 
 
 def changed_share(a, b):

@@ -1,22 +1,34 @@
 #!/usr/bin/env python3
-"""A fatal error shows its message in a box on a bare X display (no window
-manager, no X fonts): the game is started where it finds none of its data,
-the box must appear with the message's lines in it, and closing it ends the
-game with status 1."""
+"""A fatal error shows its message in a box, and the box never holds the game
+up: the game is started where it finds none of its data, on displays of its
+own, twice over:
+- with the system's X fonts, where the desktop's own box (SDL's, drawn by a
+  child process of the game) opens;
+- with only the X server's built-in fonts, where that box cannot open and the
+  game draws its own.
+Each time the box must show the message's lines, closing it must end the
+game with status 1, and SIGTERM, SIGINT and SIGHUP must each end the game
+with the signal's own status, take the box down and leave no process behind.
+Killing the game outright (SIGKILL) takes the desktop's box down too.
+Windows are found by the game's process, never by their titles."""
 import argparse
 import os
 import shutil
+import signal
 import subprocess
 import sys
 import tempfile
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from desktop_helpers import SKIP, Display, Failure, Game, run, tools_missing  # noqa: E402
+from desktop_helpers import (SKIP, Display, Failure, Game, have_x_fonts, process_tree, run,  # noqa: E402
+                             tools_missing, top_level_windows)
 
 
-def dark_bands(path):
-    """The runs of pixel rows holding dark (text) pixels, top to bottom."""
+def text_bands(path):
+    """Size of the picture and the runs of pixel rows that hold something
+    unlike the box's background (taken at a bottom corner), top to bottom:
+    the lines of text, a coloured band, a button."""
     data = subprocess.run(["convert", path, "-colorspace", "Gray", "-depth", "8", "pgm:-"],
                           stdout=subprocess.PIPE, check=True).stdout
     fields, pos = [], 0
@@ -30,13 +42,122 @@ def dark_bands(path):
         pos = end
     w, h = int(fields[1]), int(fields[2])
     pixels = data[pos + 1:]
-    rows = [any(pixels[y * w + x] < 50 for x in range(w)) for y in range(h)]
+    background = pixels[(h - 2) * w + 2]
+    rows = [any(abs(pixels[y * w + x] - background) > 100 for x in range(w)) for y in range(h)]
     bands, inside = 0, False
-    for dark in rows:
-        if dark and not inside:
+    for marked in rows:
+        if marked and not inside:
             bands += 1
-        inside = dark
+        inside = marked
     return w, h, bands
+
+
+class Case:
+    """One font setting: which box it must show."""
+
+    def __init__(self, name, fonts, args, work):
+        self.name, self.fonts, self.args, self.work = name, fonts, args, work
+        self.exe = os.path.join(work, "snowquill")
+        self.runs = 0
+
+    def start(self):
+        self.runs += 1
+        display = Display(fonts=self.fonts)
+        env = {"HOME": self.work, "XDG_DATA_HOME": os.path.join(self.work, "data")}
+        log = os.path.join(self.args.shots, f"{self.name}-{self.runs}.log")
+        return display, Game(display, [self.exe, "--windowed"], self.work, env, log)
+
+    def wait_box(self, game):
+        """The box's window id, once the game has said why it stopped (the box
+        comes after the message)."""
+        wid = game.window(timeout=60)
+        end = time.time() + 30
+        while "Snowquill: " not in open(game.log.name).read():
+            if time.time() > end:
+                raise Failure(f"{self.name}: a window but no message on standard error")
+            time.sleep(0.1)
+        return wid
+
+    def which_box(self, game, wid):
+        """'own' for the game's drawn box, 'desktop' for SDL's (a child's)."""
+        for w, pid in top_level_windows(game.display.name):
+            if str(w) == wid:
+                return "own" if pid == game.proc.pid else "desktop"
+        raise Failure(f"{self.name}: the box's window went away")
+
+    def expect_box(self, game, wid):
+        want = "desktop" if self.fonts else "own"
+        got = self.which_box(game, wid)
+        if got != want:
+            raise Failure(f"{self.name}: the {got} box was shown where the {want} box was expected")
+
+    def shows_message(self):
+        display, game = self.start()
+        try:
+            wid = self.wait_box(game)
+            self.expect_box(game, wid)
+            time.sleep(0.5)  # drawn after it is mapped
+            shot = os.path.join(self.args.shots, f"{self.name}-box.png")
+            if run(["import", "-display", display.name, "-window", wid, shot]).returncode != 0:
+                raise Failure(f"{self.name}: the box could not be captured")
+            w, h, bands = text_bands(shot)
+            log = open(game.log.name).read()
+            if "Missing or unreadable file" not in log:
+                raise Failure(f"{self.name}: unexpected message: {log!r}")
+            lines = log[log.index("Snowquill: ") + len("Snowquill: "):].rstrip("\n").split("\n")
+            # The game's box wraps at 72 columns and adds a hint; the
+            # desktop's shows the lines as they are and an OK button.
+            needed = sum(max(1, -(-len(l) // 72)) for l in lines) if not self.fonts else len(lines)
+            print(f"{self.name}: box {w}x{h}, {bands} bands of text; the message has {len(lines)} lines "
+                  f"({needed} as the box lays them out): {shot}")
+            if bands < needed + 1:
+                raise Failure(f"{self.name}: the box shows {bands} bands, the message needs {needed} and one more")
+            game.close_window()
+            status = game.wait_exit(10)
+            if status != 1:
+                raise Failure(f"{self.name}: closing the box ended the game with status {status}, not 1")
+        finally:
+            game.stop()
+            display.close()
+
+    def ends_on(self, signo):
+        display, game = self.start()
+        try:
+            wid = self.wait_box(game)
+            self.expect_box(game, wid)
+            tree = process_tree(game.proc.pid)
+            game.proc.send_signal(signo)
+            try:
+                status = game.proc.wait(10)
+            except subprocess.TimeoutExpired:
+                raise Failure(f"{self.name}: {signal.Signals(signo).name} left the game running 10 s later")
+            expected = -signo if signo != signal.SIGKILL else -signal.SIGKILL
+            if status != expected:
+                raise Failure(f"{self.name}: {signal.Signals(signo).name} ended the game with status {status}")
+            end = time.time() + 10
+            while time.time() < end:
+                left = [p for p in tree if os.path.exists(f"/proc/{p}") and not zombie(p)]
+                windows = top_level_windows(display.name)
+                if not left and not windows:
+                    break
+                time.sleep(0.1)
+            else:
+                raise Failure(f"{self.name}: after {signal.Signals(signo).name} processes {left} "
+                              f"and windows {windows} were left")
+            print(f"{self.name}: {signal.Signals(signo).name} during the box: status {status}, "
+                  f"box gone, {len(tree) - 1} box process(es) ended")
+        finally:
+            game.stop()
+            display.close()
+
+
+def zombie(pid):
+    try:
+        with open(f"/proc/{pid}/stat") as f:
+            stat = f.read()
+        return stat[stat.rindex(")") + 2] == "Z"
+    except (OSError, IndexError):
+        return False
 
 
 def main():
@@ -47,51 +168,26 @@ def main():
     if tools_missing():
         print(f"SKIPPED: missing tools: {', '.join(tools_missing())}")
         return SKIP
+    if not have_x_fonts():
+        print("SKIPPED: no X fonts (xfonts-base), so the desktop's box cannot be shown; scripts/setup.sh installs them")
+        return SKIP
     shutil.rmtree(args.shots, ignore_errors=True)
     os.makedirs(args.shots)
     work = tempfile.mkdtemp(prefix="snowquill-errorbox-")
-    display = Display()
-    game = None
     try:
         # The executable alone, in a folder without any of the game's data.
-        exe = os.path.join(work, "snowquill")
-        shutil.copy(args.game, exe)
-        env = {"HOME": work, "XDG_DATA_HOME": os.path.join(work, "data")}
-        env_clean = dict(env)
-        game = Game(display, [exe, "--windowed"], work, env_clean, os.path.join(args.shots, "game.log"))
-        wid = game.window(timeout=60, name="^Snowquill$")
-        time.sleep(0.5)
-        shot = os.path.join(args.shots, "error-box.png")
-        if run(["import", "-display", display.name, "-window", wid, shot]).returncode != 0:
-            raise Failure("the box could not be captured")
-        w, h, bands = dark_bands(shot)
-        # The message as the game printed it: its lines, wrapped as the box
-        # wraps them, plus the closing hint.
-        log = open(game.log.name).read()
-        printed = [l for l in log.splitlines() if l.startswith("Snowquill: ")]
-        if not printed:
-            raise Failure(f"no message on standard error: {log!r}")
-        message_lines = log[log.index("Snowquill: ") + len("Snowquill: "):].rstrip("\n").split("\n")
-        wrapped = sum(max(1, -(-len(l) // 72)) for l in message_lines)
-        print(f"box {w}x{h}, {bands} lines of text; the message has {len(message_lines)} lines "
-              f"({wrapped} once wrapped): {shot}")
-        if "Missing or unreadable file" not in log:
-            raise Failure(f"unexpected message: {log!r}")
-        if bands < wrapped + 1:
-            raise Failure(f"the box shows {bands} lines of text, the message needs {wrapped} and the hint one")
-        game.close_window()
-        status = game.wait_exit(10)
-        if status != 1:
-            raise Failure(f"exit status {status}, not 1")
+        shutil.copy(args.game, os.path.join(work, "snowquill"))
+        for case in (Case("desktop-box", True, args, work), Case("own-box", False, args, work)):
+            case.shows_message()
+            for signo in (signal.SIGTERM, signal.SIGINT, signal.SIGHUP):
+                case.ends_on(signo)
+        Case("desktop-box", True, args, work).ends_on(signal.SIGKILL)
         print("OK")
         return 0
     except Failure as e:
         print("FAIL: " + str(e), file=sys.stderr)
         return 1
     finally:
-        if game:
-            game.stop()
-        display.close()
         shutil.rmtree(work, ignore_errors=True)
 
 

@@ -130,4 +130,22 @@ TEST_F(DataCheckTest, AResourceThatFailedToLoadStopsTheGameNamed) {
     EXPECT_EQ(e.Subject(), "sfx\\hoho.ogg");
 }
 
+// The pictures and sounds loaded before the check are read only when they are
+// plain files: a pipe in a picture's or a sound's place is named like any
+// damaged file instead of holding the start-up until a writer comes (which
+// would hang this test).
+TEST_F(DataCheckTest, APipeInPlaceOfAnEarlyPictureIsNamedWithoutWaiting) {
+    fs::remove("gfx/title.png");
+    ASSERT_EQ(::mkfifo("gfx/title.png", 0644), 0);
+    LoadResources();
+    EXPECT_EQ(sq::NativePath(Stop().Subject()), "gfx/title.png");
+}
+
+TEST_F(DataCheckTest, APipeInPlaceOfAnEarlySoundIsNamedWithoutWaiting) {
+    fs::remove("sfx/hoho.ogg");
+    ASSERT_EQ(::mkfifo("sfx/hoho.ogg", 0644), 0);
+    LoadResources();
+    EXPECT_EQ(sq::NativePath(Stop().Subject()), "sfx/hoho.ogg");
+}
+
 }  // namespace
