@@ -4,7 +4,7 @@
 #include <cstdint>
 
 #include "map/fmp_map.h"
-#include "platform/graphics.h"
+#include "platform/video/graphics.h"
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     sq::SetGraphicsBackend(sq::GraphicsBackend::kHeadless);

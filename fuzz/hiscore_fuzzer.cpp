@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <string>
 
-#include "platform/safe_file.h"
+#include "platform/files/safe_file.h"
 #include "scores/hi_score_file.h"
 
 namespace {

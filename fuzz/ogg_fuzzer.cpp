@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/sound.h"
+#include "platform/audio/sound.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     std::vector<uint8_t> bytes(data, data + size);

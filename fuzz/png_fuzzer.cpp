@@ -3,8 +3,8 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "platform/graphics.h"
-#include "platform/pixmap.h"
+#include "platform/video/graphics.h"
+#include "platform/video/pixmap.h"
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     sq::SetGraphicsBackend(sq::GraphicsBackend::kHeadless);

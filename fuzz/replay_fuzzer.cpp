@@ -5,11 +5,11 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "platform/clock.h"
-#include "platform/input_journal.h"
-#include "platform/keyboard.h"
-#include "platform/random.h"
-#include "platform/replay_file.h"
+#include "platform/input/keyboard.h"
+#include "platform/replay/input_journal.h"
+#include "platform/replay/replay_file.h"
+#include "platform/system/clock.h"
+#include "platform/system/random.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     sq::TReplayContents replay;

@@ -2,6 +2,6 @@
 // the module's never-destroyed list of retired sounds (a union member)
 // referenced but not emitted; instantiating the list's type here, in the
 // module's own translation unit, supplies it.
-#include "platform/sound.cpp"
+#include "platform/audio/sound.cpp"
 
 template class std::vector<sq::TRetired>;

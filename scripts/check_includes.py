@@ -2,7 +2,9 @@
 """Checks that the game's includes point down its floors and never in a circle.
 
 Every folder of src/ is one floor. LAYERS below says which folders each one
-may include from; a file may always include from its own folder. Within and
+may include from; a file may always include from its own folder. The lowest
+floor, platform/, is split into rooms (ROOMS below), which use each other
+only as that table allows. Within and
 across folders, a file's header and source count as one unit, and no chain of
 includes may come back to where it started.
 
@@ -25,6 +27,29 @@ LAYERS = {
     "screens": ["scores", "game", "map", "sprite", "audio", "core", "platform"],
     "app": ["screens", "scores", "game", "map", "sprite", "audio", "core", "platform"],
 }
+
+# The platform floor is split into rooms, one per concern. Each room may use
+# system/ (the clock, signals, errors, the browser glue and small helpers) and
+# files/; any other room only where this table gives the reason. Every floor
+# above may use the whole platform.
+ROOMS = {
+    "platform/system": {
+        "platform/replay": "the clock and the random generator record what they return in the input journal",
+        "platform/video": "the error box draws its text with the game's built-in font",
+    },
+    "platform/files": {},
+    "platform/replay": {},
+    "platform/input": {
+        "platform/replay": "keys and pad buttons are recorded in and replayed from the input journal",
+    },
+    "platform/audio": {
+        "platform/replay": "what the sound channels answer is recorded in the input journal",
+    },
+    "platform/video": {
+        "platform/input": "the window delivers keys and pad events to the input tables as it pumps them",
+    },
+}
+ROOM_BASICS = ["platform/system", "platform/files"]
 
 INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"]+)"')
 
@@ -49,6 +74,13 @@ def units(src):
     return found
 
 
+def room_of(unit):
+    """"platform/video" for "platform/video/graphics"; None outside the platform."""
+    parts = unit.split("/")
+    return "/".join(parts[:2]) if parts[0] == "platform" and len(parts) > 2 else (
+        "platform/" if parts[0] == "platform" else None)
+
+
 def check(src):
     faults = []
     graph = units(src)
@@ -57,10 +89,21 @@ def check(src):
         if folder not in LAYERS:
             faults.append(f"{unit}: the folder {folder}/ has no place in the layers; add it to LAYERS")
             continue
+        room = room_of(unit)
+        if folder in ("platform",) and room not in ROOMS:
+            faults.append(f"{unit}: platform code lives in one of its rooms ({', '.join(sorted(ROOMS))}); "
+                          "add a new one to ROOMS")
+            continue
         for target, path, number in includes:
             to = target.split("/")[0]
+            where = f"{os.path.relpath(path, src)}:{number}"
             if to != folder and to not in LAYERS[folder]:
-                faults.append(f"{os.path.relpath(path, src)}:{number}: {folder}/ may not include {target} ({to}/ is not below it)")
+                faults.append(f"{where}: {folder}/ may not include {target} ({to}/ is not below it)")
+            elif room and to == "platform":
+                to_room = room_of(target)
+                if to_room != room and to_room not in ROOM_BASICS and to_room not in ROOMS[room]:
+                    faults.append(f"{where}: {room}/ may not include {target} (no reason in ROOMS for "
+                                  f"{room}/ to use {to_room}/)")
 
     # Circles of units, found by a depth-first walk.
     edges = {u: sorted({t for t, _, _ in inc if t in graph and t != u}) for u, inc in graph.items()}

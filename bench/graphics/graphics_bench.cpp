@@ -7,7 +7,7 @@
 #include <atomic>
 #include <string>
 
-#include "platform/graphics.h"
+#include "platform/video/graphics.h"
 
 // Counted by the replaced operator new (alloc_count.cpp).
 #include "alloc_counter.h"

@@ -22,8 +22,8 @@
 
 #include "core/globals.h"
 #include "level_frame.h"
-#include "platform/clock.h"
-#include "platform/graphics.h"
+#include "platform/system/clock.h"
+#include "platform/video/graphics.h"
 #include "screens/title.h"
 
 namespace {

@@ -9,7 +9,7 @@
 
 #include "fmp_writer.h"
 #include "map/fmp_map.h"
-#include "platform/graphics.h"
+#include "platform/video/graphics.h"
 
 // Counted by the replaced operator new (alloc_count.cpp).
 #include "alloc_counter.h"

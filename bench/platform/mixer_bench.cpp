@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "alloc_counter.h"
-#include "platform/random.h"
-#include "platform/sound.h"
+#include "platform/audio/sound.h"
+#include "platform/system/random.h"
 
 namespace {
 

@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/mixer.h"
-#include "platform/sound.h"
-#include "platform/stream.h"
+#include "platform/audio/mixer.h"
+#include "platform/audio/sound.h"
+#include "platform/files/stream.h"
 
 namespace {
 

@@ -6,9 +6,10 @@
 #include "app/resources.h"
 #include "audio/game_music.h"
 #include "game/main_game_loop.h"
-#include "platform/pixmap.h"
-#include "platform/runtime_error.h"
-#include "platform/stream.h"
+#include "platform/files/safe_file.h"
+#include "platform/files/stream.h"
+#include "platform/system/runtime_error.h"
+#include "platform/video/pixmap.h"
 #include "screens/end_screens.h"
 #include "screens/instructions.h"
 

@@ -1,6 +1,6 @@
 #include "app/data_location.h"
 
-#include "platform/paths.h"
+#include "platform/files/paths.h"
 #include "scores/hi_score.h"
 
 #ifndef SNOWQUILL_DATA_FROM_BIN

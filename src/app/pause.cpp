@@ -3,9 +3,9 @@
 #include "audio/game_music.h"
 #include "core/globals.h"
 #include "game/main_game_loop.h"
-#include "platform/clock.h"
-#include "platform/graphics.h"
-#include "platform/keyboard.h"
+#include "platform/input/keyboard.h"
+#include "platform/system/clock.h"
+#include "platform/video/graphics.h"
 
 using namespace sq;
 

@@ -20,11 +20,12 @@
 #include "game/level_table.h"
 #include "game/live_bar.h"
 #include "game/player.h"
-#include "platform/clock.h"
-#include "platform/graphics.h"
-#include "platform/input_journal.h"
-#include "platform/keyboard.h"
-#include "platform/runtime_error.h"
+#include "platform/files/safe_file.h"
+#include "platform/input/keyboard.h"
+#include "platform/replay/input_journal.h"
+#include "platform/system/clock.h"
+#include "platform/system/runtime_error.h"
+#include "platform/video/graphics.h"
 #include "scores/hi_score.h"
 
 using namespace sq;
@@ -42,10 +43,10 @@ uint64_t Fnv1a(const uint8_t* p, std::size_t n, uint64_t h = 1469598103934665603
     return h;
 }
 
-std::optional<std::vector<uint8_t>> ReadWholeFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return std::nullopt;
-    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+std::optional<std::vector<uint8_t>> ReadFileBytes(const std::string& path) {
+    std::string bytes;
+    if (!ReadWholeFile(path, bytes)) return std::nullopt;
+    return std::vector<uint8_t>(bytes.begin(), bytes.end());
 }
 
 std::string Hex64(uint64_t v) {
@@ -90,7 +91,7 @@ std::string MapPath(int level) {
 // "maps/level_1.FMP 1234 0123456789abcdef", or "... missing".
 std::string DescribeMap(int level) {
     std::string path = MapPath(level);
-    auto bytes = ReadWholeFile(path);
+    auto bytes = ReadFileBytes(path);
     if (!bytes) return path + " missing";
     return path + " " + std::to_string(bytes->size()) + " " + Hex64(Fnv1a(bytes->data(), bytes->size()));
 }
@@ -307,7 +308,7 @@ private:
 };
 
 std::string ReadTextFile(const std::string& path) {
-    auto bytes = ReadWholeFile(path);
+    auto bytes = ReadFileBytes(path);
     if (!bytes) throw TReplayError(path + ": cannot read the key script");
     return std::string(bytes->begin(), bytes->end());
 }
@@ -456,7 +457,7 @@ std::string GameDigest() {
             ++monsterCount;
         }
     }
-    auto table = ReadWholeFile(HiScoreFilePath());
+    auto table = ReadFileBytes(HiScoreFilePath());
     uint64_t scores = table ? Fnv1a(table->data(), table->size()) : 0;
     char buf[400];
     std::snprintf(buf, sizeof buf,
@@ -475,7 +476,7 @@ TReplayHeader DescribeThisGame(int startLevel) {
     h.emplace_back("game", kGameVersion);
     h.emplace_back("start", startLevel > 0 ? "level " + std::to_string(startLevel) : "menu");
     for (int level = 1; level <= kLevelCount; ++level) h.emplace_back("map", DescribeMap(level));
-    auto table = ReadWholeFile(HiScoreFilePath());
+    auto table = ReadFileBytes(HiScoreFilePath());
     h.emplace_back("scores", table && table->size() <= kMaxScoreFile ? ToHex(*table) : "none");
     return h;
 }

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "app/startup.h"
-#include "platform/replay_file.h"
+#include "platform/replay/replay_file.h"
 
 struct TReplayOptions {
     std::string recordPath;  // write the run to this file

@@ -4,8 +4,8 @@
 #include <vector>
 
 #include "core/loaded_files.h"
-#include "platform/graphics.h"
-#include "platform/sound.h"
+#include "platform/audio/sound.h"
+#include "platform/video/graphics.h"
 
 // The splash picture, loaded and dropped by the splash screen itself.
 inline constexpr const char* kSplashFile = "gfx/splash.png";

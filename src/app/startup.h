@@ -1,4 +1,7 @@
 #pragma once
+// app/: start-up, resources, the screen flow and the replays. Uses every
+// floor below it.
+//
 // Start-up, the splash, the choice of display mode, and shutdown.
 #include <functional>
 

@@ -2,7 +2,7 @@
 
 #include "core/globals.h"
 #include "core/loaded_files.h"
-#include "platform/runtime_error.h"
+#include "platform/system/runtime_error.h"
 
 using namespace sq;
 

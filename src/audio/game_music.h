@@ -1,8 +1,10 @@
 #pragma once
+// audio/: the game's music. Uses core/ and the platform.
+//
 // One looping tune at a time on a channel of its own.
 #include <memory>
 
-#include "platform/sound.h"
+#include "platform/audio/sound.h"
 
 // The four tunes, by the number Select takes.
 inline constexpr int kTuneInGame = 1;

@@ -4,9 +4,9 @@
 #include <cmath>
 #include <cstdint>
 
-#include "platform/clock.h"
-#include "platform/graphics.h"
-#include "platform/quit_signals.h"
+#include "platform/system/clock.h"
+#include "platform/system/quit_signals.h"
+#include "platform/video/graphics.h"
 
 namespace {
 int sharedCalls = 0;

@@ -1,12 +1,15 @@
 #pragma once
+// core/: the design's globals, fixed-step timing, frame helpers, the trace.
+// Uses the platform only.
+//
 // The game's globals: one per picture and sound, the long-lived objects, the
 // level's objects and the game state. They live here so a reader finds
 // `player` or `liveBar` at once; ResetGlobals() gives tests a fresh set.
 #include <array>
 #include <memory>
 
-#include "platform/graphics.h"
-#include "platform/sound.h"
+#include "platform/audio/sound.h"
+#include "platform/video/graphics.h"
 
 class CGameScore;
 class CFPS;

@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/graphics.h"
-#include "platform/sound.h"
+#include "platform/audio/sound.h"
+#include "platform/video/graphics.h"
 
 // Remembers `file` when the load gave the Null object.
 void NoteLoadedFile(const sq::ImageRef& image, const std::string& file);

@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "platform/clock.h"
+#include "platform/system/clock.h"
 
 void CTimedSpeed::Init() {
     msPerStep = 1000.0f / stepsPerSecond;

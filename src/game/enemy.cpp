@@ -3,8 +3,8 @@
 #include "core/globals.h"
 #include "core/timed_speed.h"
 #include "map/fmp_map.h"
-#include "platform/random.h"
-#include "platform/runtime_error.h"
+#include "platform/system/random.h"
+#include "platform/system/runtime_error.h"
 
 using namespace sq;
 

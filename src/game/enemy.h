@@ -5,8 +5,8 @@
 #include <memory>
 #include <span>
 
-#include "platform/graphics.h"
-#include "platform/list.h"
+#include "platform/system/list.h"
+#include "platform/video/graphics.h"
 #include "sprite/easy_sprite.h"
 
 class EnemyInfo {

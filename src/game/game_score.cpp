@@ -3,7 +3,7 @@
 #include "core/globals.h"
 #include "game/enemy.h"
 #include "game/live_bar.h"
-#include "platform/runtime_error.h"
+#include "platform/system/runtime_error.h"
 
 void CGameScore::Reset() { total = levelGifts = killsType2 = killsType1 = timeLeft = totalTime = totalGifts = 0; }
 

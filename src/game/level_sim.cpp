@@ -10,10 +10,10 @@
 #include "game/shoot.h"
 #include "game/snow.h"
 #include "map/fmp_map.h"
-#include "platform/graphics.h"
-#include "platform/keyboard.h"
-#include "platform/random.h"
-#include "platform/sound.h"
+#include "platform/audio/sound.h"
+#include "platform/input/keyboard.h"
+#include "platform/system/random.h"
+#include "platform/video/graphics.h"
 
 using namespace sq;
 

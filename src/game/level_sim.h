@@ -16,7 +16,7 @@
 #include "game/enemy.h"
 #include "game/main_game_loop.h"
 #include "game/player.h"
-#include "platform/clock.h"
+#include "platform/system/clock.h"
 
 class FmpMap;
 

@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "platform/runtime_error.h"
+#include "platform/system/runtime_error.h"
 
 using namespace sq;
 

@@ -3,9 +3,9 @@
 #include "audio/game_music.h"
 #include "core/globals.h"
 #include "game/level_table.h"
-#include "platform/graphics.h"
-#include "platform/runtime_error.h"
-#include "platform/text.h"
+#include "platform/system/runtime_error.h"
+#include "platform/system/text.h"
+#include "platform/video/graphics.h"
 
 using namespace sq;
 

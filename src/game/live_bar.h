@@ -4,7 +4,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/sound.h"
+#include "platform/audio/sound.h"
 
 class CLiveBar {
 public:

@@ -12,11 +12,11 @@
 #include "game/shoot.h"
 #include "game/snow.h"
 #include "map/fmp_map.h"
-#include "platform/clock.h"
-#include "platform/graphics.h"
-#include "platform/random.h"
-#include "platform/runtime_error.h"
-#include "platform/sound.h"
+#include "platform/audio/sound.h"
+#include "platform/system/clock.h"
+#include "platform/system/random.h"
+#include "platform/system/runtime_error.h"
+#include "platform/video/graphics.h"
 
 using namespace sq;
 

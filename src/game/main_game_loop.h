@@ -1,4 +1,7 @@
 #pragma once
+// game/: the level and its actors. Uses map/, sprite/, audio/, core/ and the
+// platform.
+//
 // Setting a level up and tearing it down, and the screen that plays a level: one logic step of every actor, one
 // composed frame.
 #include <memory>

@@ -7,9 +7,9 @@
 #include "game/live_bar.h"
 #include "game/shoot.h"
 #include "map/fmp_map.h"
-#include "platform/keyboard.h"
-#include "platform/random.h"
-#include "platform/runtime_error.h"
+#include "platform/input/keyboard.h"
+#include "platform/system/random.h"
+#include "platform/system/runtime_error.h"
 
 using namespace sq;
 using namespace player_tuning;

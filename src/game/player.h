@@ -3,7 +3,7 @@
 // throw, the level exit, and the camera every other actor draws through.
 #include <memory>
 
-#include "platform/sound.h"
+#include "platform/audio/sound.h"
 #include "sprite/easy_sprite.h"
 
 // Everything that decides where the player goes next: a plain value that a

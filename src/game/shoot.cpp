@@ -4,8 +4,8 @@
 #include "core/timed_speed.h"
 #include "game/enemy.h"
 #include "game/live_bar.h"
-#include "platform/graphics.h"
-#include "platform/runtime_error.h"
+#include "platform/system/runtime_error.h"
+#include "platform/video/graphics.h"
 
 using namespace sq;
 

@@ -4,8 +4,8 @@
 // living monster it meets.
 #include <memory>
 
-#include "platform/list.h"
-#include "platform/sound.h"
+#include "platform/audio/sound.h"
+#include "platform/system/list.h"
 
 class EnemyInfo;
 

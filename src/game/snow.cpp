@@ -3,8 +3,8 @@
 #include "core/frame_helpers.h"
 #include "core/globals.h"
 #include "core/timed_speed.h"
-#include "platform/graphics.h"
-#include "platform/random.h"
+#include "platform/system/random.h"
+#include "platform/video/graphics.h"
 
 using namespace sq;
 

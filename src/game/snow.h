@@ -3,7 +3,7 @@
 // flakes are brighter, which gives the field some depth.
 #include <memory>
 
-#include "platform/list.h"
+#include "platform/system/list.h"
 
 class TFlake {
 public:

@@ -4,9 +4,10 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "platform/pixmap.h"
-#include "platform/runtime_error.h"
-#include "platform/stream.h"
+#include "platform/files/safe_file.h"
+#include "platform/files/stream.h"
+#include "platform/system/runtime_error.h"
+#include "platform/video/pixmap.h"
 
 // Reads the bytes of a file held in memory. Every read is checked against the
 // end of the data: past it a read yields 0 (a short file reads as if padded

@@ -1,4 +1,6 @@
 #pragma once
+// map/: tile maps, loaded, drawn and asked about. Uses core/ and the platform.
+//
 // A level's tile map, loaded from an FMP file: the header, the block
 // structures, the block animations and their frame sequence, the palette, the
 // tile graphics (as images with the colour key made transparent) and up to
@@ -19,7 +21,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/graphics.h"
+#include "platform/video/graphics.h"
 
 // One block structure: which graphics a cell shows and its collision flags.
 // Each flag field holds 0 or 1.

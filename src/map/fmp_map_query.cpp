@@ -4,7 +4,7 @@
 #include <cstdint>
 
 #include "map/fmp_map.h"
-#include "platform/pixmap.h"
+#include "platform/video/pixmap.h"
 
 namespace {
 

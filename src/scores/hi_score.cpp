@@ -6,10 +6,10 @@
 #include "core/globals.h"
 #include "game/game_score.h"
 #include "game/snow.h"
-#include "platform/graphics.h"
-#include "platform/keyboard.h"
-#include "platform/safe_file.h"
-#include "platform/text.h"
+#include "platform/files/safe_file.h"
+#include "platform/input/keyboard.h"
+#include "platform/system/text.h"
+#include "platform/video/graphics.h"
 #include "scores/hi_score_file.h"
 
 using namespace sq;

@@ -1,4 +1,7 @@
 #pragma once
+// scores/: the high-score table and its file. Uses game/ and every floor
+// below it.
+//
 // The table of the 20 best games, its file "HISCORES.DAT", and the scrolling
 // table that the high-score screen runs. The table is also used without the
 // screen at the end of every game to rank the score and insert a new entry.
@@ -6,7 +9,7 @@
 #include <string>
 
 #include "core/timed_speed.h"
-#include "platform/list.h"
+#include "platform/system/list.h"
 #include "scores/hi_score_file.h"
 
 class CSnow;

@@ -4,7 +4,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/list.h"
+#include "platform/system/list.h"
 
 inline constexpr const char* kHiScoreFile = "HISCORES.DAT";
 inline constexpr int kHiScoreEntries = 20;

@@ -3,8 +3,8 @@
 #include "core/globals.h"
 #include "core/trace.h"
 #include "game/snow.h"
-#include "platform/graphics.h"
-#include "platform/keyboard.h"
+#include "platform/input/keyboard.h"
+#include "platform/video/graphics.h"
 #include "screens/fade.h"
 
 using namespace sq;

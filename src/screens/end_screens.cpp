@@ -6,9 +6,9 @@
 #include "core/loaded_files.h"
 #include "core/trace.h"
 #include "game/game_score.h"
-#include "platform/keyboard.h"
-#include "platform/sound.h"
-#include "platform/text.h"
+#include "platform/audio/sound.h"
+#include "platform/input/keyboard.h"
+#include "platform/system/text.h"
 #include "scores/hi_score.h"
 #include "screens/record.h"
 

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "core/timed_speed.h"
-#include "platform/graphics.h"
+#include "platform/video/graphics.h"
 
 class CGameScore;
 class THiScore;

@@ -1,6 +1,6 @@
 #include "screens/fade.h"
 
-#include "platform/clock.h"
+#include "platform/system/clock.h"
 
 using namespace sq;
 

@@ -3,7 +3,7 @@
 // than the logic steps so a fade lasts about a second at any frame rate.
 #include <memory>
 
-#include "platform/graphics.h"
+#include "platform/video/graphics.h"
 
 // A one-shot millisecond deadline.
 class Fade_Timer {

@@ -3,7 +3,7 @@
 #include <memory>
 
 #include "core/trace.h"
-#include "platform/keyboard.h"
+#include "platform/input/keyboard.h"
 #include "scores/hi_score.h"
 #include "screens/fade.h"
 

@@ -4,9 +4,9 @@
 #include "core/loaded_files.h"
 #include "core/trace.h"
 #include "game/snow.h"
-#include "platform/keyboard.h"
-#include "platform/sound.h"
-#include "platform/text.h"
+#include "platform/audio/sound.h"
+#include "platform/input/keyboard.h"
+#include "platform/system/text.h"
 #include "screens/fade.h"
 
 using namespace sq;

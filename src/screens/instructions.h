@@ -5,7 +5,7 @@
 #include <memory>
 
 #include "core/timed_speed.h"
-#include "platform/graphics.h"
+#include "platform/video/graphics.h"
 
 class CSnow;
 

@@ -3,8 +3,8 @@
 #include "audio/game_music.h"
 #include "core/globals.h"
 #include "core/trace.h"
-#include "platform/keyboard.h"
-#include "platform/text.h"
+#include "platform/input/keyboard.h"
+#include "platform/system/text.h"
 
 using namespace sq;
 

@@ -4,8 +4,8 @@
 #include <string>
 
 #include "core/timed_speed.h"
-#include "platform/graphics.h"
-#include "platform/sound.h"
+#include "platform/audio/sound.h"
+#include "platform/video/graphics.h"
 
 class CRecord : public CTimedSpeed {
 public:

@@ -4,10 +4,10 @@
 #include "core/globals.h"
 #include "core/trace.h"
 #include "game/snow.h"
-#include "platform/graphics.h"
-#include "platform/keyboard.h"
-#include "platform/random.h"
-#include "platform/text.h"
+#include "platform/input/keyboard.h"
+#include "platform/system/random.h"
+#include "platform/system/text.h"
+#include "platform/video/graphics.h"
 
 using namespace sq;
 

@@ -1,4 +1,7 @@
 #pragma once
+// screens/: every screen outside level play. Uses scores/, game/ and the
+// floors below them.
+//
 // The title menu: two huge rotating cloud layers, snow, falling stars, the
 // title artwork and five picture items, the selected one pulsing.
 #include <array>
@@ -6,7 +9,7 @@
 
 #include "core/globals.h"
 #include "core/timed_speed.h"
-#include "platform/sound.h"
+#include "platform/audio/sound.h"
 
 class CSnow;
 

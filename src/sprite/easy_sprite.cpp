@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "platform/runtime_error.h"
+#include "platform/system/runtime_error.h"
 
 using namespace sq;
 

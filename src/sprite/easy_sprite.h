@@ -1,12 +1,14 @@
 #pragma once
+// sprite/: figures drawn from image strips. Uses core/ and the platform.
+//
 // A figure drawn from an image strip, with named animations that advance by
 // real elapsed time, plus a handful of float registers (speeds and limits)
 // that the figure's owner keeps on it.
 #include <memory>
 
 #include "core/frame_helpers.h"
-#include "platform/graphics.h"
-#include "platform/list.h"
+#include "platform/system/list.h"
+#include "platform/video/graphics.h"
 
 // One animation: a run of consecutive strip frames with its own speed and
 // its own clock, so an animation that was not shown for a while catches up

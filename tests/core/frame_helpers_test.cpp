@@ -6,7 +6,7 @@
 #include <cmath>
 #include <memory>
 
-#include "platform/clock.h"
+#include "platform/system/clock.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <memory>
 #include <vector>
 
-#include "platform/clock.h"
+#include "platform/system/clock.h"
 
 namespace {
 

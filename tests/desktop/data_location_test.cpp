@@ -8,8 +8,8 @@
 #include <filesystem>
 #include <string>
 
-#include "platform/error_box.h"
-#include "platform/paths.h"
+#include "platform/files/paths.h"
+#include "platform/system/error_box.h"
 
 namespace fs = std::filesystem;
 

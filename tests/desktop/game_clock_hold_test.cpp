@@ -3,7 +3,7 @@
 
 #include <memory>
 
-#include "platform/clock.h"
+#include "platform/system/clock.h"
 
 using namespace sq;
 

@@ -1,11 +1,11 @@
 // A virtual gamepad (no hardware needed) drives the key tables through the
 // real SDL game-controller layer.
-#include "platform/gamepad.h"
+#include "platform/input/gamepad.h"
 
 #include <SDL.h>
 #include <gtest/gtest.h>
 
-#include "platform/keyboard.h"
+#include "platform/input/keyboard.h"
 
 using namespace sq;
 

@@ -11,9 +11,9 @@
 #include "core/globals.h"
 #include "game/game_score.h"
 #include "game/live_bar.h"
-#include "platform/clock.h"
-#include "platform/keyboard.h"
-#include "platform/quit_signals.h"
+#include "platform/input/keyboard.h"
+#include "platform/system/clock.h"
+#include "platform/system/quit_signals.h"
 
 namespace fs = std::filesystem;
 

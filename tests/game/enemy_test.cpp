@@ -7,8 +7,8 @@
 #include "game/player.h"
 #include "game/shoot.h"
 #include "game_test_support.h"
-#include "platform/graphics.h"
-#include "platform/sound.h"
+#include "platform/audio/sound.h"
+#include "platform/video/graphics.h"
 
 namespace {
 

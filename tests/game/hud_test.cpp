@@ -6,7 +6,7 @@
 #include "game/game_score.h"
 #include "game/live_bar.h"
 #include "game_test_support.h"
-#include "platform/graphics.h"
+#include "platform/video/graphics.h"
 
 namespace {
 

@@ -8,8 +8,8 @@
 #include "game/main_game_loop.h"
 #include "game/player.h"
 #include "game_test_support.h"
-#include "platform/graphics.h"
-#include "platform/sound.h"
+#include "platform/audio/sound.h"
+#include "platform/video/graphics.h"
 
 namespace {
 

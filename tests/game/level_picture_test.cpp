@@ -6,7 +6,7 @@
 #include <cstdlib>
 
 #include "level_frame.h"
-#include "platform/graphics.h"
+#include "platform/video/graphics.h"
 
 namespace {
 

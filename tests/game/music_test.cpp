@@ -10,10 +10,10 @@
 
 #include "audio/game_music.h"
 #include "ogg_tone.h"
-#include "platform/clock.h"
-#include "platform/mixer.h"
-#include "platform/runtime_error.h"
-#include "platform/sound.h"
+#include "platform/audio/mixer.h"
+#include "platform/audio/sound.h"
+#include "platform/system/clock.h"
+#include "platform/system/runtime_error.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include "game/live_bar.h"
 #include "game/shoot.h"
 #include "game_test_support.h"
-#include "platform/sound.h"
+#include "platform/audio/sound.h"
 
 namespace {
 

@@ -14,7 +14,7 @@
 #include "game/player.h"
 #include "game_test_support.h"
 #include "map/fmp_map.h"
-#include "platform/runtime_error.h"
+#include "platform/system/runtime_error.h"
 
 namespace {
 

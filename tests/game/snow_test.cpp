@@ -5,7 +5,7 @@
 
 #include "core/frame_helpers.h"
 #include "core/timed_speed.h"
-#include "platform/random.h"
+#include "platform/system/random.h"
 
 namespace {
 

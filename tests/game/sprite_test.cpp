@@ -2,8 +2,8 @@
 #include <gtest/gtest.h>
 
 #include "core/frame_helpers.h"
-#include "platform/clock.h"
-#include "platform/graphics.h"
+#include "platform/system/clock.h"
+#include "platform/video/graphics.h"
 #include "sprite/easy_sprite.h"
 
 namespace {

@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/graphics.h"
-#include "platform/pixmap.h"
+#include "platform/video/graphics.h"
+#include "platform/video/pixmap.h"
 
 namespace gfxtest {
 

@@ -10,7 +10,7 @@
 
 #include "canvas.h"
 #include "palette.h"
-#include "platform/pixmap.h"
+#include "platform/video/pixmap.h"
 #include "png_io.h"
 #include "scenery.h"
 #include "text.h"

@@ -7,7 +7,7 @@
 
 #include "alloc_counter.h"
 #include "graphics_test_support.h"
-#include "platform/graphics.h"
+#include "platform/video/graphics.h"
 
 namespace {
 

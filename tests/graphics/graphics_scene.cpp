@@ -10,7 +10,7 @@
 #include <thread>
 
 #include "graphics_test_support.h"
-#include "platform/graphics.h"
+#include "platform/video/graphics.h"
 
 using namespace sq;
 

@@ -2,7 +2,7 @@
 // Pictures made in code for the drawing-layer tests and the scene.
 #include <cstdint>
 
-#include "platform/pixmap.h"
+#include "platform/video/pixmap.h"
 
 namespace sqtest {
 

@@ -2,7 +2,7 @@
 #include <SDL.h>
 #include <gtest/gtest.h>
 
-#include "platform/sdl_keymap.h"
+#include "platform/input/sdl_keymap.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // Pixel buffers: the six formats, conversion, the mask treatment and PNG files.
-#include "platform/pixmap.h"
+#include "platform/video/pixmap.h"
 
 #include <gtest/gtest.h>
 #include <png.h>

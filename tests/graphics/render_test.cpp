@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "graphics_test_support.h"
-#include "platform/clock.h"
-#include "platform/graphics.h"
-#include "platform/keyboard.h"
+#include "platform/input/keyboard.h"
+#include "platform/system/clock.h"
+#include "platform/video/graphics.h"
 
 namespace {
 

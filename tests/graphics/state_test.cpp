@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "graphics_test_support.h"
-#include "platform/clock.h"
-#include "platform/graphics.h"
-#include "platform/runtime_error.h"
+#include "platform/system/clock.h"
+#include "platform/system/runtime_error.h"
+#include "platform/video/graphics.h"
 
 namespace {
 

@@ -23,8 +23,10 @@ def run_on(files):
 class CheckIncludesTest(unittest.TestCase):
     def test_includes_that_point_down_pass(self):
         code, out = run_on({
-            "platform/clock.h": "#pragma once\n",
-            "core/globals.h": '#include "platform/clock.h"\n',
+            "platform/system/clock.h": "#pragma once\n",
+            "platform/input/keyboard.cpp": '#include "platform/system/clock.h"\n#include "platform/replay/journal.h"\n',
+            "platform/replay/journal.h": "#pragma once\n",
+            "core/globals.h": '#include "platform/system/clock.h"\n#include "platform/input/keyboard.h"\n',
             "game/player.h": '#include "core/globals.h"\n',
             "game/player.cpp": '#include "game/player.h"\n#include <vector>\n',
             "app/main.cpp": '#include "game/player.h"\n',
@@ -60,6 +62,18 @@ class CheckIncludesTest(unittest.TestCase):
         self.assertEqual(code, 1)
         self.assertIn("circle", out)
         self.assertIn("game/live_bar", out)
+
+    def test_platform_rooms_use_each_other_only_with_a_reason(self):
+        code, out = run_on({
+            "platform/video/graphics.h": "#pragma once\n",
+            "platform/audio/mixer.cpp": '#include "platform/files/stream.h"\n#include "platform/video/graphics.h"\n',
+            "platform/files/stream.h": "#pragma once\n",
+            "platform/loose.cpp": "\n",
+        })
+        self.assertEqual(code, 1)
+        self.assertIn("platform/audio/mixer.cpp:2: platform/audio/ may not include platform/video/graphics", out)
+        self.assertNotIn("files/stream", out)
+        self.assertIn("platform/loose: platform code lives in one of its rooms", out)
 
     def test_a_folder_outside_the_layers_fails(self):
         code, out = run_on({"extras/thing.cpp": "\n"})

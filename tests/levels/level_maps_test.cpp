@@ -16,7 +16,7 @@
 #include "level_rules.h"
 #include "level_table.h"
 #include "map/fmp_map.h"
-#include "platform/graphics.h"
+#include "platform/video/graphics.h"
 #include "sim_mover.h"
 
 using namespace levels;

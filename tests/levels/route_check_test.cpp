@@ -15,7 +15,7 @@
 #include "level_rules.h"
 #include "map/fmp_map.h"
 #include "monster_track.h"
-#include "platform/graphics.h"
+#include "platform/video/graphics.h"
 #include "route_figures.h"
 #include "route_search.h"
 #include "sim_mover.h"

@@ -8,8 +8,8 @@
 #include <string>
 
 #include "map_test_util.h"
-#include "platform/pixmap.h"
-#include "platform/runtime_error.h"
+#include "platform/system/runtime_error.h"
+#include "platform/video/pixmap.h"
 
 namespace {
 

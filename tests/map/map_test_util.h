@@ -8,7 +8,7 @@
 
 #include "fmp_writer.h"
 #include "map/fmp_map.h"
-#include "platform/graphics.h"
+#include "platform/video/graphics.h"
 
 // A map of `w` x `h` cells of 16 x 16 blocks with `graphics` solid tiles
 // (graphic 0 clear, graphic i of grey level i) and blocks 0..graphics-1

@@ -1,5 +1,5 @@
 // The frame-time report: its figures, and the file written at exit.
-#include "platform/frame_stats.h"
+#include "platform/video/frame_stats.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "platform/keyboard.h"
+#include "platform/input/keyboard.h"
 
 #include <gtest/gtest.h>
 

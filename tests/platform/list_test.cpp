@@ -1,10 +1,10 @@
-#include "platform/list.h"
+#include "platform/system/list.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "platform/text.h"
+#include "platform/system/text.h"
 
 using namespace sq;
 

@@ -1,4 +1,4 @@
-#include "platform/mixer.h"
+#include "platform/audio/mixer.h"
 
 #include <gtest/gtest.h>
 
@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "alloc_counter.h"
-#include "platform/clock.h"
-#include "platform/runtime_error.h"
-#include "platform/sound.h"
+#include "platform/audio/sound.h"
+#include "platform/system/clock.h"
+#include "platform/system/runtime_error.h"
 
 using namespace sq;
 

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "ogg_tone.h"
-#include "platform/sound.h"
+#include "platform/audio/sound.h"
 
 using namespace sq;
 namespace fs = std::filesystem;

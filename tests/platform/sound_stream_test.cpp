@@ -12,9 +12,9 @@
 #include <vector>
 
 #include "ogg_tone.h"
-#include "platform/clock.h"
-#include "platform/mixer.h"
-#include "platform/sound.h"
+#include "platform/audio/mixer.h"
+#include "platform/audio/sound.h"
+#include "platform/system/clock.h"
 
 using namespace sq;
 namespace fs = std::filesystem;

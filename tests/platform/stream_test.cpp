@@ -1,4 +1,4 @@
-#include "platform/stream.h"
+#include "platform/files/stream.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -9,7 +9,8 @@
 #include <filesystem>
 #include <string>
 
-#include "platform/runtime_error.h"
+#include "platform/files/safe_file.h"
+#include "platform/system/runtime_error.h"
 
 using namespace sq;
 namespace fs = std::filesystem;

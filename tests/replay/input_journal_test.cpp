@@ -1,15 +1,15 @@
 // The input seam: what a recording takes in comes back in the same order on
 // replay, live input is shut out of a replay, and a replay that leaves the
 // recorded path or runs out says so.
-#include "platform/input_journal.h"
+#include "platform/replay/input_journal.h"
 
 #include <gtest/gtest.h>
 
 #include <vector>
 
-#include "platform/clock.h"
-#include "platform/keyboard.h"
-#include "platform/random.h"
+#include "platform/input/keyboard.h"
+#include "platform/system/clock.h"
+#include "platform/system/random.h"
 
 using namespace sq;
 

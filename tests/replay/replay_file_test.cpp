@@ -1,7 +1,7 @@
 // The replay file: what is written reads back; a file cut off anywhere
 // replays up to where it stops; damage and hostile input are refused with a
 // message, never a crash.
-#include "platform/replay_file.h"
+#include "platform/replay/replay_file.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>

@@ -103,8 +103,8 @@ TEST(KillDuringSave, TheTableIsOldOrNewWholeAndTheNextStartLeavesNoTemporary) {
         const int best = loaded->entries->ValueAt(0)->score;
         ASSERT_TRUE(best == 1900 || best == 1907) << best;
     }
-    std::printf("%d kills during saves (seed %u): %d left the older table, %d the newer, %d a temporary file\n",
-                kKills, seed, foundOld, foundNew, midSave);
+    std::printf("%d kills during saves (seed %u): %d left the older table, %d the newer, %d a temporary file\n", kKills,
+                seed, foundOld, foundNew, midSave);
     fs::remove_all(dir);
     ResetGlobals();
 }

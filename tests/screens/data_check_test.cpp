@@ -15,8 +15,8 @@
 #include "game/live_bar.h"
 #include "game/main_game_loop.h"
 #include "game/player.h"
-#include "platform/runtime_error.h"
-#include "platform/stream.h"
+#include "platform/files/stream.h"
+#include "platform/system/runtime_error.h"
 #include "screen_fixture.h"
 
 namespace fs = std::filesystem;

@@ -2,7 +2,7 @@
 // state as they found it.
 #include "screens/fade.h"
 
-#include "platform/graphics.h"
+#include "platform/video/graphics.h"
 #include "screen_fixture.h"
 
 namespace {

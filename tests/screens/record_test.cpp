@@ -7,7 +7,7 @@
 
 #include "audio/game_music.h"
 #include "core/globals.h"
-#include "platform/keyboard.h"
+#include "platform/input/keyboard.h"
 #include "screen_fixture.h"
 
 namespace {

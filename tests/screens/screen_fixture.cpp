@@ -13,9 +13,9 @@
 #include "core/globals.h"
 #include "game/game_score.h"
 #include "ogg_tone.h"
-#include "platform/graphics.h"
-#include "platform/keyboard.h"
-#include "platform/pixmap.h"
+#include "platform/input/keyboard.h"
+#include "platform/video/graphics.h"
+#include "platform/video/pixmap.h"
 #include "scores/hi_score.h"
 
 namespace fs = std::filesystem;

@@ -10,8 +10,8 @@
 #include <memory>
 #include <string>
 
-#include "platform/clock.h"
-#include "platform/sound.h"
+#include "platform/audio/sound.h"
+#include "platform/system/clock.h"
 
 // The built game folder whose real data some tests play: $SNOWQUILL_GAME_DIR,
 // else the one this build made.

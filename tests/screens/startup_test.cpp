@@ -8,11 +8,11 @@
 #include "app/resources.h"
 #include "core/frame_helpers.h"
 #include "core/globals.h"
-#include "platform/graphics.h"
-#include "platform/keyboard.h"
-#include "platform/pixmap.h"
-#include "platform/runtime_error.h"
-#include "platform/stream.h"
+#include "platform/files/stream.h"
+#include "platform/input/keyboard.h"
+#include "platform/system/runtime_error.h"
+#include "platform/video/graphics.h"
+#include "platform/video/pixmap.h"
 #include "screen_fixture.h"
 
 namespace fs = std::filesystem;

@@ -5,7 +5,7 @@
 #include "core/globals.h"
 #include "game/game_score.h"
 #include "game/live_bar.h"
-#include "platform/keyboard.h"
+#include "platform/input/keyboard.h"
 #include "scores/hi_score.h"
 #include "screen_fixture.h"
 #include "screens/end_screens.h"

@@ -5,8 +5,8 @@
 #include "app/screen_flow.h"
 #include "core/globals.h"
 #include "core/timed_speed.h"
-#include "platform/graphics.h"
-#include "platform/keyboard.h"
+#include "platform/input/keyboard.h"
+#include "platform/video/graphics.h"
 #include "screen_fixture.h"
 
 namespace {

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "ogg_file.h"
-#include "platform/sound.h"
+#include "platform/audio/sound.h"
 #include "wave.h"
 
 #ifdef SFX_GAME_DIR

@@ -7,7 +7,7 @@
 #include "core/globals.h"
 #include "game/level_sim.h"
 #include "game/main_game_loop.h"
-#include "platform/graphics.h"
+#include "platform/video/graphics.h"
 
 namespace sqtest {
 

@@ -28,7 +28,7 @@
 #include <string>
 
 #include "fmp_writer.h"
-#include "platform/pixmap.h"
+#include "platform/video/pixmap.h"
 
 namespace {
 

@@ -16,8 +16,8 @@
 #include "game/main_game_loop.h"
 #include "level_rules.h"
 #include "map/fmp_map.h"
-#include "platform/graphics.h"
-#include "platform/pixmap.h"
+#include "platform/video/graphics.h"
+#include "platform/video/pixmap.h"
 
 using namespace levels;
 

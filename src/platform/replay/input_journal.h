@@ -1,0 +1,103 @@
+#pragma once
+// platform/replay: the input journal and the replay file it lives in. Uses
+// system/ and files/ only.
+//
+// The journal of everything from outside that makes one run of the game
+// differ from another: the clock readings the game takes, mapped key events
+// and focus changes as they enter the key tables, the random seed, and the
+// answers to "is this channel still playing?". Recording appends each of
+// them, in the order the game met them, to a compact byte stream; replaying
+// hands the same answers back in the same order, so the game runs again
+// exactly as it ran. The file around the stream belongs to the app layer.
+//
+// Stream coding: one tag byte per record, then its payload as unsigned
+// LEB128 numbers. Clock readings are zigzag deltas from the previous
+// reading; key and focus events carry how many event pumps (PumpEvents
+// calls) have run since the previous event, so a replay delivers each event
+// in exactly the pump that delivered it while recording.
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace sq {
+
+enum class JournalMode { kOff, kRecord, kReplay };
+
+enum JournalTag : uint8_t {
+    kJournalClock = 1,
+    kJournalKeyDown = 2,
+    kJournalKeyRepeat = 3,
+    kJournalKeyUp = 4,
+    kJournalFocus = 5,
+    kJournalSeed = 6,
+    kJournalChannelIdle = 7,
+    kJournalChannelBusy = 8,
+};
+
+// A replay whose stream ran out before the game finished (a truncated file).
+class TJournalEnded : public std::runtime_error {
+public:
+    TJournalEnded() : std::runtime_error("the replay ends here") {}
+};
+
+// The game asked for something other than what the stream holds next: the
+// run has left the recorded path (another build, other data).
+class TJournalOutOfStep : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// Recording: bytes are handed to `flush` in pieces (at least every
+// `flushBytes` bytes and every `flushMillis` ms of game time), so a crash
+// loses at most the last piece.
+struct TJournalRecordSettings {
+    std::function<void(const uint8_t* data, std::size_t size)> flush;
+    std::size_t flushBytes = 16 * 1024;
+    uint32_t flushMillis = 1000;
+};
+
+void StartJournalRecording(TJournalRecordSettings settings);
+// Hands the recorded bytes not yet flushed to the flush function.
+void FlushJournal();
+// Replaying: the whole decoded stream. `paced` keeps the replay to the
+// recorded speed on the wall clock (a replay to watch); otherwise it runs as
+// fast as the processor allows.
+void StartJournalReplay(std::vector<uint8_t> stream, bool paced);
+// Back to live input (the recorder is flushed first).
+void StopJournal();
+JournalMode CurrentJournalMode();
+
+// Replay progress: records consumed, and whether the whole stream was used.
+std::size_t JournalRecordsRead();
+bool JournalExhausted();
+// The game time of the first and the latest clock reading (recording or replaying).
+uint32_t JournalFirstMillis();
+uint32_t JournalLastMillis();
+
+// A source of synthetic window events (scripted runs): events queued here
+// are delivered, like the window system's, by the next event pump.
+void QueueKeyEvent(int key, bool down);
+
+// Called at the start of every event pump (after each pump's index is
+// counted), for frame timing of replays.
+void SetJournalPumpObserver(std::function<void()> observer);
+
+// ---- The seam: one call at each place the game reads from outside ----
+// PumpEvents: delivers queued and replayed events through `deliver` (the
+// key tables' own entry points: tag kJournalKeyDown, ...Repeat, ...Up, ...Focus).
+void JournalPump(void (*deliver)(JournalTag tag, int key));
+// Post* entry points: whether a live event may enter the key tables. A
+// recording notes it; a replay drops live events (its own come from the stream).
+bool JournalKeyEvent(JournalTag tag, int key);
+// CurrentMillis: the reading the game sees, given the live clock's.
+uint32_t JournalMillis(uint32_t live);
+// SeedRandom: the seed the game uses.
+int JournalSeed(int seed);
+// IsChannelBusy: the answer the game sees.
+bool JournalChannelBusy(bool busy);
+
+}  // namespace sq
