@@ -54,7 +54,6 @@ std::string ToHex(const std::vector<uint8_t>& bytes) {
     return s;
 }
 
-
 std::string MapPath(int level) {
     std::string path = LevelInfo(level).mapFile;
     std::replace(path.begin(), path.end(), '\\', '/');

@@ -5,12 +5,12 @@
 // stereo frames at the file's own rate (a mono file on both sides). Changing
 // the rate to the mixer's is the caller's: whole for an effect, block by
 // block for a tune.
+#include <vorbis/vorbisfile.h>
+
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <string>
-
-#include <vorbis/vorbisfile.h>
 
 namespace sq {
 

@@ -7,6 +7,8 @@
 // Drawing goes through one small shader and a vertex buffer: pictures are
 // gathered into runs that share a texture and state and each run is one draw
 // call. Only calls that OpenGL ES 2.0 and WebGL 1 also have are used.
+#include "platform/video/gl_device.h"
+
 #include <SDL.h>
 #include <SDL_opengl.h>
 
@@ -17,13 +19,11 @@
 #include <vector>
 
 #include "platform/system/web.h"
-#include "platform/video/gl_device.h"
 #include "platform/video/graphics.h"
 
 namespace sq::gl {
 
 namespace {
-
 
 int NextPowerOfTwo(int n) {
     int p = 1;

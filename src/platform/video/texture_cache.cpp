@@ -125,8 +125,8 @@ bool TTextureCache::EnsureSheet(TImage& image, TImageFrame& f, const TSheetLayou
     TDisplayDevice& dev = *device_;
     TImageFrame& first = image.frames[0];
     const int cw = image.width + 2, ch = image.height + 2;
-    const bool sheetMade = first.texture && first.generation == generation_ && f.texture == first.texture &&
-                           f.generation == generation_;
+    const bool sheetMade =
+        first.texture && first.generation == generation_ && f.texture == first.texture && f.generation == generation_;
     if (sheetMade) {
         // Only this frame changed: its cell is replaced.
         BuildCellPixels(f.pixmap, scratch_);
