@@ -33,68 +33,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr const char* kGameVersion = "1.0.0";
 constexpr uint32_t kScriptFrameMs = 5;        // one logic step per scripted frame
 constexpr int kScriptGraceFrames = 200 * 60;  // after the script: a minute for the run to end by itself
-constexpr std::size_t kMaxScoreFile = 64 * 1024;
-
-uint64_t Fnv1a(const uint8_t* p, std::size_t n, uint64_t h = 1469598103934665603ull) {
-    for (std::size_t i = 0; i < n; ++i) h = (h ^ p[i]) * 1099511628211ull;
-    return h;
-}
-
-std::optional<std::vector<uint8_t>> ReadFileBytes(const std::string& path) {
-    std::string bytes;
-    if (!ReadWholeFile(path, bytes)) return std::nullopt;
-    return std::vector<uint8_t>(bytes.begin(), bytes.end());
-}
-
-std::string Hex64(uint64_t v) {
-    char buf[20];
-    std::snprintf(buf, sizeof buf, "%016" PRIx64, v);
-    return buf;
-}
-
-std::string ToHex(const std::vector<uint8_t>& bytes) {
-    static const char kDigits[] = "0123456789abcdef";
-    std::string s;
-    s.reserve(bytes.size() * 2);
-    for (uint8_t b : bytes) {
-        s += kDigits[b >> 4];
-        s += kDigits[b & 15];
-    }
-    return s;
-}
-
-std::optional<std::vector<uint8_t>> FromHex(const std::string& s) {
-    if (s.size() % 2 != 0 || s.size() / 2 > kMaxScoreFile) return std::nullopt;
-    auto digit = [](char c) -> int {
-        if (c >= '0' && c <= '9') return c - '0';
-        if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-        return -1;
-    };
-    std::vector<uint8_t> out(s.size() / 2);
-    for (std::size_t i = 0; i < out.size(); ++i) {
-        int hi = digit(s[2 * i]), lo = digit(s[2 * i + 1]);
-        if (hi < 0 || lo < 0) return std::nullopt;
-        out[i] = uint8_t(hi << 4 | lo);
-    }
-    return out;
-}
-
-std::string MapPath(int level) {
-    std::string path = LevelInfo(level).mapFile;
-    std::replace(path.begin(), path.end(), '\\', '/');
-    return path;
-}
-
-// "maps/level_1.FMP 1234 0123456789abcdef", or "... missing".
-std::string DescribeMap(int level) {
-    std::string path = MapPath(level);
-    auto bytes = ReadFileBytes(path);
-    if (!bytes) return path + " missing";
-    return path + " " + std::to_string(bytes->size()) + " " + Hex64(Fnv1a(bytes->data(), bytes->size()));
-}
 
 // The run plays in a folder of its own: the game's data folders linked in,
 // and the high-score file the recording started with, so that a replay
@@ -135,20 +75,6 @@ private:
     fs::path original_, dir_;
     std::string originalScores_;
 };
-
-int KeyCodeOf(const std::string& name) {
-    static const std::pair<const char*, int> kNames[] = {
-        {"left", kKeyLeft},   {"right", kKeyRight},   {"up", kKeyUp},
-        {"down", kKeyDown},   {"ctrl", kKeyLControl}, {"space", kKeySpace},
-        {"enter", kKeyEnter}, {"escape", kKeyEscape}, {"backspace", kKeyBackspace}};
-    for (const auto& [n, code] : kNames)
-        if (name == n) return code;
-    if (!name.empty() && name.size() <= 3 && std::all_of(name.begin(), name.end(), ::isdigit)) {
-        int code = std::stoi(name);
-        if (code > 0 && code < 256) return code;
-    }
-    return -1;
-}
 
 // The clock of a scripted run: every frame the game presents (and every
 // idle wait) is one logic step of game time, and each frame the script
@@ -308,9 +234,9 @@ private:
 };
 
 std::string ReadTextFile(const std::string& path) {
-    auto bytes = ReadFileBytes(path);
-    if (!bytes) throw TReplayError(path + ": cannot read the key script");
-    return std::string(bytes->begin(), bytes->end());
+    std::string text;
+    if (!ReadWholeFile(path, text)) throw TReplayError(path + ": cannot read the key script");
+    return text;
 }
 
 int Record(TStartOptions start, const TReplayOptions& options) {
@@ -381,7 +307,7 @@ int Replay(TStartOptions start, const TReplayOptions& options) {
     std::string startValue = replay.Value("start");
     start.startLevel = startValue == "menu" ? 0 : std::atoi(startValue.c_str() + 6);
     std::optional<std::vector<uint8_t>> scores;
-    if (replay.Value("scores") != "none") scores = FromHex(replay.Value("scores"));
+    if (replay.Value("scores") != "none") scores = DecodeHex(replay.Value("scores"));
     start.headless = options.headless;
     TSandbox sandbox(scores);
 
@@ -443,125 +369,6 @@ int Replay(TStartOptions start, const TReplayOptions& options) {
 }
 
 }  // namespace
-
-std::string GameDigest() {
-    uint64_t monsters = Fnv1a(nullptr, 0);
-    int monsterCount = 0;
-    if (enemies) {
-        for (const EnemyRef& e : enemies->enemyList) {
-            if (!e) continue;
-            float pos[3] = {e->sprite ? e->sprite->GetX() : 0.0f, e->sprite ? e->sprite->GetY() : 0.0f, e->alpha};
-            int facts[2] = {e->hitPoints, e->gone};
-            monsters = Fnv1a(reinterpret_cast<const uint8_t*>(pos), sizeof pos, monsters);
-            monsters = Fnv1a(reinterpret_cast<const uint8_t*>(facts), sizeof facts, monsters);
-            ++monsterCount;
-        }
-    }
-    auto table = ReadFileBytes(HiScoreFilePath());
-    uint64_t scores = table ? Fnv1a(table->data(), table->size()) : 0;
-    char buf[400];
-    std::snprintf(buf, sizeof buf,
-                  "digest state=%d level=%d score=%d lives=%d clock=%d gifts=%d energy=%.3f player=%.3f,%.3f "
-                  "monsters=%d:%s scores=%s ms=%u",
-                  playState, currentLevel, gameScore ? gameScore->total : 0, liveBar ? liveBar->lives : 0,
-                  liveBar ? liveBar->timeLeft : 0, liveBar ? liveBar->giftCount : 0,
-                  liveBar ? double(liveBar->energy) : 0.0, player ? double(player->x) : 0.0,
-                  player ? double(player->y) : 0.0, monsterCount, Hex64(monsters).c_str(), Hex64(scores).c_str(),
-                  unsigned(JournalLastMillis() - JournalFirstMillis()));
-    return buf;
-}
-
-TReplayHeader DescribeThisGame(int startLevel) {
-    TReplayHeader h;
-    h.emplace_back("game", kGameVersion);
-    h.emplace_back("start", startLevel > 0 ? "level " + std::to_string(startLevel) : "menu");
-    for (int level = 1; level <= kLevelCount; ++level) h.emplace_back("map", DescribeMap(level));
-    auto table = ReadFileBytes(HiScoreFilePath());
-    h.emplace_back("scores", table && table->size() <= kMaxScoreFile ? ToHex(*table) : "none");
-    return h;
-}
-
-std::string CompareWithThisGame(const TReplayContents& replay) {
-    std::string game = replay.Value("game");
-    if (game != kGameVersion)
-        return "it was recorded with game version " + (game.empty() ? std::string("(none)") : game) +
-               ", this is version " + kGameVersion;
-    std::string start = replay.Value("start");
-    if (start != "menu") {
-        int level = start.rfind("level ", 0) == 0 ? std::atoi(start.c_str() + 6) : 0;
-        if (level < 1 || level > kLevelCount || start != "level " + std::to_string(level))
-            return "its start \"" + start + "\" is neither the menu nor a level";
-    }
-    std::string scores = replay.Value("scores");
-    if (scores.empty() || (scores != "none" && !FromHex(scores))) return "its high-score table is malformed";
-    std::vector<std::string> recorded;
-    for (const auto& [k, v] : replay.header)
-        if (k == "map") recorded.push_back(v);
-    std::string differs;
-    for (int level = 1; level <= kLevelCount; ++level) {
-        std::string here = DescribeMap(level);
-        bool same = std::find(recorded.begin(), recorded.end(), here) != recorded.end();
-        if (!same) differs += (differs.empty() ? "" : ", ") + MapPath(level);
-    }
-    if (recorded.size() != std::size_t(kLevelCount) && differs.empty()) differs = "the list of level maps";
-    if (!differs.empty()) return "its level data differs from this game's: " + differs;
-    return {};
-}
-
-std::vector<TKeyScriptLine> ParseKeyScript(const std::string& text, const std::string& name) {
-    std::vector<TKeyScriptLine> out;
-    std::istringstream in(text);
-    std::string raw;
-    int lineNo = 0;
-    auto fail = [&](const std::string& why) {
-        return TReplayError(name + " line " + std::to_string(lineNo) + ": " + why);
-    };
-    auto number = [&](const std::string& s, int lo, int hi) {
-        if (s.empty() || s.size() > 9 || !std::all_of(s.begin(), s.end(), ::isdigit))
-            throw fail("\"" + s + "\" is not a number");
-        int v = std::stoi(s);
-        if (v < lo || v > hi) throw fail(s + " is out of range");
-        return v;
-    };
-    while (std::getline(in, raw)) {
-        ++lineNo;
-        std::string text2 = raw.substr(0, raw.find('#'));
-        std::istringstream words(text2);
-        TKeyScriptLine l;
-        l.line = lineNo;
-        if (!(words >> l.command)) continue;
-        std::string a, b;
-        words >> a >> b;
-        if (l.command == "seed") {
-            l.number = number(a, 0, 0x7FFFFFFF);
-        } else if (l.command == "giveup-on-death") {
-        } else if (l.command == "wait") {
-            l.number = number(a, 1, 100000000);
-        } else if (l.command == "press" || l.command == "release" || l.command == "tap") {
-            l.number = KeyCodeOf(a);
-            if (l.number < 0) throw fail("unknown key \"" + a + "\"");
-        } else if (l.command == "until") {
-            if (a != "playing" && a != "exit" && a != "over" && a != "menu")
-                throw fail("cannot wait for \"" + a + "\"");
-            l.argument = a;
-            l.number = b.empty() ? 200 * 600 : number(b, 1, 100000000);
-        } else if (l.command == "steps") {
-            // Several "steps" lines in a row make one route.
-            l.argument = a;
-            for (char& c : l.argument) c = char(std::tolower(static_cast<unsigned char>(c)));
-            if (l.argument.empty() || !std::all_of(l.argument.begin(), l.argument.end(), ::isxdigit))
-                throw fail("steps are hex digits");
-        } else if (l.command == "type") {
-            l.argument = a;
-            if (a.empty() || !std::all_of(a.begin(), a.end(), ::isalnum)) throw fail("type takes letters and digits");
-        } else {
-            throw fail("unknown command \"" + l.command + "\"");
-        }
-        if (l.command != "until" && !b.empty()) throw fail("too many words");
-        out.push_back(std::move(l));
-    }
-    return out;
-}
 
 int RunJournaledGame(TStartOptions start, const TReplayOptions& replay) {
     if (!replay.replayPath.empty()) return Replay(std::move(start), replay);

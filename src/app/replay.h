@@ -5,9 +5,9 @@
 // digest of the final state that a replay must reproduce.
 #include <cstdint>
 #include <string>
-#include <utility>
-#include <vector>
 
+#include "app/game_identity.h"
+#include "app/key_script.h"
 #include "app/startup.h"
 #include "platform/replay/replay_file.h"
 
@@ -29,35 +29,3 @@ inline constexpr int kReplayTruncated = 4;  // the file ends before the run did
 // Runs the game as the options say; returns the exit status. Errors in the
 // replay file are reported on standard error, never thrown.
 int RunJournaledGame(TStartOptions start, const TReplayOptions& replay);
-
-// One line that sums up the final state: play state, level, score, lives,
-// level clock, gifts, energy, the player's and the monsters' positions, the
-// high-score file and the game time.
-std::string GameDigest();
-
-// The header lines that describe this game and its level data in the
-// current directory; `startLevel` 0 is a run from the title menu.
-using TReplayHeader = std::vector<std::pair<std::string, std::string>>;
-TReplayHeader DescribeThisGame(int startLevel);
-// Empty when a replay with this header may be played here; otherwise the
-// reason it may not, naming each file that differs.
-std::string CompareWithThisGame(const sq::TReplayContents& replay);
-
-// A key script: the input of a recorded run written by hand or by the demo
-// maker. One command a line ('#' starts a comment):
-//   seed N          the clock starts at N ms (the game seeds its random numbers from it)
-//   wait N          N frames with the keys as they are
-//   press KEY / release KEY / tap KEY
-//   until WHAT [N]  frames until WHAT holds (playing, exit, over, menu), at most N
-//   steps HEX...    one frame per digit, the keys held in it: 1 left, 2 right, 4 up, 8 throw
-//   type TEXT       letters and digits, tapped one after another
-//   giveup-on-death Escape as soon as a life is lost (the demo maker's probe)
-// KEY is left, right, up, down, ctrl, space, enter, escape, backspace or a key code.
-// Every frame of a scripted run is 5 ms of game time: one logic step.
-struct TKeyScriptLine {
-    std::string command, argument;
-    int number = 0;
-    int line = 0;
-};
-// Throws sq::TReplayError naming the file and line of a bad command.
-std::vector<TKeyScriptLine> ParseKeyScript(const std::string& text, const std::string& name);

@@ -1,7 +1,5 @@
 #include "platform/audio/sound.h"
 
-#include <vorbis/vorbisfile.h>
-
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -9,6 +7,7 @@
 
 #include "platform/audio/mixer.h"
 #include "platform/audio/sound_stream.h"
+#include "platform/audio/vorbis_decoder.h"
 #include "platform/files/safe_file.h"
 #include "platform/files/stream.h"
 #include "platform/replay/input_journal.h"
@@ -21,50 +20,6 @@ namespace sq {
 // Decoding
 
 namespace {
-
-struct TMemorySource {
-    const uint8_t* data;
-    std::size_t size;
-    std::size_t pos;
-};
-
-size_t MemRead(void* ptr, size_t size, size_t count, void* src) {
-    auto* m = static_cast<TMemorySource*>(src);
-    if (size == 0) return 0;
-    std::size_t want = size * count;
-    std::size_t left = m->size - m->pos;
-    if (want > left) want = left - left % size;
-    std::memcpy(ptr, m->data + m->pos, want);
-    m->pos += want;
-    return want / size;
-}
-
-int MemSeek(void* src, ogg_int64_t offset, int whence) {
-    auto* m = static_cast<TMemorySource*>(src);
-    ogg_int64_t base = 0;
-    if (whence == SEEK_CUR)
-        base = ogg_int64_t(m->pos);
-    else if (whence == SEEK_END)
-        base = ogg_int64_t(m->size);
-    else if (whence != SEEK_SET)
-        return -1;
-    ogg_int64_t p = base + offset;
-    if (p < 0 || p > ogg_int64_t(m->size)) return -1;
-    m->pos = std::size_t(p);
-    return 0;
-}
-
-long MemTell(void* src) { return long(static_cast<TMemorySource*>(src)->pos); }
-
-int16_t ToSample(float x) {
-    float v = x * 32768.0f;
-    if (!(v > -32768.0f)) return v != v ? 0 : -32768;  // NaN counts as silence
-    if (v > 32767.0f) return 32767;
-    return int16_t(std::lrintf(v));
-}
-
-constexpr long kMinRate = 1000;
-constexpr long kMaxRate = 384000;
 
 // Linear interpolation from `rate` to the mixing rate.
 std::vector<int16_t> Resample(const std::vector<int16_t>& in, long rate) {
@@ -90,60 +45,30 @@ std::vector<int16_t> Resample(const std::vector<int16_t>& in, long rate) {
 }  // namespace
 
 SoundRef DecodeSound(const std::vector<uint8_t>& oggBytes, int flags, const std::string& name) {
-    if (oggBytes.empty()) return nullptr;
-    TMemorySource src{oggBytes.data(), oggBytes.size(), 0};
-    ov_callbacks callbacks{MemRead, MemSeek, nullptr, MemTell};
-    OggVorbis_File vf;
-    if (ov_open_callbacks(&src, &vf, nullptr, 0, callbacks) != 0) return nullptr;
-
-    SoundRef sound;
-    const vorbis_info* info = ov_info(&vf, -1);
-    if (info && info->rate >= kMinRate && info->rate <= kMaxRate && info->channels >= 1) {
-        const long rate = info->rate;
-        const uint64_t maxFrames = uint64_t(kMaxSoundSeconds) * uint64_t(rate);
-        ogg_int64_t total = ov_pcm_total(&vf, -1);
-        if (total >= 0 && uint64_t(total) <= maxFrames) {
-            std::vector<int16_t> pcm;
-            if (total > 0) pcm.reserve(std::size_t(total) * 2);
-            bool ok = true;
-            for (;;) {
-                float** channels = nullptr;
-                int link = 0;
-                long got = ov_read_float(&vf, &channels, 4096, &link);
-                if (got == 0) break;
-                if (got == OV_HOLE) continue;  // a gap in the data: carry on after it
-                if (got < 0) {
-                    ok = false;
-                    break;
-                }
-                const vorbis_info* li = ov_info(&vf, link);
-                // A chained file that changes its rate half-way is not one sound.
-                if (!li || li->rate != rate || li->channels < 1) {
-                    ok = false;
-                    break;
-                }
-                if (pcm.size() / 2 + uint64_t(got) > maxFrames) {
-                    ok = false;
-                    break;
-                }
-                const float* left = channels[0];
-                const float* right = li->channels > 1 ? channels[1] : channels[0];
-                for (long i = 0; i < got; ++i) {
-                    pcm.push_back(ToSample(left[i]));
-                    pcm.push_back(ToSample(right[i]));
-                }
-            }
-            if (ok) {
-                if (rate != kMixRate) pcm = Resample(pcm, rate);
-                sound = std::make_shared<TSound>();
-                sound->frames = int(pcm.size() / 2);
-                sound->samples = std::move(pcm);
-                sound->loop = (flags & 1) != 0;
-                sound->path = name;
-            }
-        }
+    // An effect is a stream read to its end, then brought to the mixing rate.
+    TVorbisDecoder decoder;
+    if (decoder.Open(oggBytes.data(), oggBytes.size()) != nullptr) return nullptr;
+    const long rate = decoder.Rate();
+    const uint64_t maxFrames = uint64_t(kMaxSoundSeconds) * uint64_t(rate);
+    const int64_t total = decoder.TotalFrames(/*wholeFile=*/true);
+    if (total < 0 || uint64_t(total) > maxFrames) return nullptr;
+    constexpr int kBlock = 4096;
+    std::vector<int16_t> pcm(std::size_t(total + kBlock) * 2);
+    std::size_t frames = 0;
+    for (;;) {
+        if ((frames + kBlock) * 2 > pcm.size()) pcm.resize((frames + kBlock) * 2);
+        long got = decoder.Read(pcm.data() + frames * 2, kBlock);
+        if (got == TVorbisDecoder::kEnd) break;
+        if (got < 0 || frames + uint64_t(got) > maxFrames) return nullptr;
+        frames += std::size_t(got);
     }
-    ov_clear(&vf);
+    pcm.resize(frames * 2);
+    if (rate != kMixRate) pcm = Resample(pcm, rate);
+    auto sound = std::make_shared<TSound>();
+    sound->frames = int(pcm.size() / 2);
+    sound->samples = std::move(pcm);
+    sound->loop = (flags & 1) != 0;
+    sound->path = name;
     return sound;
 }
 

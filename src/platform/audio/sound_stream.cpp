@@ -1,7 +1,5 @@
 #include "platform/audio/sound_stream.h"
 
-#include <vorbis/vorbisfile.h>
-
 #include <chrono>
 #include <cmath>
 #include <condition_variable>
@@ -13,6 +11,7 @@
 #include <vector>
 
 #include "platform/audio/sound_data.h"
+#include "platform/audio/vorbis_decoder.h"
 #include "platform/files/stream.h"
 #include "platform/system/web.h"
 
@@ -24,24 +23,13 @@ namespace {
 // millisecond, large enough that the thread wakes rarely.
 constexpr int kStageFrames = 4096;
 constexpr int kBlocksPerPass = 8;
-constexpr long kMinRate = 1000;
-constexpr long kMaxRate = 384000;
 // How often the decoding thread looks at the rings without being woken.
 constexpr auto kRefillPeriod = std::chrono::milliseconds(20);
-
-int16_t ToSample(float x) {
-    float v = x * 32768.0f;
-    if (!(v > -32768.0f)) return v != v ? 0 : -32768;  // NaN counts as silence
-    if (v > 32767.0f) return 32767;
-    return int16_t(std::lrintf(v));
-}
 
 }  // namespace
 
 struct TDecoder {
-    std::FILE* file = nullptr;
-    OggVorbis_File vf{};
-    bool open = false;
+    TVorbisDecoder vorbis;
     long rate = 0;
     uint64_t framesSinceStart = 0;  // since the last return to the beginning
     // Linear resampling to the mixing rate, carried across decoded blocks.
@@ -49,15 +37,10 @@ struct TDecoder {
     double outPos = 0.0;   // next output frame, in input frames since the beginning
     uint64_t inCount = 0;  // input frames seen since the beginning
     int16_t prev[2] = {0, 0};
-    std::vector<int16_t> stage;  // converted frames waiting for the ring
+    std::vector<int16_t> block;  // decoded frames at the file's rate
+    std::vector<int16_t> stage;  // the same at the mixing rate, waiting for the ring
 
-    ~TDecoder() { Close(); }
-    void Close() {
-        if (open) ov_clear(&vf);
-        open = false;
-        if (file) std::fclose(file);
-        file = nullptr;
-    }
+    void Close() { vorbis.Close(); }
     void Rewind() {
         framesSinceStart = 0;
         outPos = 0.0;
@@ -92,57 +75,35 @@ void FailPlay(TStreamPlay& play, const char* why) {
 
 bool OpenPlay(TStreamPlay& play) {
     auto d = std::make_unique<TDecoder>();
-    d->file = std::fopen(NativePath(play.path).c_str(), "rb");
-    if (!d->file) {
+    const char* why = d->vorbis.Open(play.path);
+    if (why) {
         play.decoder = std::move(d);
-        FailPlay(play, "the file cannot be opened");
+        FailPlay(play, why);
         return false;
     }
-    if (ov_open_callbacks(d->file, &d->vf, nullptr, 0, OV_CALLBACKS_NOCLOSE) != 0) {
-        play.decoder = std::move(d);
-        FailPlay(play, "not an Ogg Vorbis file");
-        return false;
-    }
-    d->open = true;
-    // Opening a chained file can leave the decoder in its last link; a play
-    // starts at the first.
-    if (ov_seekable(&d->vf) && ov_pcm_seek(&d->vf, 0) != 0) {
-        play.decoder = std::move(d);
-        FailPlay(play, "cannot find the beginning");
-        return false;
-    }
-    const vorbis_info* info = ov_info(&d->vf, ov_seekable(&d->vf) ? 0 : -1);
-    if (!info || info->rate < kMinRate || info->rate > kMaxRate || info->channels < 1) {
-        play.decoder = std::move(d);
-        FailPlay(play, "unsupported sample rate or channels");
-        return false;
-    }
-    d->rate = info->rate;
+    d->rate = d->vorbis.Rate();
     d->step = double(d->rate) / kMixRate;
-    ogg_int64_t total = ov_pcm_total(&d->vf, ov_seekable(&d->vf) ? 0 : -1);
+    const int64_t total = d->vorbis.TotalFrames(/*wholeFile=*/false);
     if (total >= 0) {
-        play.totalFrames.store(d->rate == kMixRate ? int64_t(total) : int64_t(std::ceil(double(total) / d->step)),
+        play.totalFrames.store(d->rate == kMixRate ? total : int64_t(std::ceil(double(total) / d->step)),
                                std::memory_order_release);
     }
+    d->block.resize(std::size_t(kStageFrames) * 2);
     d->stage.reserve(std::size_t(kStageFrames) * 2);
     play.decoder = std::move(d);
     return true;
 }
 
 // Converts one decoded block to the mixing rate into the stage.
-void StageBlock(TDecoder& d, float** channels, int channelCount, long got) {
-    const float* left = channels[0];
-    const float* right = channelCount > 1 ? channels[1] : channels[0];
+void StageBlock(TDecoder& d, long got) {
+    const int16_t* in = d.block.data();
     d.stage.clear();
     if (d.rate == kMixRate) {
-        for (long i = 0; i < got; ++i) {
-            d.stage.push_back(ToSample(left[i]));
-            d.stage.push_back(ToSample(right[i]));
-        }
+        d.stage.assign(in, in + got * 2);
         return;
     }
     for (long i = 0; i < got; ++i) {
-        const int16_t cur[2] = {ToSample(left[i]), ToSample(right[i])};
+        const int16_t cur[2] = {in[i * 2], in[i * 2 + 1]};
         const double n = double(d.inCount);
         while (d.outPos <= n) {
             if (d.inCount == 0) {
@@ -178,12 +139,14 @@ bool FillPlay(TStreamPlay& play) {
         const uint32_t free = ring.Capacity() - (written - ring.read.load(std::memory_order_acquire));
         if (free < uint32_t(kStageFrames)) return true;
 
-        float** channels = nullptr;
-        int link = 0;
-        long got = ov_read_float(&d.vf, &channels, request, &link);
-        if (got == OV_HOLE) continue;  // a gap in the data: carry on after it
-        if (got < 0) {
+        long got = d.vorbis.Read(d.block.data(), request);
+        if (got == TVorbisDecoder::kDamaged) {
             FailPlay(play, "damaged data in the middle of the file");
+            return true;
+        }
+        // A chained file that changes its rate half-way is not one sound.
+        if (got == TVorbisDecoder::kRateChanged) {
+            FailPlay(play, "the sample rate changes inside the file");
             return true;
         }
         if (got == 0) {
@@ -196,21 +159,15 @@ bool FillPlay(TStreamPlay& play) {
                 FailPlay(play, "no sound in the file");
                 return true;
             }
-            if (ov_pcm_seek(&d.vf, 0) != 0) {
+            if (!d.vorbis.Rewind()) {
                 FailPlay(play, "cannot return to the beginning");
                 return true;
             }
             d.Rewind();
             continue;
         }
-        const vorbis_info* li = ov_info(&d.vf, link);
-        // A chained file that changes its rate half-way is not one sound.
-        if (!li || li->rate != d.rate || li->channels < 1) {
-            FailPlay(play, "the sample rate changes inside the file");
-            return true;
-        }
         d.framesSinceStart += uint64_t(got);
-        StageBlock(d, channels, li->channels, got);
+        StageBlock(d, got);
         const uint32_t frames = uint32_t(d.stage.size() / 2);
         for (uint32_t i = 0; i < frames; ++i) {
             int16_t* dst = ring.data.get() + std::size_t((written + i) & ring.mask) * 2;

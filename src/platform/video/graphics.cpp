@@ -12,6 +12,8 @@
 #include "platform/video/display_device.h"
 #include "platform/video/display_pacer.h"
 #include "platform/video/frame_stats.h"
+#include "platform/video/image_store.h"
+#include "platform/video/texture_cache.h"
 
 namespace sq {
 
@@ -58,13 +60,12 @@ struct TGraphicsLayer {
     TDrawState st;
     int appliedBlend = 0;  // 0: nothing issued yet under this mode
     float appliedLineWidth = 0;
-    int maskR = 0, maskG = 0, maskB = 0;
     TFramePacer pacer;
     bool softwarePacing = false;
     bool unpaced = false;
     TDrawStats stats;
     ImageRef font;
-    std::vector<uint8_t> scratch, sheetScratch;
+    TTextureCache textures;
     std::vector<TQuadRecord>* recorder = nullptr;
 
     TDisplayDevice& Device() {
@@ -74,12 +75,6 @@ struct TGraphicsLayer {
 };
 
 TGraphicsLayer layer;
-
-int NextPowerOfTwo(int n) {
-    int p = 1;
-    while (p < n && p < (1 << 30)) p <<= 1;
-    return p;
-}
 
 int ClampByte(int v) { return v < 0 ? 0 : (v > 255 ? 255 : v); }
 
@@ -154,176 +149,8 @@ void QuadCorners(float tx, float ty, float x0, float y0, float x1, float y1, flo
     Corner(tx, ty, x0, y1, xy + 6);
 }
 
-// Copies the picture into the top-left of a power-of-two RGBA texture and
-// repeats its last column and row once beyond it, so that filtering at the
-// picture's edge samples the picture and not the empty rest of the texture.
-void BuildTexturePixels(const PixmapRef& ref, int tw, int th, std::vector<uint8_t>& out) {
-    const TPixmap& p = *ref;
-    out.assign(std::size_t(tw) * std::size_t(th) * 4, 0);
-    auto put = [&](int x, int y, uint32_t argb) {
-        uint8_t* d = out.data() + (std::size_t(y) * std::size_t(tw) + std::size_t(x)) * 4;
-        d[0] = uint8_t(argb >> 16), d[1] = uint8_t(argb >> 8), d[2] = uint8_t(argb), d[3] = uint8_t(argb >> 24);
-    };
-    if (p.width <= tw && p.height <= th) {
-        for (int y = 0; y < p.height; ++y) {
-            if (p.format == kPfRGBA) {
-                std::memcpy(out.data() + std::size_t(y) * std::size_t(tw) * 4, p.Row(y), std::size_t(p.width) * 4);
-            } else {
-                for (int x = 0; x < p.width; ++x) put(x, y, PixmapGetPixel(ref, x, y));
-            }
-        }
-        if (p.width > 0 && p.width < tw)
-            for (int y = 0; y < p.height; ++y)
-                std::memcpy(out.data() + (std::size_t(y) * tw + p.width) * 4,
-                            out.data() + (std::size_t(y) * tw + p.width - 1) * 4, 4);
-        if (p.height > 0 && p.height < th) {
-            int cols = std::min(p.width + 1, tw);
-            std::memcpy(out.data() + std::size_t(p.height) * tw * 4, out.data() + std::size_t(p.height - 1) * tw * 4,
-                        std::size_t(cols) * 4);
-        }
-        return;
-    }
-    // The implementation cannot hold the picture at full size: sample it down.
-    for (int y = 0; y < th; ++y)
-        for (int x = 0; x < tw; ++x)
-            put(x, y, PixmapGetPixel(ref, int(int64_t(x) * p.width / tw), int(int64_t(y) * p.height / th)));
-}
-
-// Texture side that fits the device for a picture of width x height.
-void FitTextureSize(int& tw, int& th) {
-    TDisplayDevice& dev = *layer.device;
-    while (!dev.TextureSizeOk(tw, th) && (tw > 1 || th > 1)) {
-        if (tw >= th)
-            tw = std::max(tw / 2, 1);
-        else
-            th = std::max(th / 2, 1);
-    }
-}
-
-bool EnsureOwnTexture(TImage& image, TImageFrame& f, bool current) {
-    TDisplayDevice& dev = *layer.device;
-    int tw = NextPowerOfTwo(f.pixmap->width), th = NextPowerOfTwo(f.pixmap->height);
-    FitTextureSize(tw, th);
-    BuildTexturePixels(f.pixmap, tw, th, layer.scratch);
-    uint32_t tex = dev.UploadTexture(current ? f.texture : 0, layer.scratch.data(), tw, th,
-                                     (image.flags & kImgFiltered) != 0, (image.flags & kImgMipmapped) != 0);
-    ++layer.stats.textureUploads;
-    f.texture = tex;
-    f.generation = layer.generation;
-    f.dirty = false;
-    f.texWidth = tw;
-    f.texHeight = th;
-    f.texX = f.texY = 0;
-    return tex != 0;
-}
-
-// ---- Sheets ----
-// The frames of a strip (and of the font) share one texture: each frame sits
-// in a cell with a one-texel border that repeats its edge, so that filtering
-// at a frame's edge samples the frame itself and never its neighbour. Frames
-// drawn one after another then need no change of texture.
-
-struct TSheetLayout {
-    int columns = 0, tw = 0, th = 0;
-};
-
-// Whether the frames of `image` go into one sheet, and how it is laid out.
-bool SheetLayout(const TImage& image, TSheetLayout& out) {
-    int n = image.FrameCount();
-    if (n < 2 || (image.flags & (kImgDynamic | kImgMipmapped))) return false;
-    for (const TImageFrame& f : image.frames)
-        if (!f.pixmap || f.pixmap->width != image.width || f.pixmap->height != image.height) return false;
-    const int cw = image.width + 2, ch = image.height + 2;
-    int tw = NextPowerOfTwo(cw);
-    auto rowsFor = [&](int w) { return (n + w / cw - 1) / (w / cw); };
-    while (int64_t(rowsFor(tw)) * ch > tw && tw < (1 << 14)) tw *= 2;
-    int th = NextPowerOfTwo(rowsFor(tw) * ch);
-    if (!layer.device->TextureSizeOk(tw, th)) return false;
-    out.columns = tw / cw;
-    out.tw = tw;
-    out.th = th;
-    return true;
-}
-
-// RGBA of one frame with its border, (w + 2) x (h + 2), into `out`.
-void BuildCellPixels(const PixmapRef& ref, std::vector<uint8_t>& out) {
-    const int w = ref->width, h = ref->height, cw = w + 2;
-    out.resize(std::size_t(cw) * std::size_t(h + 2) * 4);
-    for (int y = 0; y < h + 2; ++y) {
-        int sy = std::clamp(y - 1, 0, h - 1);
-        uint8_t* row = out.data() + std::size_t(y) * std::size_t(cw) * 4;
-        if (ref->format == kPfRGBA) {
-            std::memcpy(row + 4, ref->Row(sy), std::size_t(w) * 4);
-        } else {
-            for (int x = 0; x < w; ++x) {
-                uint32_t argb = PixmapGetPixel(ref, x, sy);
-                uint8_t* d = row + std::size_t(x + 1) * 4;
-                d[0] = uint8_t(argb >> 16), d[1] = uint8_t(argb >> 8), d[2] = uint8_t(argb), d[3] = uint8_t(argb >> 24);
-            }
-        }
-        std::memcpy(row, row + 4, 4);
-        std::memcpy(row + std::size_t(w + 1) * 4, row + std::size_t(w) * 4, 4);
-    }
-}
-
-bool EnsureSheet(TImage& image, TImageFrame& f, const TSheetLayout& layout) {
-    TDisplayDevice& dev = *layer.device;
-    TImageFrame& first = image.frames[0];
-    const int cw = image.width + 2, ch = image.height + 2;
-    const bool sheetMade = first.texture && first.generation == layer.generation && f.texture == first.texture &&
-                           f.generation == layer.generation;
-    if (sheetMade) {
-        // Only this frame changed: its cell is replaced.
-        BuildCellPixels(f.pixmap, layer.scratch);
-        if (!dev.UpdateTexture(f.texture, f.texX - 1, f.texY - 1, layer.scratch.data(), cw, ch)) return false;
-        ++layer.stats.textureUploads;
-        f.dirty = false;
-        return true;
-    }
-    std::vector<uint8_t>& sheet = layer.sheetScratch;
-    sheet.assign(std::size_t(layout.tw) * std::size_t(layout.th) * 4, 0);
-    for (int i = 0; i < image.FrameCount(); ++i) {
-        BuildCellPixels(image.frames[std::size_t(i)].pixmap, layer.scratch);
-        int x0 = (i % layout.columns) * cw, y0 = (i / layout.columns) * ch;
-        for (int y = 0; y < ch; ++y)
-            std::memcpy(sheet.data() + (std::size_t(y0 + y) * std::size_t(layout.tw) + std::size_t(x0)) * 4,
-                        layer.scratch.data() + std::size_t(y) * std::size_t(cw) * 4, std::size_t(cw) * 4);
-    }
-    uint32_t old = first.generation == layer.generation ? first.texture : 0;
-    uint32_t tex = dev.UploadTexture(old, sheet.data(), layout.tw, layout.th, (image.flags & kImgFiltered) != 0, false);
-    ++layer.stats.textureUploads;
-    for (int i = 0; i < image.FrameCount(); ++i) {
-        TImageFrame& g = image.frames[std::size_t(i)];
-        // A frame that had a texture of its own (drawn before it joined the
-        // sheet) gives it back.
-        if (g.texture && g.texture != old && g.texture != tex && g.generation == layer.generation)
-            dev.DeleteTexture(g.texture);
-        g.texture = tex;
-        g.generation = layer.generation;
-        g.dirty = false;
-        g.texWidth = layout.tw;
-        g.texHeight = layout.th;
-        g.texX = (i % layout.columns) * cw + 1;
-        g.texY = (i / layout.columns) * ch + 1;
-    }
-    return tex != 0;
-}
-
-bool EnsureTexture(TImage& image, TImageFrame& f) {
-    if (!f.pixmap || f.pixmap->width <= 0 || f.pixmap->height <= 0) return false;
-    bool current = f.texture && f.generation == layer.generation;
-    if (current && !f.dirty) return true;
-    TSheetLayout layout;
-    if (SheetLayout(image, layout)) return EnsureSheet(image, f, layout);
-    // A frame leaving a sheet (its size changed) must not overwrite the
-    // texture its former neighbours still use.
-    for (const TImageFrame& g : image.frames)
-        if (&g != &f && g.texture == f.texture) current = false;
-    return EnsureOwnTexture(image, f, current);
-}
-
 void DrawFrame(TImage& image, TImageFrame& f, float tx, float ty, float hx, float hy) {
-    if (!EnsureTexture(image, f)) return;
+    if (!layer.textures.Ensure(*layer.device, layer.generation, layer.stats, image, f)) return;
     float xy[8];
     float w = float(f.pixmap->width), h = float(f.pixmap->height);
     QuadCorners(tx, ty, -hx, -hy, -hx + w, -hy + h, xy);
@@ -344,20 +171,6 @@ void ResetDrawState() {
     layer.appliedLineWidth = 0;
 }
 
-PixmapRef StoredPixmap(const PixmapRef& p, int flags, int r, int g, int b) {
-    if ((flags & kImgMasked) && !FormatHasAlpha(p->format)) return ApplyMask(p, r, g, b);
-    return ConvertPixmap(p, p->format);
-}
-
-ImageRef MakeImage(int width, int height, int flags) {
-    auto image = std::make_shared<TImage>();
-    image->width = width;
-    image->height = height;
-    image->flags = flags == -1 ? kDefaultImageFlags : flags;
-    image->maskR = layer.maskR, image->maskG = layer.maskG, image->maskB = layer.maskB;
-    return image;
-}
-
 const ImageRef& FontImage() {
     if (!layer.font) {
         const uint8_t* bits = BuiltinFontBitmap();
@@ -376,12 +189,6 @@ const ImageRef& FontImage() {
         layer.font = font;
     }
     return layer.font;
-}
-
-TImageFrame* FrameOf(const ImageRef& image, int frame) {
-    RequireObject(image, "image");
-    if (frame < 0 || frame >= image->FrameCount()) return nullptr;
-    return &image->frames[std::size_t(frame)];
 }
 
 }  // namespace
@@ -555,94 +362,6 @@ void ClearScreen(int r, int g, int b) {
     if (layer.open) layer.device->Clear(ClampByte(r), ClampByte(g), ClampByte(b));
 }
 
-// ---- Images ----
-
-void SetLoadMaskColor(int r, int g, int b) { layer.maskR = r, layer.maskG = g, layer.maskB = b; }
-
-ImageRef LoadImageFrom(const PixmapRef& pixmap, int flags) {
-    if (!pixmap || pixmap->width <= 0 || pixmap->height <= 0) return nullptr;
-    ImageRef image = MakeImage(pixmap->width, pixmap->height, flags);
-    PixmapRef stored = StoredPixmap(pixmap, image->flags, image->maskR, image->maskG, image->maskB);
-    if (!stored) return nullptr;
-    image->frames.resize(1);
-    image->frames[0].pixmap = stored;
-    return image;
-}
-
-ImageRef LoadImageFrom(const std::string& path, int flags) {
-    ImageRef image = LoadImageFrom(LoadPixmapPNG(path), flags);
-    if (image) image->name = path;
-    return image;
-}
-
-ImageRef LoadImageStrip(const PixmapRef& pixmap, int cellWidth, int cellHeight, int firstCell, int cellCount,
-                        int flags) {
-    if (!pixmap || cellWidth <= 0 || cellHeight <= 0 || firstCell < 0 || cellCount <= 0) return nullptr;
-    int perRow = pixmap->width / cellWidth, rows = pixmap->height / cellHeight;
-    if (int64_t(firstCell) + cellCount > int64_t(perRow) * rows) return nullptr;
-    ImageRef image = MakeImage(cellWidth, cellHeight, flags);
-    image->frames.resize(std::size_t(cellCount));
-    int bpp = BytesPerPixel(pixmap->format);
-    for (int i = 0; i < cellCount; ++i) {
-        int cell = firstCell + i;
-        int cx = (cell % perRow) * cellWidth, cy = (cell / perRow) * cellHeight;
-        PixmapRef p = NewPixmap(cellWidth, cellHeight, pixmap->format);
-        if (!p) return nullptr;
-        for (int y = 0; y < cellHeight; ++y)
-            std::memcpy(p->Row(y), pixmap->Row(cy + y) + std::size_t(cx) * bpp, std::size_t(cellWidth) * bpp);
-        image->frames[std::size_t(i)].pixmap = StoredPixmap(p, image->flags, image->maskR, image->maskG, image->maskB);
-    }
-    return image;
-}
-
-ImageRef LoadImageStrip(const std::string& path, int cellWidth, int cellHeight, int firstCell, int cellCount,
-                        int flags) {
-    ImageRef image = LoadImageStrip(LoadPixmapPNG(path), cellWidth, cellHeight, firstCell, cellCount, flags);
-    if (image) image->name = path;
-    return image;
-}
-
-ImageRef LoadImageFrames(const std::vector<PixmapRef>& pixmaps, int flags) {
-    if (pixmaps.empty() || !pixmaps[0] || pixmaps[0]->width <= 0 || pixmaps[0]->height <= 0) return nullptr;
-    ImageRef image = MakeImage(pixmaps[0]->width, pixmaps[0]->height, flags);
-    image->frames.resize(pixmaps.size());
-    for (std::size_t i = 0; i < pixmaps.size(); ++i) {
-        const PixmapRef& p = pixmaps[i];
-        if (!p || p->width != image->width || p->height != image->height) return nullptr;
-        image->frames[i].pixmap = StoredPixmap(p, image->flags, image->maskR, image->maskG, image->maskB);
-        if (!image->frames[i].pixmap) return nullptr;
-    }
-    return image;
-}
-
-ImageRef CreateImageBuffer(int width, int height, int frames, int flags) {
-    if (width <= 0 || height <= 0 || frames <= 0) return nullptr;
-    ImageRef image = MakeImage(width, height, flags);
-    image->flags |= kImgDynamic;
-    image->frames.resize(std::size_t(frames));
-    return image;
-}
-
-void CenterImageHandle(const ImageRef& image) {
-    RequireObject(image, "image");
-    image->handleX = float(image->width) * 0.5f;
-    image->handleY = float(image->height) * 0.5f;
-}
-
-PixmapRef LockImagePixels(const ImageRef& image, int frame, int read, int write) {
-    (void)read;
-    TImageFrame* f = FrameOf(image, frame);
-    if (!f) return nullptr;
-    if (!f->pixmap) f->pixmap = NewPixmap(image->width, image->height, kPfRGBA);
-    if (write) f->dirty = true;
-    return f->pixmap;
-}
-
-void UnlockImagePixels(const ImageRef& image, int frame) {
-    (void)image;
-    (void)frame;
-}
-
 void GrabScreenToImage(const ImageRef& image, int x, int y, int frame) {
     TImageFrame* f = FrameOf(image, frame);
     if (!f || !layer.open) return;
@@ -666,7 +385,9 @@ void GrabScreenToImage(const ImageRef& image, int x, int y, int frame) {
             }
     }
     if (!shot) return;
-    f->pixmap = (image->flags & kImgMasked) ? ApplyMask(shot, layer.maskR, layer.maskG, layer.maskB) : shot;
+    int maskR = 0, maskG = 0, maskB = 0;
+    LoadMaskColor(maskR, maskG, maskB);
+    f->pixmap = (image->flags & kImgMasked) ? ApplyMask(shot, maskR, maskG, maskB) : shot;
     f->dirty = true;
 }
 
