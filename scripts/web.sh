@@ -1,6 +1,9 @@
 #!/usr/bin/env bash
-# Builds Snowquill for the browser into build-web/: index.html, snowquill.js,
-# snowquill.wasm and snowquill.data (the game's data, preloaded).
+# Builds Snowquill for the browser. The site to deploy is build-web/site/ and
+# holds nothing else: the page (index.html, page.css, page.js), the game
+# (snowquill.js, snowquill.wasm, snowquill.data with the game's data), the
+# icons, the web app manifest and the service worker (sw.js) that keeps the
+# game for offline play. Build trees and logs stay in build-web/.
 #
 # Everything comes from the distribution: Debian's emscripten, and SDL2,
 # zlib, libpng, libogg and libvorbis built from Debian's own source packages
@@ -8,7 +11,7 @@
 # by the desktop build's generators (build/game), brought up to date here.
 #
 #   scripts/web.sh            set up, build, and say how to play
-#   scripts/web.sh --serve    the same, then serve build-web on http://localhost:8080
+#   scripts/web.sh --serve    the same, then serve build-web/site on http://localhost:8080
 #   scripts/web.sh --no-setup build only (the packages are already there)
 #   scripts/web.sh --deps     set up and build the five libraries only
 set -euo pipefail
@@ -188,15 +191,19 @@ build_sdl
 build_data
 
 log "building the game"
+SITE=$OUT/site
+# Earlier builds wrote the page beside the build trees; only site/ is the site now.
+rm -f "$OUT"/index.html "$OUT"/snowquill.js "$OUT"/snowquill.wasm "$OUT"/snowquill.data "$OUT"/favicon.png
 emcmake cmake -S "$ROOT" -B "$OUT/game" -DCMAKE_BUILD_TYPE=Release -DSNOWQUILL_WEB_PREFIX="$PREFIX" \
-    -DSNOWQUILL_WEB_DATA="$ROOT/build/game" -DSNOWQUILL_WEB_OUT="$OUT" >/dev/null
+    -DSNOWQUILL_WEB_DATA="$ROOT/build/game" -DSNOWQUILL_WEB_ICONS="$ROOT/build/packaging/icons" \
+    -DSNOWQUILL_WEB_OUT="$SITE" >/dev/null
 cmake --build "$OUT/game" -j"$JOBS"
 
-size=$(du -cb "$OUT"/index.html "$OUT"/snowquill.js "$OUT"/snowquill.wasm "$OUT"/snowquill.data | tail -n 1 | cut -f1)
-log "built $OUT: $(( size / 1024 )) KiB to download"
+size=$(du -cb "$SITE" | tail -n 1 | cut -f1)
+log "built the site $SITE: $(( size / 1024 )) KiB in $(ls "$SITE" | wc -l) files"
 if [ $SERVE -eq 1 ]; then
     log "serving on http://localhost:8080 (Ctrl+C stops)"
-    cd "$OUT" && exec python3 -m http.server 8080 --bind 127.0.0.1
+    cd "$SITE" && exec python3 -m http.server 8080 --bind 127.0.0.1
 else
     log "play it: scripts/web.sh --serve, then open http://localhost:8080"
 fi

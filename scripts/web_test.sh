@@ -28,4 +28,4 @@ run_with_display() {
   else xvfb-run -a -s "-screen 0 1024x768x24" "$@"; fi
 }
 # The desktop build replays the same demos, to compare (its timedemo needs a display).
-run_with_display node tests/web/web_test.mjs --site build-web --data build/game --desktop build/game/snowquill "$@"
+run_with_display node tests/web/web_test.mjs --site build-web/site --data build/game --desktop build/game/snowquill "$@"

@@ -4,7 +4,7 @@
 # (SNOWQUILL_WEB_DATA) packed beside the page in SNOWQUILL_WEB_OUT.
 set(SNOWQUILL_WEB_PREFIX "" CACHE PATH "Where scripts/web.sh installed the libraries built for the browser")
 set(SNOWQUILL_WEB_DATA "${CMAKE_SOURCE_DIR}/build/game" CACHE PATH "The desktop build's game folder (its data is packed)")
-set(SNOWQUILL_WEB_OUT "${CMAKE_BINARY_DIR}/site" CACHE PATH "Where the page and its files go")
+set(SNOWQUILL_WEB_OUT "${CMAKE_BINARY_DIR}/site" CACHE PATH "The site: the page and its files, nothing else")
 if(NOT EXISTS "${SNOWQUILL_WEB_PREFIX}/lib/libSDL2.a")
   message(FATAL_ERROR "No libraries for the browser in '${SNOWQUILL_WEB_PREFIX}': build with scripts/web.sh")
 endif()
@@ -68,11 +68,33 @@ target_link_options(snowquill PRIVATE
 file(GLOB_RECURSE packed_files CONFIGURE_DEPENDS "${SNOWQUILL_WEB_DATA}/gfx/*" "${SNOWQUILL_WEB_DATA}/sfx/*"
   "${SNOWQUILL_WEB_DATA}/musica/*" "${SNOWQUILL_WEB_DATA}/maps/*" "${CMAKE_SOURCE_DIR}/tests/demos/*")
 set_property(TARGET snowquill APPEND PROPERTY LINK_DEPENDS "${web_dir}/pre.js" ${packed_files})
-configure_file("${web_dir}/index.html" "${SNOWQUILL_WEB_OUT}/index.html" COPYONLY)
-# The desktop build's icon stands for the page in the browser's tab.
-set(SNOWQUILL_WEB_ICON "${SNOWQUILL_WEB_DATA}/../packaging/icons/32/io.github.snowquill.Snowquill.png"
-  CACHE FILEPATH "The page's icon (the desktop build draws it)")
-if(NOT EXISTS "${SNOWQUILL_WEB_ICON}")
-  message(FATAL_ERROR "No icon at '${SNOWQUILL_WEB_ICON}': build the desktop game and its data first")
-endif()
-configure_file("${SNOWQUILL_WEB_ICON}" "${SNOWQUILL_WEB_OUT}/favicon.png" COPYONLY)
+# The page, its style and script, and the web app manifest.
+foreach(f index.html page.css page.js manifest.webmanifest)
+  configure_file("${web_dir}/${f}" "${SNOWQUILL_WEB_OUT}/${f}" COPYONLY)
+endforeach()
+# The icons the desktop build draws: the tab's, and the installed app's.
+set(SNOWQUILL_WEB_ICONS "${SNOWQUILL_WEB_DATA}/../packaging/icons"
+  CACHE PATH "The icons the desktop build draws (build/packaging/icons)")
+foreach(icon "32:favicon" "192:icon-192" "512:icon-512")
+  string(REPLACE ":" ";" icon "${icon}")
+  list(GET icon 0 size)
+  list(GET icon 1 name)
+  set(from "${SNOWQUILL_WEB_ICONS}/${size}/io.github.snowquill.Snowquill.png")
+  if(NOT EXISTS "${from}")
+    message(FATAL_ERROR "No icon at '${from}': build the desktop game and its data first")
+  endif()
+  configure_file("${from}" "${SNOWQUILL_WEB_OUT}/${name}.png" COPYONLY)
+endforeach()
+# The service worker, named for this build's files (make_sw.cmake).
+set(SNOWQUILL_SITE_FILES index.html page.css page.js manifest.webmanifest snowquill.js snowquill.wasm
+  snowquill.data favicon.png icon-192.png icon-512.png)
+add_custom_command(TARGET snowquill POST_BUILD
+  COMMAND ${CMAKE_COMMAND} -DSITE=${SNOWQUILL_WEB_OUT} -DTEMPLATE=${web_dir}/sw.js.in
+          "-DFILES=${SNOWQUILL_SITE_FILES}" -P ${web_dir}/make_sw.cmake
+  VERBATIM)
+# A change to the page alone also makes a new worker.
+add_custom_target(snowquill_site ALL
+  COMMAND ${CMAKE_COMMAND} -DSITE=${SNOWQUILL_WEB_OUT} -DTEMPLATE=${web_dir}/sw.js.in
+          "-DFILES=${SNOWQUILL_SITE_FILES}" -P ${web_dir}/make_sw.cmake
+  DEPENDS snowquill ${web_dir}/sw.js.in ${web_dir}/make_sw.cmake
+  VERBATIM)

@@ -31,7 +31,7 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from desktop_helpers import SKIP, Display, Failure, Game, run, tools_missing  # noqa: E402
 
 APP_ID = "io.github.snowquill.Snowquill"
-ICON_SIZES = (16, 24, 32, 48, 64, 128, 256)
+ICON_SIZES = (16, 24, 32, 48, 64, 128, 192, 256, 512)
 LAYOUT = ["bin/snowquill",
           f"share/applications/{APP_ID}.desktop",
           f"share/metainfo/{APP_ID}.metainfo.xml",

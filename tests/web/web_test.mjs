@@ -1,6 +1,6 @@
 // Plays the browser build of Snowquill in headless Chromium.
 //
-//   node tests/web/web_test.mjs --site build-web --data build/game [--desktop build/game/snowquill]
+//   node tests/web/web_test.mjs --site build-web/site --data build/game [--desktop build/game/snowquill]
 //   node tests/web/web_test.mjs ... --bench     only the replays, and level 6 drawn
 //                                               as fast as it goes, beside the desktop
 //
@@ -13,23 +13,28 @@
 //   4. a new tab finds that table in the browser's storage;
 //   5. the level 1 demo replays in the page to the digest it was recorded
 //      with (and the desktop build's, with --desktop), and level 6's demo is
-//      replayed as a timedemo beside the desktop's.
+//      replayed as a timedemo beside the desktop's;
+//   6. the site holds its files alone; a touch screen plays with the page's
+//      touch controls; the picture fills a wide page sharply, or takes whole
+//      multiples when asked; and after one visit the game starts with no
+//      network and finds its table (web_app.mjs).
 // Nothing waits on a guess of time: each key is sent once the game's trace
 // (written to the console with ?trace) shows the screen it is meant for.
 // Exit status 77 when Chromium or the build is missing.
 import { chromium } from 'playwright-core';
-import http from 'node:http';
 import fs from 'node:fs';
 import path from 'node:path';
 import { execFileSync } from 'node:child_process';
-import zlib from 'node:zlib';
+import { fail, readTable, serve, Tab } from './page.mjs';
+import { decodePng, meanDifference, matchShare, colours } from './pictures.mjs';
+import { checkSite, offline, scaling, touch } from './web_app.mjs';
 
 const SKIP = 77;
 const DEMOS = new URL('../demos/', import.meta.url).pathname;
 const NAME = 'WEB';
 
 function parseArgs() {
-  const args = { site: 'build-web', data: 'build/game', desktop: '', chromium: '/usr/bin/chromium', timeout: 180, bench: false, shots: '' };
+  const args = { site: 'build-web/site', data: 'build/game', desktop: '', chromium: '/usr/bin/chromium', timeout: 180, bench: false, shots: '' };
   const argv = process.argv.slice(2);
   for (let i = 0; i < argv.length; i += 2) {
     const key = argv[i].replace(/^--/, '');
@@ -42,246 +47,6 @@ function parseArgs() {
     args[key] = key === 'timeout' ? Number(argv[i + 1]) : argv[i + 1];
   }
   return args;
-}
-
-function fail(message) {
-  console.error('FAIL: ' + message);
-  process.exit(1);
-}
-
-// A static server for the page.
-function serve(site) {
-  const types = { '.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm', '.png': 'image/png' };
-  const server = http.createServer((req, res) => {
-    const url = decodeURIComponent(new URL(req.url, 'http://localhost').pathname);
-    const file = path.join(site, url === '/' ? 'index.html' : url);
-    if (!path.resolve(file).startsWith(path.resolve(site) + path.sep)) {
-      res.writeHead(403);
-      res.end();
-      return;
-    }
-    fs.readFile(file, (err, body) => {
-      if (err) {
-        res.writeHead(404);
-        res.end();
-        return;
-      }
-      res.writeHead(200, { 'Content-Type': types[path.extname(file)] || 'application/octet-stream' });
-      res.end(body);
-    });
-  });
-  return new Promise(resolve => server.listen(0, '127.0.0.1', () => resolve(server)));
-}
-
-// One tab of the game: its console, its trace and its exit.
-class Tab {
-  constructor(page, name) {
-    this.page = page;
-    this.name = name;
-    this.trace = [];
-    this.seen = 0;
-    this.output = [];
-    this.errors = [];
-    page.on('console', msg => {
-      const text = msg.text();
-      this.output.push(text);
-      if (msg.type() === 'error') this.trace.push(text);
-    });
-    page.on('pageerror', err => this.errors.push(err.message));
-    page.on('dialog', dialog => {
-      this.errors.push('dialog: ' + dialog.message());
-      dialog.dismiss().catch(() => {});
-    });
-  }
-
-  async open(base, query, timeout) {
-    this.timeout = timeout;
-    await this.page.goto(`${base}/index.html${query}`);
-  }
-
-  // The game's exit status once the page has said it ended, else null. The
-  // page says so on the console after everything the game wrote there, so
-  // every trace line before the end has arrived by then.
-  exited() {
-    for (const line of this.output) {
-      const m = /^Snowquill ended with status (-?\d+)$/.exec(line);
-      if (m) return Number(m[1]);
-      if (line.startsWith('Snowquill stopped: ')) return -1;
-    }
-    return null;
-  }
-
-  // Waits for the first new trace line that is `want` or starts with it.
-  async waitTrace(want, tap) {
-    if (tap) await this.page.keyboard.press(tap);
-    const end = Date.now() + this.timeout * 1000;
-    while (Date.now() < end) {
-      while (this.seen < this.trace.length) {
-        const line = this.trace[this.seen++];
-        if (line === want || line.startsWith(want + ' ')) return line;
-      }
-      if (this.errors.length) fail(`${this.name}: the page failed: ${this.errors.join('; ')}`);
-      const code = this.exited();
-      if (code !== null) fail(`${this.name}: the game ended (status ${code}) while waiting for '${want}'`);
-      await this.page.waitForTimeout(50);
-    }
-    fail(`${this.name}: the game did not reach '${want}'; its trace ends with ${JSON.stringify(this.trace.slice(-3))}`);
-  }
-
-  async waitExit() {
-    const end = Date.now() + this.timeout * 1000;
-    while (Date.now() < end) {
-      const code = this.exited();
-      if (code !== null) return code;
-      await this.page.waitForTimeout(100);
-    }
-    fail(`${this.name}: the game did not end; its output ends with ${JSON.stringify(this.output.slice(-5))}`);
-  }
-
-  // The canvas as the player sees it, brought back to the game's own pixels
-  // (one sample from the middle of each enlarged pixel).
-  async screen(logicalWidth, logicalHeight) {
-    const box = await this.page.locator('#canvas').boundingBox();
-    this.lastPng = await this.page.screenshot({ clip: box });
-    return resample(decodePng(this.lastPng), logicalWidth, logicalHeight);
-  }
-
-  // Keeps the last screenshot as `name`.png in --shots, when given.
-  keep(name, args) {
-    if (!args.shots) return;
-    fs.mkdirSync(args.shots, { recursive: true });
-    fs.writeFileSync(path.join(args.shots, name + '.png'), this.lastPng);
-  }
-
-  // Waits until the screen's brightness holds still across two screenshots
-  // (a fade or zoom is over; snow and stars may still move).
-  async steadyScreen(w, h, what) {
-    let last = null;
-    const end = Date.now() + this.timeout * 1000;
-    while (Date.now() < end) {
-      const now = await this.screen(w, h);
-      if (last && Math.abs(brightness(last) - brightness(now)) < 0.5 && brightness(now) > 10) return now;
-      last = now;
-      await this.page.waitForTimeout(150);
-    }
-    fail(`${this.name}: ${what}: the screen did not settle`);
-  }
-}
-
-// Pictures are {width, height, data} with three bytes a pixel.
-
-// Decodes an 8-bit RGB or RGBA PNG without interlacing (the screenshots and
-// the game's own pictures).
-function decodePng(buf) {
-  if (buf.readUInt32BE(0) !== 0x89504e47) throw new Error('not a PNG picture');
-  let pos = 8, width = 0, height = 0, channels = 0;
-  const idat = [];
-  while (pos + 8 <= buf.length) {
-    const len = buf.readUInt32BE(pos), type = buf.toString('latin1', pos + 4, pos + 8);
-    const body = buf.subarray(pos + 8, pos + 8 + len);
-    if (type === 'IHDR') {
-      width = body.readUInt32BE(0);
-      height = body.readUInt32BE(4);
-      const depth = body[8], colour = body[9], interlace = body[12];
-      channels = { 2: 3, 6: 4 }[colour];
-      if (depth !== 8 || !channels || interlace) throw new Error(`unsupported PNG (depth ${depth}, colour ${colour})`);
-    } else if (type === 'IDAT') {
-      idat.push(body);
-    } else if (type === 'IEND') {
-      break;
-    }
-    pos += 12 + len;
-  }
-  const raw = zlib.inflateSync(Buffer.concat(idat));
-  const stride = width * channels;
-  const rows = Buffer.alloc(stride * height);
-  for (let y = 0; y < height; ++y) {
-    const filter = raw[y * (stride + 1)];
-    const line = raw.subarray(y * (stride + 1) + 1, (y + 1) * (stride + 1));
-    for (let i = 0; i < stride; ++i) {
-      const a = i >= channels ? rows[y * stride + i - channels] : 0;
-      const b = y > 0 ? rows[(y - 1) * stride + i] : 0;
-      const c = i >= channels && y > 0 ? rows[(y - 1) * stride + i - channels] : 0;
-      let v = line[i];
-      if (filter === 1) v += a;
-      else if (filter === 2) v += b;
-      else if (filter === 3) v += (a + b) >> 1;
-      else if (filter === 4) {
-        const p = a + b - c, pa = Math.abs(p - a), pb = Math.abs(p - b), pc = Math.abs(p - c);
-        v += pa <= pb && pa <= pc ? a : pb <= pc ? b : c;
-      }
-      rows[y * stride + i] = v & 255;
-    }
-  }
-  const data = new Uint8Array(width * height * 3);
-  for (let i = 0, o = 0; i < rows.length; i += channels, o += 3) {
-    data[o] = rows[i];
-    data[o + 1] = rows[i + 1];
-    data[o + 2] = rows[i + 2];
-  }
-  return { width, height, data };
-}
-
-function resample(pic, w, h) {
-  const data = new Uint8Array(w * h * 3);
-  for (let y = 0; y < h; ++y) {
-    const sy = Math.min(pic.height - 1, Math.floor((y + 0.5) * pic.height / h));
-    for (let x = 0; x < w; ++x) {
-      const sx = Math.min(pic.width - 1, Math.floor((x + 0.5) * pic.width / w));
-      const i = (sy * pic.width + sx) * 3, o = (y * w + x) * 3;
-      data[o] = pic.data[i];
-      data[o + 1] = pic.data[i + 1];
-      data[o + 2] = pic.data[i + 2];
-    }
-  }
-  return { width: w, height: h, data };
-}
-
-function brightness(pic) {
-  let sum = 0;
-  for (let i = 0; i < pic.data.length; ++i) sum += pic.data[i];
-  return sum / pic.data.length;
-}
-
-function meanDifference(a, b) {
-  let sum = 0;
-  for (let i = 0; i < a.data.length; ++i) sum += Math.abs(a.data[i] - b.data[i]);
-  return sum / a.data.length;
-}
-
-// The share of the picture's pixels (magenta is see-through) found at (x, y)
-// of the screen within a small tolerance.
-function matchShare(screen, pic, x, y) {
-  let opaque = 0, same = 0;
-  for (let py = 0; py < pic.height; ++py) {
-    for (let px = 0; px < pic.width; ++px) {
-      const p = (py * pic.width + px) * 3;
-      const r = pic.data[p], g = pic.data[p + 1], b = pic.data[p + 2];
-      if (r > 250 && g < 5 && b > 250) continue;
-      const sx = x + px, sy = y + py;
-      if (sx < 0 || sy < 0 || sx >= screen.width || sy >= screen.height) continue;
-      ++opaque;
-      const s = (sy * screen.width + sx) * 3;
-      if (Math.abs(screen.data[s] - r) + Math.abs(screen.data[s + 1] - g) + Math.abs(screen.data[s + 2] - b) <= 60) ++same;
-    }
-  }
-  return opaque ? same / opaque : 0;
-}
-
-function colours(screen) {
-  const set = new Set();
-  for (let i = 0; i < screen.data.length; i += 3) set.add((screen.data[i] << 16) | (screen.data[i + 1] << 8) | screen.data[i + 2]);
-  return set.size;
-}
-
-function readTable(bytes) {
-  if (bytes.length !== 640) fail(`the table in the browser's storage holds ${bytes.length} bytes, not 640`);
-  const names = [];
-  for (let i = 0; i < 20; ++i) {
-    const raw = bytes.slice(i * 32 + 20, i * 32 + 32);
-    names.push(String.fromCharCode(...raw.filter(c => c >= 32 && c < 127)).trim());
-  }
-  return names;
 }
 
 async function playGame(context, base, args) {
@@ -491,10 +256,7 @@ async function main() {
     console.log(`SKIPPED: no Chromium at ${args.chromium}`);
     process.exit(SKIP);
   }
-  const size = ['index.html', 'snowquill.js', 'snowquill.wasm', 'snowquill.data']
-    .reduce((sum, f) => sum + fs.statSync(path.join(args.site, f)).size, 0);
-  console.log(`download: ${(size / 1048576).toFixed(2)} MiB`);
-  if (size > 15 * 1048576) fail('the page and its files come to more than 15 MB');
+  checkSite(args);
 
   const server = await serve(args.site);
   const base = `http://127.0.0.1:${server.address().port}`;
@@ -520,10 +282,16 @@ async function main() {
   try {
     if (!args.bench) await playGame(context, base, args);
     await replays(context, base, args);
+    if (!args.bench) {
+      await touch(browser, base, args);
+      await scaling(browser, base, args);
+      // Last: it takes the server away.
+      await offline(context, base, server, args, NAME);
+    }
     console.log('PASS');
   } finally {
     await browser.close();
-    server.close();
+    if (server.listening) server.close();
   }
 }
 

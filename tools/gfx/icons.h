@@ -5,7 +5,7 @@
 
 namespace gfx {
 
-inline constexpr int kIconSizes[] = {16, 24, 32, 48, 64, 128, 256};
+inline constexpr int kIconSizes[] = {16, 24, 32, 48, 64, 128, 192, 256, 512};
 
 Canvas IconPicture(const Context& ctx);           // the 32 x 32 original
 Canvas IconAtSize(const Context& ctx, int size);  // square, size x size

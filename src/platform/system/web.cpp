@@ -1,5 +1,7 @@
 #include "platform/system/web.h"
 
+#include <algorithm>
+
 #ifdef __EMSCRIPTEN__
 #include <emscripten.h>
 #endif
@@ -83,6 +85,31 @@ EM_JS(void, SyncSaveFolder, (), {
 
 void PersistSavedFiles() { SyncSaveFolder(); }
 
+namespace {
+// Module.sqCanvas, set by the page: {w, h} the canvas's size on screen in
+// device pixels, and smooth when the page enlarges it with smoothing.
+EM_JS(int, PageCanvas, (int field), {
+    var c = Module['sqCanvas'];
+    if (!c) return 0;
+    return field == 0 ? (c.w | 0) : field == 1 ? (c.h | 0) : (c.smooth ? 1 : 0);
+});
+}  // namespace
+
+bool CanvasPixels(int modeW, int modeH, int& w, int& h) {
+    const int shownW = PageCanvas(0), shownH = PageCanvas(1);
+    if (modeW <= 0 || modeH <= 0 || shownW <= 0 || shownH <= 0) return false;
+    if (!PageCanvas(2)) {
+        w = shownW, h = shownH;
+        return true;
+    }
+    // The whole number that reaches the shown size, and no larger than a
+    // screen needs (a huge page would otherwise cost fill for nothing).
+    constexpr int kMaxScale = 8;
+    const int scale = std::clamp(std::max((shownW + modeW - 1) / modeW, (shownH + modeH - 1) / modeH), 1, kMaxScale);
+    w = modeW * scale, h = modeH * scale;
+    return true;
+}
+
 void EndRun(int status) { emscripten_force_exit(status); }
 
 #else
@@ -91,6 +118,7 @@ void WaitAnimationFrame() { RunHook(); }
 void Sleep(uint32_t) { RunHook(); }
 void PersistSavedFiles() {}
 void EndRun(int) {}
+bool CanvasPixels(int, int, int&, int&) { return false; }
 
 #endif
 

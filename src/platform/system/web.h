@@ -29,6 +29,13 @@ void PersistSavedFiles();
 // is over (a game that has handed control to the browser cannot simply
 // return from main). On the desktop it returns, and main returns.
 void EndRun(int status);
+// The size in pixels the canvas should have for a mode of modeW x modeH, as
+// the page asks: the size it shows the canvas at (whole multiples, enlarged
+// without smoothing), or, when the page fills its window smoothly, the mode's
+// size times the whole number that reaches that size, so that the page's
+// smoothing never blurs a game pixel across more than one screen pixel.
+// False when the page has not said (and always on the desktop).
+bool CanvasPixels(int modeW, int modeH, int& w, int& h);
 // Where the browser build keeps its data and its saved files.
 inline constexpr const char* kDataDir = "/game/";
 inline constexpr const char* kSaveDir = "/save/";

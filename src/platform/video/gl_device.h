@@ -123,6 +123,7 @@ private:
         if (SDL_GL_SetSwapInterval(interval) == 0) swapInterval_ = interval;
     }
     void WindowedSize(int& w, int& h) const;
+    void FollowPageCanvas();
     void ToggleFullScreen();
     void EnterFullScreen();
     void LeaveFullScreen();

@@ -101,8 +101,11 @@ bool TGLDevice::Open(const TOpenRequest& request) {
 
 void TGLDevice::WindowedSize(int& w, int& h) const {
     int scale = options_.windowScale;
-    // In the browser the page enlarges the canvas itself, without smoothing.
-    if (scale <= 0 && web::kBrowser) scale = 1;
+    // In the browser the page says how many pixels the canvas shows.
+    if constexpr (web::kBrowser) {
+        if (web::CanvasPixels(width_, height_, w, h)) return;
+        if (scale <= 0) scale = 1;
+    }
     if (scale <= 0) {
         SDL_Rect usable{0, 0, 1024, 768};
         if (SDL_GetDisplayUsableBounds(0, &usable) != 0) {
@@ -125,8 +128,11 @@ bool TGLDevice::CreateWindow(const TOpenRequest& request) {
     SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 0);
     SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 0);
     // Any window size works: the picture is scaled into it with black bars.
-    Uint32 flags =
-        SDL_WINDOW_OPENGL | SDL_WINDOW_RESIZABLE | (request.options.hidden ? SDL_WINDOW_HIDDEN : SDL_WINDOW_SHOWN);
+    // In the browser the page sizes the canvas on screen and tells the game
+    // how many pixels it should have (FollowPageCanvas); SDL must not make
+    // them the size it is shown at.
+    Uint32 flags = SDL_WINDOW_OPENGL | (web::kBrowser ? 0 : SDL_WINDOW_RESIZABLE) |
+                   (request.options.hidden ? SDL_WINDOW_HIDDEN : SDL_WINDOW_SHOWN);
     fullScreen_ = request.fullScreen;
     SDL_Rect r{int(SDL_WINDOWPOS_CENTERED), int(SDL_WINDOWPOS_CENTERED), width_, height_};
     if (fullScreen_) {
@@ -277,6 +283,7 @@ void TGLDevice::ToggleFullScreen() {
 void TGLDevice::PumpEvents() {
     if (!window_ || inPump_) return;
     inPump_ = true;
+    if constexpr (web::kBrowser) FollowPageCanvas();
     SDL_Event e;
     while (SDL_PollEvent(&e)) {
         switch (e.type) {
@@ -315,6 +322,15 @@ void TGLDevice::PumpEvents() {
         cursorShown_ = shown;
     }
     inPump_ = false;
+}
+
+// The page has resized the canvas on screen (a new window size, the full
+// screen, the other way of enlarging): the canvas gets the pixels it asks for.
+void TGLDevice::FollowPageCanvas() {
+    int w = 0, h = 0, now = 0, nowH = 0;
+    if (fullScreen_ || !web::CanvasPixels(width_, height_, w, h)) return;
+    SDL_GetWindowSize(window_, &now, &nowH);
+    if (w != now || h != nowH) SDL_SetWindowSize(window_, w, h);
 }
 
 int TGLDevice::ModeAvailable(int width, int height, int depth, int hz) {
