@@ -88,11 +88,6 @@ endforeach()
 # The service worker, named for this build's files (make_sw.cmake).
 set(SNOWQUILL_SITE_FILES index.html page.css page.js manifest.webmanifest snowquill.js snowquill.wasm
   snowquill.data favicon.png icon-192.png icon-512.png)
-add_custom_command(TARGET snowquill POST_BUILD
-  COMMAND ${CMAKE_COMMAND} -DSITE=${SNOWQUILL_WEB_OUT} -DTEMPLATE=${web_dir}/sw.js.in
-          "-DFILES=${SNOWQUILL_SITE_FILES}" -P ${web_dir}/make_sw.cmake
-  VERBATIM)
-# A change to the page alone also makes a new worker.
 add_custom_target(snowquill_site ALL
   COMMAND ${CMAKE_COMMAND} -DSITE=${SNOWQUILL_WEB_OUT} -DTEMPLATE=${web_dir}/sw.js.in
           "-DFILES=${SNOWQUILL_SITE_FILES}" -P ${web_dir}/make_sw.cmake

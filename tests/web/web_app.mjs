@@ -137,7 +137,7 @@ export async function scaling(browser, base, args) {
   await tab.page.reload();
   await tab.waitTrace('menu');
   const whole = await canvasSize(tab.page);
-  if (whole.w % 320 !== 0 || whole.w * 3 !== whole.h * 4 || whole.look !== 'pixelated' || whole.pw !== whole.w)
+  if (whole.w % 320 !== 0 || whole.w * 3 !== whole.h * 4 || !['pixelated', 'crisp-edges'].includes(whole.look) || whole.pw !== whole.w)
     fail(`whole multiples were not kept: ${JSON.stringify(whole)}`);
   console.log(`picture: whole multiples kept after a reload (${whole.w} x ${whole.h})`);
   await context.close();

@@ -117,12 +117,12 @@ async function playGame(context, base, args) {
 
   // F11 gives the game the whole screen, the picture still whole multiples
   // of its size, and F11 again gives it back.
-  const smallWidth = await tab.page.evaluate(() => document.getElementById('canvas').getBoundingClientRect().width);
   await tab.page.keyboard.press('F11');
   await tab.page.waitForFunction(() => document.fullscreenElement === document.getElementById('stage'), null,
     { timeout: args.timeout * 1000 }).catch(() => fail('F11 did not ask for the full screen'));
-  await tab.page.waitForFunction(w => document.getElementById('canvas').getBoundingClientRect().width !== w,
-    smallWidth, { timeout: args.timeout * 1000 }).catch(() => {});
+  // The page fits the picture when the full screen's change is announced,
+  // before the next animation frame.
+  await tab.page.evaluate(() => new Promise(r => requestAnimationFrame(() => requestAnimationFrame(r))));
   const full = await tab.page.evaluate(() => {
     const r = document.getElementById('canvas').getBoundingClientRect();
     return { w: r.width, h: r.height, sw: window.innerWidth, sh: window.innerHeight };
