@@ -96,9 +96,25 @@ export async function touch(browser, base, args) {
   let moved = 0;
   for (let i = 0; i < before.data.length; ++i) moved += Math.abs(before.data[i] - after.data[i]) > 24 ? 1 : 0;
   if (moved < 2000) fail(`holding right in level 1 changed ${moved} samples only`);
+  if (args.shots) await tab.page.screenshot({ path: path.join(args.shots, 'touch-controls.png') });
   await press(tab.page, cdp, '#touch .back', 30);
   await tab.waitTrace('tally');
-  console.log(`touch: controls shown, a tap on down moved the menu, holding right moved level 1 (${moved} samples changed), Back ended it`);
+  // The gifts picked up on the way make the table: the name is typed with
+  // the phone's own keyboard, whose Enter keeps it.
+  await press(tab.page, cdp, '#touch .ok', 30);
+  await tab.waitTrace('name-entry');
+  await press(tab.page, cdp, '#touch .type', 30);
+  if (!(await tab.page.evaluate(() => document.activeElement.id === 'typed'))) fail('ABC did not open the keyboard');
+  for (const typed of ['T', 'TA', 'TAP']) {
+    await tab.page.keyboard.type(typed.slice(-1).toLowerCase());
+    await tab.waitTrace('name ' + typed);
+  }
+  await tab.page.keyboard.press('Enter');
+  await tab.waitTrace('menu');
+  const names = readTable(await tab.page.evaluate(() => Array.from(FS.readFile('/save/HISCORES.DAT'))));
+  if (!names.includes('TAP')) fail(`the name typed on the phone's keyboard is not in the table: ${names}`);
+  console.log(`touch: controls shown, a tap on down moved the menu, holding right moved level 1 (${moved} samples ` +
+              'changed), Back ended it, and TAP was typed into the table with the phone\'s keyboard');
   await context.close();
 }
 
