@@ -17,33 +17,33 @@ constexpr uint32_t Rgb(int r, int g, int b) { return 0xFF000000u | uint32_t(r) <
 inline constexpr uint32_t kClear = 0;
 // snow
 inline constexpr uint32_t kSnow = Rgb(250, 252, 255), kSnowLight = Rgb(222, 236, 250), kSnowShade = Rgb(180, 206, 234),
-                   kSnowDeep = Rgb(136, 170, 214);
+                          kSnowDeep = Rgb(136, 170, 214);
 // frozen earth
 inline constexpr uint32_t kEarthDark = Rgb(84, 52, 38), kEarth = Rgb(116, 76, 50), kEarthLight = Rgb(146, 100, 64),
-                   kPebble = Rgb(120, 112, 110), kPebbleLight = Rgb(160, 152, 148);
+                          kPebble = Rgb(120, 112, 110), kPebbleLight = Rgb(160, 152, 148);
 // ice
 inline constexpr uint32_t kIceWhite = Rgb(236, 250, 255), kIceLight = Rgb(190, 234, 252), kIceMid = Rgb(136, 204, 244),
-                   kIceDark = Rgb(82, 156, 214), kIceDeep = Rgb(52, 110, 176);
+                          kIceDark = Rgb(82, 156, 214), kIceDeep = Rgb(52, 110, 176);
 // wood
 inline constexpr uint32_t kWoodLight = Rgb(200, 144, 84), kWood = Rgb(164, 106, 58), kWoodDark = Rgb(112, 68, 38),
-                   kWoodEdge = Rgb(70, 42, 26), kNail = Rgb(200, 200, 210);
+                          kWoodEdge = Rgb(70, 42, 26), kNail = Rgb(200, 200, 210);
 // brick
 inline constexpr uint32_t kBrickLight = Rgb(206, 96, 72), kBrickMid = Rgb(176, 60, 46), kBrickDark = Rgb(126, 38, 34),
-                   kMortar = Rgb(214, 200, 188);
+                          kMortar = Rgb(214, 200, 188);
 // rock
 inline constexpr uint32_t kRockLight = Rgb(172, 174, 186), kRockMid = Rgb(130, 132, 146), kRockDark = Rgb(86, 88, 104),
-                   kRockEdge = Rgb(58, 60, 74);
+                          kRockEdge = Rgb(58, 60, 74);
 // candy
-inline constexpr uint32_t kCandyRed = Rgb(222, 32, 52), kCandyRedDark = Rgb(160, 20, 40), kCandyWhite = Rgb(252, 250, 250),
-                   kCandyShade = Rgb(226, 206, 212);
+inline constexpr uint32_t kCandyRed = Rgb(222, 32, 52), kCandyRedDark = Rgb(160, 20, 40),
+                          kCandyWhite = Rgb(252, 250, 250), kCandyShade = Rgb(226, 206, 212);
 // greens and lights
 inline constexpr uint32_t kPineDark = Rgb(18, 82, 48), kPine = Rgb(30, 124, 62), kPineLight = Rgb(64, 168, 84),
-                   kTrunk = Rgb(96, 60, 36), kTrunkDark = Rgb(66, 40, 26);
+                          kTrunk = Rgb(96, 60, 36), kTrunkDark = Rgb(66, 40, 26);
 inline constexpr uint32_t kGold = Rgb(255, 214, 40), kGoldLight = Rgb(255, 246, 160), kGoldDark = Rgb(206, 150, 20);
 inline constexpr uint32_t kBulbRed = Rgb(255, 60, 60), kBulbYellow = Rgb(255, 226, 70), kBulbBlue = Rgb(80, 150, 255),
-                   kBulbPink = Rgb(255, 130, 200), kBulbGreen = Rgb(90, 230, 110), kBulbOff = Rgb(90, 60, 70);
+                          kBulbPink = Rgb(255, 130, 200), kBulbGreen = Rgb(90, 230, 110), kBulbOff = Rgb(90, 60, 70);
 inline constexpr uint32_t kIron = Rgb(44, 48, 64), kIronLight = Rgb(92, 98, 122), kScarf = Rgb(214, 36, 48),
-                   kScarfDark = Rgb(150, 20, 32);
+                          kScarfDark = Rgb(150, 20, 32);
 inline constexpr uint32_t kSignRed = Rgb(190, 28, 40), kSignEdge = Rgb(96, 20, 26), kChain = Rgb(120, 120, 136);
 inline constexpr uint32_t kFenceWhite = Rgb(244, 242, 236), kFenceShade = Rgb(190, 190, 200);
 
