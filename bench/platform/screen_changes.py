@@ -19,6 +19,9 @@ import sys
 import tempfile
 import time
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tests", "install"))
+from desktop_helpers import game_windows  # noqa: E402
+
 
 def run(cmd):
     return subprocess.run(cmd, stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
@@ -36,9 +39,11 @@ def window(proc):
     for _ in range(300):
         if proc.poll() is not None:
             sys.exit(f"the game ended early with status {proc.returncode}")
-        ids = run(["xdotool", "search", "--onlyvisible", "--name", "^Snowquill$"]).stdout.split()
-        if ids:
-            return ids[-1]
+        # Found by the game's process, never by a title (how one is stored
+        # depends on the locale).
+        found = game_windows(os.environ["DISPLAY"], proc.pid, private_display=False)
+        if found:
+            return str(found[-1][0])
         time.sleep(0.1)
     sys.exit("the game's window did not appear")
 
