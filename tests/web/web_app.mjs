@@ -5,7 +5,7 @@
 import fs from 'node:fs';
 import path from 'node:path';
 import { fail, readTable, Tab } from './page.mjs';
-import { decodePng, matchShare } from './pictures.mjs';
+import { colours, decodePng, matchShare } from './pictures.mjs';
 
 // What scripts/web.sh puts in the site, and nothing else.
 const SITE_FILES = ['index.html', 'page.css', 'page.js', 'manifest.webmanifest', 'sw.js', 'snowquill.js',
@@ -54,7 +54,11 @@ export async function offline(context, base, server, args, name) {
   const names = readTable(await tab.page.evaluate(() => Array.from(FS.readFile('/save/HISCORES.DAT'))));
   if (!names.includes(name)) fail(`offline, the saved table is not there: ${names}`);
   await tab.waitTrace('menu');
-  console.log(`offline: reloaded from the worker's ${cached} files to the splash in ${ms} ms, the table with ${name} in it`);
+  const title = await tab.steadyScreen(320, 240, 'the title offline');
+  tab.keep('offline-title', args);
+  if (colours(title) < 64) fail(`offline, the title looks blank (${colours(title)} colours)`);
+  console.log(`offline: reloaded from the worker's ${cached} files to the splash in ${ms} ms, the title drawn, ` +
+              `the table with ${name} in it`);
   await tab.page.close();
   await context.setOffline(false);
 }
