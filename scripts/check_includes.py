@@ -35,7 +35,7 @@ LAYERS = {
 ROOMS = {
     "platform/system": {
         "platform/replay": "the clock and the random generator record what they return in the input journal",
-        "platform/video": "the error box draws its text with the game's built-in font",
+        "platform/video": "the error box starts the video as the window does and draws its text with the game's built-in font",
     },
     "platform/files": {},
     "platform/replay": {},

@@ -28,7 +28,7 @@ import tempfile
 import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "install"))
-from desktop_helpers import game_windows, xvfb_font_args  # noqa: E402
+from desktop_helpers import forget_display, game_windows, xvfb_font_args  # noqa: E402
 
 SKIP = 77
 NAME = "TESTER"
@@ -68,6 +68,7 @@ class Display:
         os.environ["DISPLAY"] = self.name
 
     def close(self):
+        forget_display(self.name)
         if self.proc:
             self.proc.terminate()
             self.proc.wait()

@@ -57,6 +57,7 @@ class Display:
         return env
 
     def close(self):
+        forget_display(self.name)
         self.proc.terminate()
         self.proc.wait()
         self.proc.stdout.close()
@@ -256,6 +257,8 @@ def _xlib():
                                          ctypes.POINTER(ctypes.c_ulong), ctypes.POINTER(ctypes.c_void_p)]
         x.XFree.argtypes = [ctypes.c_void_p]
         x.XCloseDisplay.argtypes = [ctypes.c_void_p]
+        x.XSendEvent.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_long, ctypes.c_void_p]
+        x.XFlush.argtypes = [ctypes.c_void_p]
         # A window that goes away between the listing and a look at it must
         # not end the test: errors are ignored (the calls then fail).
         handler = ctypes.CFUNCTYPE(ctypes.c_int, ctypes.c_void_p, ctypes.c_void_p)(lambda d, e: 0)
@@ -266,39 +269,63 @@ def _xlib():
     return _x11
 
 
+_connections = {}
+
+
+def _connection(display_name):
+    """One connection to each display, kept: a server busy with games may
+    refuse a new connection for a moment, so a refusal is tried again."""
+    dpy = _connections.get(display_name)
+    if dpy:
+        return dpy
+    x = _xlib()
+    end = time.time() + 20
+    while not dpy:
+        dpy = x.XOpenDisplay(display_name.encode())
+        if not dpy:
+            if time.time() > end:
+                raise Failure(f"cannot open display {display_name}")
+            time.sleep(0.1)
+    _connections[display_name] = dpy
+    return dpy
+
+
+def forget_display(display_name):
+    """Closes the kept connection before its server goes away (Xlib ends the
+    process when a server it is connected to disappears)."""
+    dpy = _connections.pop(display_name, None)
+    if dpy:
+        _xlib().XCloseDisplay(dpy)
+
+
 def top_level_windows(display_name):
     """[(window id, _NET_WM_PID or None)] of the viewable top-level windows."""
     x = _xlib()
-    dpy = x.XOpenDisplay(display_name.encode())
-    if not dpy:
-        raise Failure(f"cannot open display {display_name}")
-    try:
-        root, parent = ctypes.c_ulong(), ctypes.c_ulong()
-        children, count = ctypes.POINTER(ctypes.c_ulong)(), ctypes.c_uint()
-        if not x.XQueryTree(dpy, x.XDefaultRootWindow(dpy), ctypes.byref(root), ctypes.byref(parent),
-                            ctypes.byref(children), ctypes.byref(count)):
-            return []
-        ids = [children[i] for i in range(count.value)]
-        if children:
-            x.XFree(children)
-        pid_atom = x.XInternAtom(dpy, b"_NET_WM_PID", 0)
-        result = []
-        for w in ids:
-            attrs = _WindowAttributes()
-            if not x.XGetWindowAttributes(dpy, w, ctypes.byref(attrs)) or attrs.map_state != 2:  # IsViewable
-                continue
-            kind, fmt, n, after = ctypes.c_ulong(), ctypes.c_int(), ctypes.c_ulong(), ctypes.c_ulong()
-            data = ctypes.c_void_p()
-            pid = None
-            if x.XGetWindowProperty(dpy, w, pid_atom, 0, 1, 0, 6, ctypes.byref(kind), ctypes.byref(fmt),  # CARDINAL
-                                    ctypes.byref(n), ctypes.byref(after), ctypes.byref(data)) == 0 and data.value:
-                if fmt.value == 32 and n.value == 1:
-                    pid = ctypes.cast(data, ctypes.POINTER(ctypes.c_ulong))[0]
-                x.XFree(data)
-            result.append((w, pid))
-        return result
-    finally:
-        x.XCloseDisplay(dpy)
+    dpy = _connection(display_name)
+    root, parent = ctypes.c_ulong(), ctypes.c_ulong()
+    children, count = ctypes.POINTER(ctypes.c_ulong)(), ctypes.c_uint()
+    if not x.XQueryTree(dpy, x.XDefaultRootWindow(dpy), ctypes.byref(root), ctypes.byref(parent),
+                        ctypes.byref(children), ctypes.byref(count)):
+        return []
+    ids = [children[i] for i in range(count.value)]
+    if children:
+        x.XFree(children)
+    pid_atom = x.XInternAtom(dpy, b"_NET_WM_PID", 0)
+    result = []
+    for w in ids:
+        attrs = _WindowAttributes()
+        if not x.XGetWindowAttributes(dpy, w, ctypes.byref(attrs)) or attrs.map_state != 2:  # IsViewable
+            continue
+        kind, fmt, n, after = ctypes.c_ulong(), ctypes.c_int(), ctypes.c_ulong(), ctypes.c_ulong()
+        data = ctypes.c_void_p()
+        pid = None
+        if x.XGetWindowProperty(dpy, w, pid_atom, 0, 1, 0, 6, ctypes.byref(kind), ctypes.byref(fmt),  # CARDINAL
+                                ctypes.byref(n), ctypes.byref(after), ctypes.byref(data)) == 0 and data.value:
+            if fmt.value == 32 and n.value == 1:
+                pid = ctypes.cast(data, ctypes.POINTER(ctypes.c_ulong))[0]
+            x.XFree(data)
+        result.append((w, pid))
+    return result
 
 
 def changed_share(a, b):
@@ -325,25 +352,15 @@ class _Event(ctypes.Union):
 
 def send_close_request(display_name, window):
     """Sends WM_DELETE_WINDOW, as a window manager's close button does."""
-    x11 = ctypes.cdll.LoadLibrary("libX11.so.6")
-    x11.XOpenDisplay.restype = ctypes.c_void_p
-    x11.XOpenDisplay.argtypes = [ctypes.c_char_p]
-    x11.XInternAtom.restype = ctypes.c_ulong
-    x11.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
-    x11.XSendEvent.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_long, ctypes.c_void_p]
-    x11.XFlush.argtypes = [ctypes.c_void_p]
-    x11.XCloseDisplay.argtypes = [ctypes.c_void_p]
-    dpy = x11.XOpenDisplay(display_name.encode())
-    if not dpy:
-        raise Failure(f"cannot open display {display_name}")
+    x = _xlib()
+    dpy = _connection(display_name)
     ev = _Event()
     ev.client.type = 33  # ClientMessage
     ev.client.send_event = 1
     ev.client.window = window
-    ev.client.message_type = x11.XInternAtom(dpy, b"WM_PROTOCOLS", 0)
+    ev.client.message_type = x.XInternAtom(dpy, b"WM_PROTOCOLS", 0)
     ev.client.format = 32
-    ev.client.data[0] = x11.XInternAtom(dpy, b"WM_DELETE_WINDOW", 0)
+    ev.client.data[0] = x.XInternAtom(dpy, b"WM_DELETE_WINDOW", 0)
     ev.client.data[1] = 0  # CurrentTime
-    x11.XSendEvent(dpy, window, 0, 0, ctypes.byref(ev))
-    x11.XFlush(dpy)
-    x11.XCloseDisplay(dpy)
+    x.XSendEvent(dpy, window, 0, 0, ctypes.byref(ev))
+    x.XFlush(dpy)

@@ -19,6 +19,7 @@
 #endif
 
 #include "platform/system/quit_signals.h"
+#include "platform/video/display_device.h"
 #include "platform/video/graphics.h"
 
 namespace sq {
@@ -131,12 +132,17 @@ static_assert(std::atomic<pid_t>::is_always_lock_free && std::atomic<int>::is_al
 
 std::atomic<TBoxShare*> boxShare{nullptr};
 pid_t gameProcess = 0;
+// Set in a child that draws a box; a child of its own inherits it and is left alone.
+bool inBoxChild = false;
 
 // Runs in every child forked while a box is up, before SDL's code does; only
-// calls that are safe in a child of a threaded process.
+// calls that are safe in a child of a threaded process. SDL may fork more
+// than one child for one box (it tries the desktop's ways in turn), one
+// after another: each takes the page over while it lives.
 extern "C" void OnBoxFork() {
     TBoxShare* share = boxShare.load();
-    if (!share || share->child.load() != 0) return;  // not the box, or the box's own child
+    if (!share || inBoxChild) return;
+    inBoxChild = true;
     ::prctl(PR_SET_PDEATHSIG, SIGKILL);
     if (::getppid() != gameProcess) _exit(1);  // the game died before the line above
     struct sigaction plain {};
@@ -166,6 +172,10 @@ public:
         boxShare.store(share_);
         ForwardQuitSignals(OnSignalDuringBox);
     }
+    // The children of a box that has returned have been waited for.
+    void Forget() {
+        if (share_) share_->child.store(0);
+    }
     ~TBoxChildGuard() {
         if (!share_) return;
         ForwardQuitSignals(nullptr);
@@ -179,7 +189,9 @@ private:
     TBoxShare* share_ = nullptr;
 };
 #else
-struct TBoxChildGuard {};
+struct TBoxChildGuard {
+    void Forget() {}
+};
 #endif
 
 }  // namespace
@@ -203,7 +215,7 @@ std::string WrapForBox(const std::string& message, std::size_t width) {
 
 bool ShowFatalErrorBox(const std::string& title, const std::string& message) {
     if (std::getenv("SNOWQUILL_NO_ERROR_BOX")) return false;
-    if (!SDL_WasInit(SDL_INIT_VIDEO) && SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return false;
+    if (!SDL_WasInit(SDL_INIT_VIDEO) && !StartVideo()) return false;
     const char* driver = SDL_GetCurrentVideoDriver();
     // Nobody would see a box on the drivers that show nothing.
     if (!driver || std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0) return false;
@@ -211,9 +223,17 @@ bool ShowFatalErrorBox(const std::string& title, const std::string& message) {
     // A signal that came before the guard was up ends the game here: the
     // checks below come after it, so none is missed.
     if (QuitSignal() != 0) return true;
-    if (SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, title.c_str(), message.c_str(), nullptr) == 0) return true;
-    // A box ended by a signal is not a box that failed to open.
-    if (QuitSignal() != 0) return true;
+    // The desktop's box opens its own connection to the display, which a busy
+    // server may refuse for a moment: it is tried a few times before the
+    // game draws its own box (as it must where the server has no fonts).
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        const bool shown = SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, title.c_str(), message.c_str(), nullptr) == 0;
+        guard.Forget();
+        if (shown) return true;
+        // A box ended by a signal is not a box that failed to open.
+        if (QuitSignal() != 0) return true;
+        SDL_Delay(100);
+    }
     return OwnBox(title, message);
 }
 

@@ -42,8 +42,7 @@ bool TGLDevice::Open(const TOpenRequest& request) {
     // that path starts from a new window every time.
     if (window_ && !useFbo_) Close();
     if (!videoUp_) {
-        KeepDefaultSignals();
-        if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+        if (!StartVideo()) {
             std::fprintf(stderr, "No display: %s\n", SDL_GetError());
             return false;
         }
@@ -336,8 +335,7 @@ void TGLDevice::FollowPageCanvas() {
 int TGLDevice::ModeAvailable(int width, int height, int depth, int hz) {
     bool started = false;
     if (!videoUp_ && !SDL_WasInit(SDL_INIT_VIDEO)) {
-        KeepDefaultSignals();
-        if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return 0;
+        if (!StartVideo()) return 0;
         started = true;
     }
     int found = 0;
@@ -357,6 +355,17 @@ int TGLDevice::ModeAvailable(int width, int height, int depth, int hz) {
 }
 
 }  // namespace gl
+
+bool StartVideo() {
+    gl::KeepDefaultSignals();
+    const char* display = SDL_getenv("DISPLAY");
+    const bool retry = !web::kBrowser && display && display[0];
+    for (int attempt = 0;; ++attempt) {
+        if (SDL_InitSubSystem(SDL_INIT_VIDEO) == 0) return true;
+        if (!retry || attempt == 20) return false;
+        SDL_Delay(100);
+    }
+}
 
 std::unique_ptr<TDisplayDevice> MakeGLDevice() { return std::make_unique<gl::TGLDevice>(); }
 
