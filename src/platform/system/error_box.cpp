@@ -176,11 +176,12 @@ public:
     void Forget() {
         if (share_) share_->child.store(0);
     }
+    // The page stays mapped: a signal handler on another thread may still be
+    // reading it, and the game ends after its box anyway.
     ~TBoxChildGuard() {
         if (!share_) return;
         ForwardQuitSignals(nullptr);
         boxShare.store(nullptr);
-        ::munmap(share_, sizeof(TBoxShare));
     }
     TBoxChildGuard(const TBoxChildGuard&) = delete;
     TBoxChildGuard& operator=(const TBoxChildGuard&) = delete;
