@@ -75,9 +75,10 @@ std::unique_ptr<TDisplayDevice> MakeHeadlessDevice();
 std::unique_ptr<TDisplayDevice> MakeGLDevice();
 
 // Starts SDL's video, leaving the quit signals to the game. A display server
-// busy with other clients may refuse a new connection for a moment, so where
-// there is a display to connect to, a refusal is tried again for about two
-// seconds. False when there is no display.
+// busy with other clients may refuse a new connection for a moment (SDL then
+// starts a driver that shows nothing), so where there is a display to
+// connect to, a refusal is tried again for about two seconds. False when
+// SDL's video cannot start at all.
 bool StartVideo();
 
 }  // namespace sq

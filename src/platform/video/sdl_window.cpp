@@ -358,11 +358,20 @@ int TGLDevice::ModeAvailable(int width, int height, int depth, int hz) {
 
 bool StartVideo() {
     gl::KeepDefaultSignals();
+    // When SDL cannot reach the window system it falls back to a driver that
+    // shows nothing, and says it started: that counts as a refusal here.
     const char* display = SDL_getenv("DISPLAY");
-    const bool retry = !web::kBrowser && display && display[0];
-    for (int attempt = 0;; ++attempt) {
-        if (SDL_InitSubSystem(SDL_INIT_VIDEO) == 0) return true;
-        if (!retry || attempt == 20) return false;
+    const bool retry = !web::kBrowser && display && display[0] && !SDL_getenv("SDL_VIDEODRIVER");
+    constexpr int kAttempts = 20;
+    for (int attempt = 1;; ++attempt) {
+        if (SDL_InitSubSystem(SDL_INIT_VIDEO) == 0) {
+            const char* driver = SDL_GetCurrentVideoDriver();
+            const bool unseen = driver && (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0);
+            if (!retry || !unseen || attempt == kAttempts) return true;
+            SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        } else if (!retry || attempt == kAttempts) {
+            return false;
+        }
         SDL_Delay(100);
     }
 }
