@@ -25,17 +25,22 @@ run_with_display ctest --test-dir build --output-on-failure -j2 --timeout 900 --
 # A skipped test fails the run unless SNOWQUILL_EXPECTED_SKIPS names it.
 python3 scripts/check_skips.py build/ctest-junit.xml
 
+# The browser test, run by whatever command comes first (an env for the
+# locale). Exit status 77 is a skip (no Chromium or no build): a failure
+# unless SNOWQUILL_EXPECTED_SKIPS names "web".
+browser_test() {
+  local status=0
+  "$@" scripts/web_test.sh || status=$?
+  if [ "$status" -eq 77 ] && [[ ",${SNOWQUILL_EXPECTED_SKIPS:-}," == *,web,* ]]; then
+    echo "the browser test was skipped, as SNOWQUILL_EXPECTED_SKIPS allows"
+  elif [ "$status" -ne 0 ]; then
+    echo "the browser test failed (status $status)" >&2
+    exit 1
+  fi
+}
+
 echo "== the browser build (scripts/web.sh), played in headless Chromium"
-# Exit status 77 is a skip (no Chromium or no build): a failure unless
-# SNOWQUILL_EXPECTED_SKIPS names "web".
-web_status=0
-scripts/web_test.sh || web_status=$?
-if [ "$web_status" -eq 77 ] && [[ ",${SNOWQUILL_EXPECTED_SKIPS:-}," == *,web,* ]]; then
-  echo "the browser test was skipped, as SNOWQUILL_EXPECTED_SKIPS allows"
-elif [ "$web_status" -ne 0 ]; then
-  echo "the browser test failed (status $web_status)" >&2
-  exit 1
-fi
+browser_test env
 
 echo "== the window tests again, under another locale and with no X fonts"
 # The first pass ran under the machine's own locale and fonts; this one runs
@@ -48,12 +53,7 @@ export SNOWQUILL_TEST_XFONTS=none
 "${other_locale[@]}" xvfb-run -a -s "-screen 0 1024x768x24 -fp built-ins" \
   ctest --test-dir build -L window --output-on-failure -j2 --timeout 900 --output-junit "$PWD/build/ctest-window-junit.xml"
 python3 scripts/check_skips.py build/ctest-window-junit.xml
-web_status=0
-"${other_locale[@]}" scripts/web_test.sh || web_status=$?
-if [ "$web_status" -ne 0 ] && ! { [ "$web_status" -eq 77 ] && [[ ",${SNOWQUILL_EXPECTED_SKIPS:-}," == *,web,* ]]; }; then
-  echo "the browser test failed under the other locale (status $web_status)" >&2
-  exit 1
-fi
+browser_test "${other_locale[@]}"
 unset SNOWQUILL_TEST_XFONTS
 
 echo "== the game's logic and loaders again under AddressSanitizer and UndefinedBehaviorSanitizer"

@@ -45,9 +45,13 @@ std::vector<int16_t> Resample(const std::vector<int16_t>& in, long rate) {
 }  // namespace
 
 SoundRef DecodeSound(const std::vector<uint8_t>& oggBytes, int flags, const std::string& name) {
+    return DecodeSound(oggBytes.data(), oggBytes.size(), flags, name);
+}
+
+SoundRef DecodeSound(const uint8_t* oggBytes, std::size_t size, int flags, const std::string& name) {
     // An effect is a stream read to its end, then brought to the mixing rate.
     TVorbisDecoder decoder;
-    if (decoder.Open(oggBytes.data(), oggBytes.size()) != nullptr) return nullptr;
+    if (decoder.Open(oggBytes, size) != nullptr) return nullptr;
     const long rate = decoder.Rate();
     const uint64_t maxFrames = uint64_t(kMaxSoundSeconds) * uint64_t(rate);
     const int64_t total = decoder.TotalFrames(/*wholeFile=*/true);
@@ -78,8 +82,7 @@ SoundRef LoadSoundFile(const std::string& path, int flags) {
     constexpr uint64_t kMaxFileBytes = 256u << 20;
     std::string file;
     if (!ReadWholeFile(path, file, std::size_t(kMaxFileBytes))) return nullptr;
-    std::vector<uint8_t> bytes(file.begin(), file.end());
-    return DecodeSound(bytes, flags, path);
+    return DecodeSound(reinterpret_cast<const uint8_t*>(file.data()), file.size(), flags, path);
 }
 
 SoundRef OpenSoundStream(const std::string& path, int flags) {

@@ -30,6 +30,7 @@ using ChannelRef = std::shared_ptr<TChannel>;
 SoundRef LoadSoundFile(const std::string& path, int flags);
 // The same from bytes in memory (tools and tests).
 SoundRef DecodeSound(const std::vector<uint8_t>& oggBytes, int flags, const std::string& name = {});
+SoundRef DecodeSound(const uint8_t* oggBytes, std::size_t size, int flags, const std::string& name = {});
 
 // A sound that is decoded from its file while it plays, so that a long tune
 // costs neither a wait nor memory for all of it. Only whether the file exists

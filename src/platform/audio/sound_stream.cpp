@@ -30,7 +30,6 @@ constexpr auto kRefillPeriod = std::chrono::milliseconds(20);
 
 struct TDecoder {
     TVorbisDecoder vorbis;
-    long rate = 0;
     uint64_t framesSinceStart = 0;  // since the last return to the beginning
     // Linear resampling to the mixing rate, carried across decoded blocks.
     double step = 1.0;     // input frames per output frame
@@ -81,11 +80,10 @@ bool OpenPlay(TStreamPlay& play) {
         FailPlay(play, why);
         return false;
     }
-    d->rate = d->vorbis.Rate();
-    d->step = double(d->rate) / kMixRate;
+    d->step = double(d->vorbis.Rate()) / kMixRate;
     const int64_t total = d->vorbis.TotalFrames(/*wholeFile=*/false);
     if (total >= 0) {
-        play.totalFrames.store(d->rate == kMixRate ? total : int64_t(std::ceil(double(total) / d->step)),
+        play.totalFrames.store(d->vorbis.Rate() == kMixRate ? total : int64_t(std::ceil(double(total) / d->step)),
                                std::memory_order_release);
     }
     d->block.resize(std::size_t(kStageFrames) * 2);
@@ -98,7 +96,7 @@ bool OpenPlay(TStreamPlay& play) {
 void StageBlock(TDecoder& d, long got) {
     const int16_t* in = d.block.data();
     d.stage.clear();
-    if (d.rate == kMixRate) {
+    if (d.vorbis.Rate() == kMixRate) {
         d.stage.assign(in, in + got * 2);
         return;
     }

@@ -6,7 +6,6 @@
 #include <atomic>
 #include <csignal>
 #include <cstdlib>
-#include <cstring>
 #include <new>
 #include <vector>
 
@@ -217,9 +216,8 @@ std::string WrapForBox(const std::string& message, std::size_t width) {
 bool ShowFatalErrorBox(const std::string& title, const std::string& message) {
     if (std::getenv("SNOWQUILL_NO_ERROR_BOX")) return false;
     if (!SDL_WasInit(SDL_INIT_VIDEO) && !StartVideo()) return false;
-    const char* driver = SDL_GetCurrentVideoDriver();
     // Nobody would see a box on the drivers that show nothing.
-    if (!driver || std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0) return false;
+    if (!SDL_GetCurrentVideoDriver() || VideoShowsNothing()) return false;
     TBoxChildGuard guard;
     // A signal that came before the guard was up ends the game here: the
     // checks below come after it, so none is missed.

@@ -80,5 +80,7 @@ std::unique_ptr<TDisplayDevice> MakeGLDevice();
 // connect to, a refusal is tried again for about two seconds. False when
 // SDL's video cannot start at all.
 bool StartVideo();
+// Whether SDL's video runs a driver that shows nothing (offscreen, dummy).
+bool VideoShowsNothing();
 
 }  // namespace sq

@@ -49,9 +49,7 @@ bool TGLDevice::Open(const TOpenRequest& request) {
         // Without a window system SDL falls back to drivers that show nothing;
         // the game would then run unseen forever. Only an explicit choice of
         // such a driver (SDL_VIDEODRIVER) is honoured.
-        const char* driver = SDL_GetCurrentVideoDriver();
-        if (driver && (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0) &&
-            !std::getenv("SDL_VIDEODRIVER")) {
+        if (VideoShowsNothing() && !std::getenv("SDL_VIDEODRIVER")) {
             std::fprintf(stderr, "No display: no window system found (is DISPLAY set?)\n");
             SDL_QuitSubSystem(SDL_INIT_VIDEO);
             return false;
@@ -356,6 +354,11 @@ int TGLDevice::ModeAvailable(int width, int height, int depth, int hz) {
 
 }  // namespace gl
 
+bool VideoShowsNothing() {
+    const char* driver = SDL_GetCurrentVideoDriver();
+    return driver && (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0);
+}
+
 bool StartVideo() {
     gl::KeepDefaultSignals();
     // When SDL cannot reach the window system it falls back to a driver that
@@ -365,9 +368,7 @@ bool StartVideo() {
     constexpr int kAttempts = 20;
     for (int attempt = 1;; ++attempt) {
         if (SDL_InitSubSystem(SDL_INIT_VIDEO) == 0) {
-            const char* driver = SDL_GetCurrentVideoDriver();
-            const bool unseen = driver && (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0);
-            if (!retry || !unseen || attempt == kAttempts) return true;
+            if (!retry || !VideoShowsNothing() || attempt == kAttempts) return true;
             SDL_QuitSubSystem(SDL_INIT_VIDEO);
         } else if (!retry || attempt == kAttempts) {
             return false;
