@@ -38,6 +38,11 @@ public:
     virtual void ShowErrorBox(const std::string& title, const std::string& message) = 0;
 
     virtual void SetProjection(float width, float height) = 0;
+    // The size in pixels of the picture drawn, which the window shows
+    // enlarged: the mode's own size when it opens, or a smaller picture that
+    // the mode's size is a whole multiple of (the drawing then costs the
+    // smaller picture's pixels). Scissor and read-back rectangles follow it.
+    virtual void SetTargetSize(int width, int height) { (void)width, (void)height; }
     // mode: 1 mask, 2 solid, 3 alpha, 4 light, 5 shade (already resolved).
     virtual void SetBlend(int mode) = 0;
     virtual void SetScissor(bool on, int x, int y, int w, int h) = 0;

@@ -217,8 +217,8 @@ void TGLDevice::DrawLine(float x1, float y1, float x2, float y2, bool lastPixel)
     if (lastPixel) {
         // The end pixel, as wide as the line: a square of lineWidth_ target
         // pixels around the end point.
-        const float hx = 0.5f * lineWidth_ * projW_ / float(width_);
-        const float hy = 0.5f * lineWidth_ * projH_ / float(height_);
+        const float hx = 0.5f * lineWidth_ * projW_ / float(targetW_);
+        const float hy = 0.5f * lineWidth_ * projH_ / float(targetH_);
         const float xy[8] = {x2 - hx, y2 - hy, x2 + hx, y2 - hy, x2 + hx, y2 + hy, x2 - hx, y2 + hy};
         static const float kUv[4] = {0, 0, 1, 1};
         batch_.AddQuad(*this, 0, xy, kUv);
@@ -229,8 +229,8 @@ void TGLDevice::DrawLine(float x1, float y1, float x2, float y2, bool lastPixel)
 bool TGLDevice::CreateTarget() {
     // A power-of-two texture holds the picture in its lower-left corner, so
     // even an implementation without non-power-of-two textures can show it.
-    screenTexW_ = NextPowerOfTwo(width_);
-    screenTexH_ = NextPowerOfTwo(height_);
+    screenTexW_ = NextPowerOfTwo(targetW_);
+    screenTexH_ = NextPowerOfTwo(targetH_);
     glGenTextures(1, &screenTexture_);
     glBindTexture(GL_TEXTURE_2D, screenTexture_);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
@@ -256,7 +256,7 @@ bool TGLDevice::CreateTarget() {
     if (!useFbo_) {
         int dw = 0, dh = 0;
         SDL_GL_GetDrawableSize(window_, &dw, &dh);
-        if (dw < width_ || dh < height_) return false;
+        if (dw < targetW_ || dh < targetH_) return false;
     }
     return true;
 }
@@ -270,6 +270,26 @@ void TGLDevice::DestroyTarget() {
     }
     if (screenTexture_) glDeleteTextures(1, &screenTexture_);
     screenTexture_ = 0;
+}
+
+void TGLDevice::SetTargetSize(int width, int height) {
+    if (!context_ || width <= 0 || height <= 0 || (width == targetW_ && height == targetH_)) return;
+    if (width > width_ || height > height_) return;  // never more than the mode shows
+    Flush();
+    const int oldW = targetW_, oldH = targetH_;
+    DestroyTarget();
+    targetW_ = width, targetH_ = height;
+    if (!CreateTarget()) {
+        // Keep drawing at the mode's size, as before.
+        DestroyTarget();
+        targetW_ = oldW, targetH_ = oldH;
+        CreateTarget();
+    }
+    if (useFbo_) gl_.bindFramebuffer(GL_FRAMEBUFFER, framebuffer_);
+    glViewport(0, 0, targetW_, targetH_);
+    LoadProjection(projW_, projH_);
+    ApplyScissor();
+    Clear(0, 0, 0);
 }
 
 void TGLDevice::DeleteAllTextures() {
@@ -350,11 +370,11 @@ PixmapRef TGLDevice::ReadPixels(int x, int y, int w, int h) {
     Flush();
     // Only the part inside the picture is read; the rest stays black.
     int x0 = std::max(x, 0), y0 = std::max(y, 0);
-    int x1 = std::min(x + w, width_), y1 = std::min(y + h, height_);
+    int x1 = std::min(x + w, targetW_), y1 = std::min(y + h, targetH_);
     if (x0 < x1 && y0 < y1) {
         int rw = x1 - x0, rh = y1 - y0;
         rowScratch_.resize(std::size_t(rw) * std::size_t(rh) * 4);
-        glReadPixels(x0, height_ - y1, rw, rh, GL_RGBA, GL_UNSIGNED_BYTE, rowScratch_.data());
+        glReadPixels(x0, targetH_ - y1, rw, rh, GL_RGBA, GL_UNSIGNED_BYTE, rowScratch_.data());
         for (int r = 0; r < rh; ++r) {
             // OpenGL's rows run bottom-up.
             const uint8_t* src = rowScratch_.data() + std::size_t(rh - 1 - r) * std::size_t(rw) * 4;
@@ -368,8 +388,8 @@ PixmapRef TGLDevice::ReadPixels(int x, int y, int w, int h) {
 void TGLDevice::DrawScreenTexture(int x, int y, int w, int h, int viewW, int viewH) {
     glViewport(0, 0, viewW, viewH);
     LoadProjection(float(viewW), float(viewH));
-    float u = float(width_) / float(screenTexW_), v = float(height_) / float(screenTexH_);
-    // The picture's top row is the texture's row height_ - 1.
+    float u = float(targetW_) / float(screenTexW_), v = float(targetH_) / float(screenTexH_);
+    // The picture's top row is the texture's row targetH_ - 1.
     const float x0 = float(x), y0 = float(y), x1 = float(x + w), y1 = float(y + h);
     const TBatchVertex quad[4] = {
         {x0, y0, 0, v, 1, 1, 1, 1}, {x1, y0, u, v, 1, 1, 1, 1}, {x1, y1, u, 0, 1, 1, 1, 1}, {x0, y1, 0, 0, 1, 1, 1, 1}};
@@ -385,7 +405,7 @@ void TGLDevice::Present(bool waitVblank) {
         gl_.bindFramebuffer(GL_FRAMEBUFFER, 0);
     } else {
         BindTexture(screenTexture_);
-        glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 0, width_, height_);
+        glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 0, targetW_, targetH_);
     }
     int dw = 0, dh = 0;
     SDL_GL_GetDrawableSize(window_, &dw, &dh);
@@ -393,8 +413,8 @@ void TGLDevice::Present(bool waitVblank) {
     glDisable(GL_BLEND);
     UseProgram(2);
     if (dw > 0 && dh > 0) {
-        double scale = std::min(double(dw) / width_, double(dh) / height_);
-        int w = int(std::lround(width_ * scale)), h = int(std::lround(height_ * scale));
+        double scale = std::min(double(dw) / targetW_, double(dh) / targetH_);
+        int w = int(std::lround(targetW_ * scale)), h = int(std::lround(targetH_ * scale));
         // Black bars only where the picture leaves room for them.
         if (w != dw || h != dh) {
             glClearColor(0, 0, 0, 1);
@@ -408,9 +428,9 @@ void TGLDevice::Present(bool waitVblank) {
     } else {
         // Put the frame back where the next one is drawn, so that reading the
         // screen still finds the last frame.
-        DrawScreenTexture(0, dh - height_, width_, height_, dw, dh);
+        DrawScreenTexture(0, dh - targetH_, targetW_, targetH_, dw, dh);
     }
-    glViewport(0, 0, width_, height_);
+    glViewport(0, 0, targetW_, targetH_);
     LoadProjection(projW_, projH_);
     batch_.ForgetBinding();
     ApplyBlend(blend_);

@@ -103,6 +103,7 @@ public:
         if (boundTexture_ == texture) boundTexture_ = 0;
     }
 
+    void SetTargetSize(int width, int height) override;
     PixmapRef ReadPixels(int x, int y, int w, int h) override;
     void Present(bool waitVblank) override;
     void PumpEvents() override;
@@ -146,7 +147,7 @@ private:
     void ApplyScissor() {
         if (scissorOn_) {
             glEnable(GL_SCISSOR_TEST);
-            glScissor(scissor_[0], height_ - scissor_[1] - scissor_[3], std::max(scissor_[2], 0),
+            glScissor(scissor_[0], targetH_ - scissor_[1] - scissor_[3], std::max(scissor_[2], 0),
                       std::max(scissor_[3], 0));
         } else {
             glDisable(GL_SCISSOR_TEST);
@@ -166,7 +167,10 @@ private:
     bool videoUp_ = false;
     std::string caption_;
     TDisplayOptions options_;
-    int width_ = 0, height_ = 0;
+    int width_ = 0, height_ = 0;  // the mode's
+    // The picture drawn: the mode's size, or the smaller logical picture
+    // that the mode shows enlarged by a whole number.
+    int targetW_ = 0, targetH_ = 0;
     bool fullScreen_ = false;
     bool vsync_ = false;
     int swapInterval_ = -2;

@@ -57,6 +57,9 @@ struct TGraphicsLayer {
     std::string caption;
     int modeW = 0, modeH = 0, modeDepth = 0, modeHz = 0;
     float virtualW = 0, virtualH = 0;
+    // The device's picture: the mode's size, or the logical screen's when the
+    // mode shows it enlarged a whole number of times.
+    int targetW = 0, targetH = 0;
     TDrawState st;
     int appliedBlend = 0;  // 0: nothing issued yet under this mode
     float appliedLineWidth = 0;
@@ -88,8 +91,20 @@ void RebuildTransform() {
     s.jy = float(c * s.scaleY);
 }
 
-float TargetScaleX() { return layer.virtualW > 0 ? float(layer.modeW) / layer.virtualW : 1.0f; }
-float TargetScaleY() { return layer.virtualH > 0 ? float(layer.modeH) / layer.virtualH : 1.0f; }
+float TargetScaleX() { return layer.virtualW > 0 ? float(layer.targetW) / layer.virtualW : 1.0f; }
+float TargetScaleY() { return layer.virtualH > 0 ? float(layer.targetH) / layer.virtualH : 1.0f; }
+
+// A logical screen that the mode shows enlarged a whole number of times is
+// drawn at its own size, and enlarged once when the frame is shown: every
+// picture drawn then fills the logical screen's pixels rather than the mode's.
+void ChooseTarget() {
+    const int w = int(layer.virtualW), h = int(layer.virtualH);
+    const bool whole = w > 0 && h > 0 && float(w) == layer.virtualW && float(h) == layer.virtualH &&
+                       layer.modeW % w == 0 && layer.modeH % h == 0 && layer.modeW / w == layer.modeH / h;
+    layer.targetW = whole ? w : layer.modeW;
+    layer.targetH = whole ? h : layer.modeH;
+    layer.device->SetTargetSize(layer.targetW, layer.targetH);
+}
 
 void ApplyClip() {
     if (!layer.open) return;
@@ -238,6 +253,7 @@ bool OpenGraphicsMode(int width, int height, int depth, int hz, int flags) {
     layer.open = true;
     layer.modeW = width, layer.modeH = height, layer.modeDepth = depth, layer.modeHz = hz;
     layer.virtualW = float(width), layer.virtualH = float(height);
+    layer.targetW = width, layer.targetH = height;
     ResetDrawState();
     dev.SetProjection(layer.virtualW, layer.virtualH);
     ApplyClip();
@@ -261,6 +277,7 @@ void CloseGraphicsMode() {
     layer.pacer.Stop();
     layer.softwarePacing = false;
     layer.modeW = layer.modeH = 0;
+    layer.targetW = layer.targetH = 0;
     if (layer.kind == GraphicsBackend::kOpenGL) SetEventPump(nullptr);
 }
 
@@ -307,6 +324,7 @@ void SetVirtualResolution(int width, int height) {
     if (width <= 0 || height <= 0) return;
     layer.virtualW = float(width), layer.virtualH = float(height);
     if (!layer.open) return;
+    ChooseTarget();
     layer.device->SetProjection(layer.virtualW, layer.virtualH);
     layer.appliedLineWidth = 0;
     ApplyClip();
@@ -401,7 +419,18 @@ ImageRef GrabScreenImage() {
 
 PixmapRef ReadScreenPixels() {
     if (!layer.open) return nullptr;
-    return layer.device->ReadPixels(0, 0, layer.modeW, layer.modeH);
+    PixmapRef picture = layer.device->ReadPixels(0, 0, layer.targetW, layer.targetH);
+    if (!picture || (layer.targetW == layer.modeW && layer.targetH == layer.modeH)) return picture;
+    // The screen as the mode shows it: every pixel of the picture enlarged.
+    PixmapRef shown = NewPixmap(layer.modeW, layer.modeH, kPfRGBA);
+    if (!shown) return nullptr;
+    const int k = layer.modeW / layer.targetW;
+    for (int y = 0; y < layer.modeH; ++y) {
+        const uint8_t* from = picture->Row(y / k);
+        uint8_t* to = shown->Row(y);
+        for (int x = 0; x < layer.modeW; ++x) std::memcpy(to + std::size_t(x) * 4, from + std::size_t(x / k) * 4, 4);
+    }
+    return shown;
 }
 
 // ---- Drawing ----

@@ -59,8 +59,8 @@ bool TGLDevice::Open(const TOpenRequest& request) {
     }
     options_ = request.options;
     caption_ = request.caption;
-    width_ = request.width;
-    height_ = request.height;
+    width_ = targetW_ = request.width;
+    height_ = targetH_ = request.height;
     if (window_) {
         // A new mode in the same window: nothing made for the old one survives.
         Flush();
