@@ -21,6 +21,7 @@
 #include "platform/audio/sound.h"
 #include "platform/input/keyboard.h"
 #include "platform/system/clock.h"
+#include "platform/system/memory.h"
 #include "platform/system/quit_signals.h"
 #include "platform/system/random.h"
 #include "platform/system/runtime_error.h"
@@ -104,10 +105,13 @@ void OpenDisplay(int width, int height, int depth, int hz, int flags) {
                                                               " x " + std::to_string(depth) + " display mode");
 }
 
-void ShowSplash() {
+void ShowSplash(const std::function<void()>& whileHeld) {
     OpenDisplay(640, 480, 16, 60, 0);
     ImageRef splash = LoadImageFrom(kSplashFile, -1);
     NoteLoadedFile(splash, kSplashFile);
+    // Without its picture the splash has nothing to show: the data check
+    // names the file at once instead.
+    if (!splash && whileHeld) whileHeld();
     auto fade = Object_Fade::NewColourFade(10, 10, 10);
     fade->SetFadeIn();
     fade->Start();
@@ -120,8 +124,9 @@ void ShowSplash() {
     };
     fadeLoop();
     TraceState("splash");
-    // No key shortens the splash.
-    WaitMillis(6000);
+    // No key shortens the splash. The picture stands still meanwhile, so the
+    // loading is done then, unseen.
+    WaitMillis(6000, splash ? whileHeld : std::function<void()>{});
     fade->Stop();
     fade->SetFadeOut();
     fade->Start();
@@ -137,6 +142,12 @@ void ChooseDisplayMode() {
     }
 }
 
+void AllowAnotherRun() {
+    ResetGlobals();
+    ResetResources();
+    entered = false;
+}
+
 int RunGame(const TStartOptions& options) {
     if (entered) return 0;
     entered = true;
@@ -146,14 +157,9 @@ int RunGame(const TStartOptions& options) {
     SetDisplayOptions(display);
     if (options.headless) SetGraphicsBackend(GraphicsBackend::kHeadless);
     InitDegreeTables();
-    // Without a sound device the game plays silently (the audio layer says so).
-    if (options.sound && !options.headless) OpenAudio();
 
     SetLoadMaskColor(255, 0, 255);
     SeedRandom(CurrentMillis());
-    LoadResources();
-    CenterResourceHandles();
-    CheckGameData();
     CreateLongLivedObjects();
     cloudAngleA = float(RandomFloat(0, 360));
     cloudAngleB = float(RandomFloat(0, 360));
@@ -161,8 +167,24 @@ int RunGame(const TStartOptions& options) {
     HidePointer();
     ArmQuit(true);
     bool titleStarted = false;
+    // The pictures and sounds, and a check of every other data file: a
+    // missing or damaged one stops the game here, named, before the menu.
+    auto loadData = [&options] {
+        // Without a sound device the game plays silently (the audio layer says so).
+        if (options.sound && !options.headless) OpenAudio();
+        LoadResources();
+        CenterResourceHandles();
+        CheckGameData();
+        // Checking decoded every picture once; those pages go back.
+        ReturnFreeMemory();
+    };
     try {
-        if (options.startLevel == 0) ShowSplash();
+        // The splash comes first, at once; the data is loaded while it is
+        // held on screen.
+        if (options.startLevel == 0)
+            ShowSplash(loadData);
+        else
+            loadData();
         OpenDisplay(320, 240, 32, 60, 0);
         EnsureHighScoreFile();
         ChooseDisplayMode();

@@ -18,12 +18,18 @@ struct TStartOptions {
 // way from any screen, abandoning a game in progress. A second call in the
 // same process returns at once.
 int RunGame(const TStartOptions& options);
+// Lets RunGame run once more in this process, from a fresh start: every
+// global and resource is let go first. For soaks that play a whole run over
+// and over.
+void AllowAnotherRun();
 
 // The objects that live for the whole run: gameScore, the frame counters, gameLoop, player, snow,
 // title, liveBar, gifts and music, in that order.
 void CreateLongLivedObjects();
 
-void ShowSplash();
+// The splash picture, faded in, held six seconds and faded out. `whileHeld`
+// is done while the picture is held still (the loading of the game's data).
+void ShowSplash(const std::function<void()>& whileHeld = {});
 void ChooseDisplayMode();
 // OpenGraphicsMode, stopping the game with a clear message when the display
 // cannot be opened.

@@ -116,9 +116,10 @@ void IdlePoll() {
     sq::Clock().Rest(1);
 }
 
-void WaitMillis(float ms) {
+void WaitMillis(float ms, const std::function<void()>& meanwhile) {
     // One sleep to the end of the wait instead of a millisecond at a time.
     const uint32_t start = uint32_t(sq::CurrentMillis());
+    if (meanwhile) meanwhile();
     const uint32_t end = start + (ms > 0 ? uint32_t(std::min(ms, 4.0e9f)) : 0u) + 1u;
     while (double(uint32_t(sq::CurrentMillis()) - start) <= ms) sq::Clock().SleepUntil(end);
 }

@@ -2,6 +2,7 @@
 // Small helpers shared by the screens, the sprite animations and the map
 // drawing: an elapsed-time meter, a calls-per-second counter, a snapshot of
 // the drawing state, and sine/cosine tables of whole degrees.
+#include <functional>
 #include <memory>
 
 class CDeltaTime {
@@ -51,7 +52,9 @@ float SinDeg(int degrees);
 float CosDeg(int degrees);
 
 // Waits until more than `ms` milliseconds have passed; nothing is drawn and
-// no events are processed meanwhile.
-void WaitMillis(float ms);
+// no events are processed meanwhile. `meanwhile`, when given, is done first,
+// inside the wait: the wait still ends `ms` after it began (or at once when
+// the work took longer), and the clock is read just as often.
+void WaitMillis(float ms, const std::function<void()>& meanwhile = {});
 // Gives the processor away for about a millisecond inside a polling loop.
 void IdlePoll();
