@@ -7,7 +7,7 @@
 //   xvfb-run -a -s "-screen 0 1024x768x24" build/bench/desktop/bench_soak
 //       --game-dir build/game --replay tests/demos/full_game.sqr --minutes 60
 //
-// --passes N stops after N passes instead; --max-growth-mb X makes the exit
+// --passes N stops after N passes instead; --every S samples every S seconds; --max-growth-mb X makes the exit
 // status 1 when memory after the last pass exceeds that after the first by
 // more than X MB (the short soak of the test run).
 #include <atomic>
@@ -33,7 +33,7 @@ double Megabytes(std::size_t bytes) { return double(bytes) / (1024.0 * 1024.0); 
 
 int main(int argc, char** argv) {
     std::string gameDir, replayFile;
-    double minutes = 0, maxGrowth = -1;
+    double minutes = 0, maxGrowth = -1, every = 60;
     long passes = 0;
     for (int i = 1; i + 1 < argc; i += 2) {
         if (std::strcmp(argv[i], "--game-dir") == 0)
@@ -44,6 +44,8 @@ int main(int argc, char** argv) {
             minutes = std::atof(argv[i + 1]);
         else if (std::strcmp(argv[i], "--passes") == 0)
             passes = std::atol(argv[i + 1]);
+        else if (std::strcmp(argv[i], "--every") == 0)
+            every = std::atof(argv[i + 1]);
         else if (std::strcmp(argv[i], "--max-growth-mb") == 0)
             maxGrowth = std::atof(argv[i + 1]);
     }
@@ -61,32 +63,49 @@ int main(int argc, char** argv) {
     using Clock = std::chrono::steady_clock;
     const auto start = Clock::now();
     const auto end = start + std::chrono::duration<double, std::ratio<60>>(minutes);
-    // Once a minute, whatever pass is under way.
+    // Every `every` seconds (a minute unless told), whatever pass is under way.
     std::mutex lock;
     std::condition_variable wake;
     bool done = false;
+    // The most resident memory seen during the pass under way, sampled every
+    // second: a pass ends by closing the window, which lets go of much.
+    std::atomic<std::size_t> passPeak{0};
+    std::thread peaks([&] {
+        std::unique_lock<std::mutex> hold(lock);
+        while (!wake.wait_for(hold, std::chrono::seconds(1), [&] { return done; })) {
+            const std::size_t now = sq::ResidentBytes();
+            if (now > passPeak.load()) passPeak = now;
+        }
+    });
     std::thread sampler([&] {
         std::unique_lock<std::mutex> hold(lock);
-        for (int minute = 1;; ++minute) {
-            if (wake.wait_until(hold, start + std::chrono::minutes(minute), [&] { return done; })) return;
-            std::printf("soak: minute %d: resident %.1f MB\n", minute, Megabytes(sq::ResidentBytes()));
+        for (int n = 1;; ++n) {
+            const auto at =
+                start + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(n * every));
+            if (wake.wait_until(hold, at, [&] { return done; })) return;
+            std::printf("soak: at %.0f s: resident %.1f MB\n", n * every, Megabytes(sq::ResidentBytes()));
             std::fflush(stdout);
         }
     });
 
-    std::size_t afterFirst = 0, last = 0;
+    std::size_t afterFirst = 0, last = 0, firstPeak = 0;
     int status = 0;
     for (long pass = 1; passes <= 0 || pass <= passes; ++pass) {
         AllowAnotherRun();
+        passPeak = 0;
         TStartOptions options;
         options.windowed = true;
         options.sound = false;
         const int result = RunJournaledGame(options, replay);
         last = sq::ResidentBytes();
-        if (pass == 1) afterFirst = last;
+        const std::size_t peak = passPeak.load();
+        if (pass == 1) afterFirst = last, firstPeak = peak;
         const double elapsed = std::chrono::duration<double>(Clock::now() - start).count();
-        std::printf("soak: pass %ld ended (status %d) at %.0f s: resident %.1f MB, %+.2f MB since the first pass\n",
-                    pass, result, elapsed, Megabytes(last), Megabytes(last) - Megabytes(afterFirst));
+        std::printf(
+            "soak: pass %ld ended (status %d) at %.0f s: resident %.1f MB (%+.2f MB on the first pass's end), "
+            "at most %.1f MB while playing (%+.2f MB on the first pass's)\n",
+            pass, result, elapsed, Megabytes(last), Megabytes(last) - Megabytes(afterFirst), Megabytes(peak),
+            Megabytes(peak) - Megabytes(firstPeak));
         std::fflush(stdout);
         if (result != kReplayOk) {
             std::fprintf(stderr, "soak: the replay did not match its recording on pass %ld\n", pass);
@@ -101,6 +120,7 @@ int main(int argc, char** argv) {
     }
     wake.notify_all();
     sampler.join();
+    peaks.join();
     const double growth = Megabytes(last) - Megabytes(afterFirst);
     std::printf("soak: growth after the first pass %+.2f MB\n", growth);
     if (status == 0 && maxGrowth >= 0 && growth > maxGrowth) {

@@ -417,6 +417,51 @@ TEST_F(GLRender, LogicalResolutionScalesDrawsClipsAndGrabs) {
     EXPECT_EQ(Px(30, 20), 0xFFFF0000u);
 }
 
+// A logical screen that the mode shows a whole number of times larger is
+// drawn at its own size: a turned picture keeps whole logical pixels. One
+// that does not divide the mode, and the mode's own size again, draw at the
+// mode's pixels.
+TEST_F(GLRender, TheDrawingTargetIsTheLogicalScreenOnlyWhenItDividesTheMode) {
+    ASSERT_TRUE(Reopen(128, 96));
+    SetVirtualResolution(64, 48);
+    SetDrawColor(255, 255, 255);
+    SetDrawScale(1, 1);
+    SetDrawRotation(45);
+    FillRect(20, 20, 8, 8);
+    SetDrawRotation(0);
+    // Every 2 x 2 block of the display is one logical pixel: all one colour.
+    PixmapRef screen = ReadScreenPixels();
+    ASSERT_TRUE(screen);
+    ASSERT_EQ(screen->width, 128);
+    ASSERT_EQ(screen->height, 96);
+    int lit = 0;
+    for (int y = 0; y < 96; y += 2)
+        for (int x = 0; x < 128; x += 2) {
+            const uint32_t c = PixmapGetPixel(screen, x, y);
+            lit += c == 0xFFFFFFFFu;
+            ASSERT_EQ(PixmapGetPixel(screen, x + 1, y), c) << x << "," << y;
+            ASSERT_EQ(PixmapGetPixel(screen, x, y + 1), c) << x << "," << y;
+            ASSERT_EQ(PixmapGetPixel(screen, x + 1, y + 1), c) << x << "," << y;
+        }
+    EXPECT_GT(lit, 40);
+
+    // 80 x 60 in 128 x 96 (1.6 times): drawn at the display's pixels, the
+    // left half of the logical screen is exactly the left half.
+    SetVirtualResolution(80, 60);
+    ClearScreen(0, 0, 0);
+    FillRect(0, 0, 40, 60);
+    EXPECT_EQ(Px(63, 50), 0xFFFFFFFFu);
+    EXPECT_EQ(Px(64, 50), 0xFF000000u);
+
+    // Back at the mode's own size a pixel is a pixel again.
+    SetVirtualResolution(128, 96);
+    ClearScreen(0, 0, 0);
+    FillRect(5, 5, 1, 1);
+    EXPECT_EQ(Px(5, 5), 0xFFFFFFFFu);
+    EXPECT_EQ(Px(6, 5), 0xFF000000u);
+    EXPECT_EQ(Px(5, 6), 0xFF000000u);
+}
+
 // ---- Frame pacing ----
 
 TEST_F(GLRender, AWindowWithARatePacesFramesByTheClock) {

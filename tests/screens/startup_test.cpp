@@ -8,6 +8,7 @@
 #include "app/resources.h"
 #include "core/frame_helpers.h"
 #include "core/globals.h"
+#include "core/loaded_files.h"
 #include "platform/files/stream.h"
 #include "platform/input/keyboard.h"
 #include "platform/system/runtime_error.h"
@@ -87,6 +88,40 @@ TEST_F(StartupTest, NoKeyShortensTheSplash) {
     EXPECT_EQ(sq::ScreenWidth(), 640);
 }
 
+// The data is loaded while the splash is held: after the picture has faded
+// in and been presented, and the hold still ends six seconds after it began
+// however long the loading took.
+TEST_F(StartupTest, TheSplashLoadsWhileHeldAndHoldsNoLonger) {
+    fs::create_directories("gfx");
+    ASSERT_TRUE(sq::SavePixmapPNG(sq::NewPixmap(640, 480, sq::kPfRGBA), "gfx/splash.png"));
+    uint64_t framesBefore = 0;
+    int loadedAt = 0;
+    const int start = sq::CurrentMillis();
+    ShowSplash([&] {
+        framesBefore = sq::DrawStats().frames;
+        loadedAt = sq::CurrentMillis();
+        clock->Advance(2500);  // a slow disk
+    });
+    const int ms = sq::CurrentMillis() - start;
+    EXPECT_GT(framesBefore, 60u) << "the picture faded in before the loading";
+    EXPECT_GT(loadedAt - start, 67 * 15);
+    EXPECT_GT(ms, 6000 + 2 * 67 * 15);
+    EXPECT_LT(ms, 11000) << "the loading is inside the six seconds, not added to them";
+
+    // Without its picture there is nothing to hold: the loading (and with it
+    // the data check that names the file) comes at once.
+    fs::remove("gfx/splash.png");
+    ForgetMissingFiles();
+    const uint64_t frames = sq::DrawStats().frames;
+    bool loaded = false;
+    EXPECT_THROW(ShowSplash([&] {
+                     loaded = sq::DrawStats().frames == frames;
+                     throw sq::TRuntimeError("A picture or sound of the game cannot be loaded", "gfx/splash.png");
+                 }),
+                 sq::TRuntimeError);
+    EXPECT_TRUE(loaded);
+}
+
 TEST_F(StartupTest, TheDisplayIsThreeTwentyByTwoFortyWhenOffered) {
     ChooseDisplayMode();
     EXPECT_EQ(sq::ScreenWidth(), 320);
@@ -99,6 +134,16 @@ TEST_F(StartupTest, WaitMillisWaitsMoreThanItsTime) {
     WaitMillis(1800);
     EXPECT_GT(sq::CurrentMillis() - start, 1800);
     EXPECT_LT(sq::CurrentMillis() - start, 1805);
+
+    // Work done inside the wait counts towards it; work that outlasts it
+    // ends the wait at once.
+    start = sq::CurrentMillis();
+    WaitMillis(1800, [&] { clock->Advance(700); });
+    EXPECT_GT(sq::CurrentMillis() - start, 1800);
+    EXPECT_LT(sq::CurrentMillis() - start, 1805);
+    start = sq::CurrentMillis();
+    WaitMillis(1800, [&] { clock->Advance(2500); });
+    EXPECT_EQ(sq::CurrentMillis() - start, 2500);
 }
 
 }  // namespace
