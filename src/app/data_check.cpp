@@ -89,7 +89,9 @@ std::vector<TDataFile> LaterDataFiles() {
     }
     for (int n = 1; TuneInfo(n); ++n) files.push_back({TuneInfo(n)->file, TDataKind::kSound});
     files.push_back({kInstructionsPictureFile, TDataKind::kPicture});
-    files.push_back({kNarrationFile, TDataKind::kSound});
+    files.push_back({kNarrationFile, TDataKind::kStreamedSound});
+    for (const TResource& r : ResourceTable())
+        if (r.sound && (r.flags & kStreamedSound)) files.push_back({r.file, TDataKind::kStreamedSound});
     files.push_back({kEndScreenPictureFile, TDataKind::kPicture});
     return files;
 }
@@ -107,6 +109,11 @@ std::string CheckDataFile(const TDataFile& file) {
             return CheckPicture(bytes);
         case TDataKind::kSound:
             return CheckSound(bytes);
+        case TDataKind::kStreamedSound: {
+            std::string why = CheckSound(bytes);
+            if (why.empty()) SoundFileDecodes(native, why);
+            return why;
+        }
         case TDataKind::kMap:
             return CheckMap(bytes);
     }

@@ -6,7 +6,9 @@
 #include <string>
 #include <vector>
 
-enum class TDataKind { kPicture, kSound, kMap };
+// kStreamedSound: a sound played from its file, decoded here from end to end
+// (a tune has its header checked only).
+enum class TDataKind { kPicture, kSound, kMap, kStreamedSound };
 
 struct TDataFile {
     std::string path;  // as the game writes it (a backslash is a separator)
@@ -14,8 +16,8 @@ struct TDataFile {
 };
 
 // The files loaded after start-up: the splash, the level backgrounds and
-// maps, the music, and the pictures and narration of the screens that load
-// their own.
+// maps, the music, the pictures and narration of the screens that load their
+// own, and the table's sounds that play from their files.
 std::vector<TDataFile> LaterDataFiles();
 
 // Empty when the file looks loadable, else the reason in words. Pictures are

@@ -15,6 +15,9 @@ namespace {
     { #g, (file), &(g), nullptr, (w), (h), (first), (count), (flags) }
 #define SQ_SOUND(g, file) \
     { #g, (file), nullptr, &(g), 0, 0, 0, 0, 0 }
+// The jingles of several seconds are decoded while they play, as the tunes are.
+#define SQ_JINGLE(g, file) \
+    { #g, (file), nullptr, &(g), 0, 0, 0, 0, kStreamedSound }
 
 const std::vector<TResource> table = {
     SQ_IMAGE(imgBackground, "gfx/MenuBack.png", -1),
@@ -52,15 +55,16 @@ const std::vector<TResource> table = {
     SQ_SOUND(sndKey, "sfx\\Key.ogg"),
     SQ_SOUND(sndRide, "sfx\\RIDE.ogg"),
     SQ_SOUND(sndHoho, "sfx\\hoho.ogg"),
-    SQ_SOUND(sndDead, "sfx\\dead.ogg"),
+    SQ_JINGLE(sndDead, "sfx\\dead.ogg"),
     SQ_SOUND(sndTimclick, "sfx\\timclick.ogg"),
-    SQ_SOUND(sndGameOver, "sfx\\gameover.ogg"),
-    SQ_SOUND(sndCambioLivello, "sfx\\cambiolivello.ogg"),
+    SQ_JINGLE(sndGameOver, "sfx\\gameover.ogg"),
+    SQ_JINGLE(sndCambioLivello, "sfx\\cambiolivello.ogg"),
 };
 
 #undef SQ_IMAGE
 #undef SQ_STRIP
 #undef SQ_SOUND
+#undef SQ_JINGLE
 
 // One already-loaded flag per global of the table.
 std::vector<bool> loaded(table.size(), false);
@@ -80,7 +84,8 @@ void LoadResources() {
                 *r.image = LoadImageFrom(r.file, r.flags);
             NoteLoadedFile(*r.image, r.file);
         } else {
-            *r.sound = LoadSoundFile(r.file, r.flags);
+            *r.sound = (r.flags & kStreamedSound) ? OpenSoundStream(r.file, r.flags & 1, /*measure=*/true)
+                                                  : LoadSoundFile(r.file, r.flags);
             NoteLoadedFile(*r.sound, r.file);
         }
         loaded[i] = true;

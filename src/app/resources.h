@@ -16,8 +16,11 @@ struct TResource {
     sq::ImageRef* image;  // exactly one of image and sound is set
     sq::SoundRef* sound;
     int cellWidth, cellHeight, firstCell, cellCount;  // strips only (count 0: a plain image)
-    int flags;                                        // image load flags (-1: the default), or the sound's loop flag
+    int flags;  // image load flags (-1: the default), or the sound's: 1 loops, kStreamedSound
 };
+
+// A sound of the table decoded while it plays rather than at loading.
+inline constexpr int kStreamedSound = 2;
 
 // The resource table, in loading order.
 const std::vector<TResource>& ResourceTable();

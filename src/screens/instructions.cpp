@@ -52,7 +52,9 @@ void CInstructions::Release() { snowEffect = CSnow::Destroy(snowEffect); }
 
 void ShowInstructions() {
     ChannelRef channel = NewChannel();
-    SoundRef narration = LoadSoundFile(kNarrationFile, 0);
+    // The narration is decoded while it plays; its length is known at once,
+    // for the screen ends with it.
+    SoundRef narration = OpenSoundStream(kNarrationFile, 0, /*measure=*/true);
     NoteLoadedFile(narration, kNarrationFile);
     auto screen = std::make_shared<CInstructions>();
     auto fade = Object_Fade::NewColourFade(10, 10, 10);

@@ -57,7 +57,7 @@ protected:
 TEST_F(DataCheckTest, TheGamesOwnDataPasses) {
     LoadResources();
     const auto files = LaterDataFiles();
-    EXPECT_EQ(files.size(), 1u + 12u + 4u + 3u);
+    EXPECT_EQ(files.size(), 1u + 12u + 4u + 3u + 3u);
     for (const TDataFile& f : files) EXPECT_EQ(CheckDataFile(f), "") << f.path;
     EXPECT_NO_THROW(CheckGameData());
 }
@@ -86,6 +86,32 @@ TEST_F(DataCheckTest, ABrokenBackgroundOfALaterLevelIsNamedAtStartUp) {
     } catch (const sq::TRuntimeError& err) {
         EXPECT_EQ(err.Subject(), "gfx/back1.png");
     }
+}
+
+// The jingles and the narration play from their files, so nothing decodes
+// them at loading: the check does, and a sound whose header is right but
+// whose codebooks are not is refused at start-up, named.
+TEST_F(DataCheckTest, ASoundPlayedFromItsFileIsDecodedByTheCheck) {
+    LoadResources();
+    ASSERT_TRUE(sndGameOver);
+    EXPECT_TRUE(sndGameOver->streamed);
+    EXPECT_GT(sndGameOver->streamFrames, 44100 * 5) << "its length is known from the start";
+    for (const char* path : {"sfx/gameover.ogg", "sfx/info.ogg"}) {
+        const std::string good = ReadBytes(path);
+        std::string bad = good;
+        // The second page holds the comment and setup headers; its body from
+        // here on is the codebooks.
+        const std::size_t second = good.find("OggS", 4);
+        ASSERT_NE(second, std::string::npos);
+        for (std::size_t i = second + 200; i < second + 400 && i < bad.size(); ++i) bad[i] = char(0x55);
+        WriteBytes(path, bad);
+        EXPECT_EQ(CheckDataFile({path, TDataKind::kSound}), "") << "the header alone looks right";
+        EXPECT_NE(CheckDataFile({path, TDataKind::kStreamedSound}), "") << path;
+        sq::TRuntimeError e = Stop();
+        EXPECT_EQ(e.Subject(), path);
+        WriteBytes(path, good);
+    }
+    EXPECT_NO_THROW(CheckGameData());
 }
 
 TEST_F(DataCheckTest, EachKindOfDamageIsRefusedWithAReason) {

@@ -85,15 +85,44 @@ SoundRef LoadSoundFile(const std::string& path, int flags) {
     return DecodeSound(reinterpret_cast<const uint8_t*>(file.data()), file.size(), flags, path);
 }
 
-SoundRef OpenSoundStream(const std::string& path, int flags) {
-    // Nothing is read here: opening and decoding happen on the decoding
-    // thread once the sound is played.
+SoundRef OpenSoundStream(const std::string& path, int flags, bool measure) {
+    // Unless measured, nothing is read here: opening and decoding happen on
+    // the decoding thread once the sound is played.
     if (PathKind(NativePath(path)) != 1) return nullptr;
     auto sound = std::make_shared<TSound>();
     sound->streamed = true;
+    if (measure) {
+        TVorbisDecoder decoder;
+        if (decoder.Open(path) == nullptr) {
+            const int64_t total = decoder.TotalFrames(/*wholeFile=*/false);
+            if (total >= 0) sound->streamFrames = streaming::FramesAtMixRate(total, decoder.Rate());
+        }
+    }
     sound->loop = (flags & 1) != 0;
     sound->path = path;
     return sound;
+}
+
+bool SoundFileDecodes(const std::string& path, std::string& why) {
+    TVorbisDecoder decoder;
+    if (const char* error = decoder.Open(path)) {
+        why = error;
+        return false;
+    }
+    constexpr int kBlock = 4096;
+    std::vector<int16_t> block(std::size_t(kBlock) * 2);
+    for (;;) {
+        const long got = decoder.Read(block.data(), kBlock);
+        if (got == TVorbisDecoder::kEnd) return true;
+        if (got == TVorbisDecoder::kDamaged) {
+            why = "damaged Vorbis sound";
+            return false;
+        }
+        if (got == TVorbisDecoder::kRateChanged) {
+            why = "Vorbis sound that changes its rate or channels";
+            return false;
+        }
+    }
 }
 
 void HoldSoundStreams(bool hold) { streaming::HoldDecoding(hold); }
@@ -270,7 +299,8 @@ int IsChannelBusy(const ChannelRef& channel) {
             // A stream's length is known once its file is open; until then,
             // and for a loop, it plays on unless the file failed.
             const streaming::TStreamPlay& p = *c.play_;
-            const int64_t total = p.totalFrames.load(std::memory_order_acquire);
+            int64_t total = p.totalFrames.load(std::memory_order_acquire);
+            if (total < 0 && c.sound_) total = c.sound_->streamFrames;
             busy = !p.failed.load(std::memory_order_acquire) && (p.loop || total < 0 || c.clockFrames_ < double(total));
         } else {
             busy = (c.sound_ && c.sound_->loop && c.sound_->frames > 0) ||

@@ -36,7 +36,13 @@ SoundRef DecodeSound(const uint8_t* oggBytes, std::size_t size, int flags, const
 // costs neither a wait nor memory for all of it. Only whether the file exists
 // is checked here (nullptr when it does not); a file that turns out not to
 // decode, or breaks off, ends that play with one line on standard error.
-SoundRef OpenSoundStream(const std::string& path, int flags);
+//
+// With `measure`, the file's length is read now (its headers, not its sound),
+// so that whether a channel still plays it is known from its start.
+SoundRef OpenSoundStream(const std::string& path, int flags, bool measure = false);
+// Whether the file decodes from its start to its end, read a block at a time
+// (nothing of it is kept); when not, `why` says what is wrong, in words.
+bool SoundFileDecodes(const std::string& path, std::string& why);
 
 ChannelRef NewChannel();
 void PlaySoundOn(const SoundRef& sound, const ChannelRef& channel);

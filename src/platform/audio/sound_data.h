@@ -20,6 +20,9 @@ public:
     std::string path;
     // Played from the file at `path` instead of `samples` (and `frames` is 0).
     bool streamed = false;
+    // A streamed sound's length at kMixRate when it was measured on opening
+    // (-1: unknown until a play has opened the file).
+    int64_t streamFrames = -1;
     double Seconds() const { return double(frames) / kMixRate; }
 };
 using SoundRef = std::shared_ptr<TSound>;

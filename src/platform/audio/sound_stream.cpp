@@ -72,6 +72,15 @@ void FailPlay(TStreamPlay& play, const char* why) {
     EndPlay(play);
 }
 
+}  // namespace
+
+int64_t FramesAtMixRate(int64_t frames, long rate) {
+    if (rate == kMixRate || rate <= 0) return frames;
+    return int64_t(std::ceil(double(frames) / (double(rate) / kMixRate)));
+}
+
+namespace {
+
 bool OpenPlay(TStreamPlay& play) {
     auto d = std::make_unique<TDecoder>();
     const char* why = d->vorbis.Open(play.path);
@@ -82,10 +91,7 @@ bool OpenPlay(TStreamPlay& play) {
     }
     d->step = double(d->vorbis.Rate()) / kMixRate;
     const int64_t total = d->vorbis.TotalFrames(/*wholeFile=*/false);
-    if (total >= 0) {
-        play.totalFrames.store(d->vorbis.Rate() == kMixRate ? total : int64_t(std::ceil(double(total) / d->step)),
-                               std::memory_order_release);
-    }
+    if (total >= 0) play.totalFrames.store(FramesAtMixRate(total, d->vorbis.Rate()), std::memory_order_release);
     d->block.resize(std::size_t(kStageFrames) * 2);
     d->stage.reserve(std::size_t(kStageFrames) * 2);
     play.decoder = std::move(d);

@@ -36,6 +36,9 @@ public:
 };
 using StreamPlayRef = std::shared_ptr<TStreamPlay>;
 
+// A stream's length at the mixing rate: its first link's `frames` at `rate`.
+int64_t FramesAtMixRate(int64_t frames, long rate);
+
 // Hands a new play to the decoding thread (started on first use).
 StreamPlayRef StartPlay(const std::string& path, bool loop);
 // The decoder lets go of the play's file; the mixer may still read its ring.
