@@ -14,6 +14,7 @@
 #include <optional>
 #include <sstream>
 
+#include "app/frame_timer.h"
 #include "core/globals.h"
 #include "game/enemy.h"
 #include "game/game_score.h"
@@ -195,42 +196,6 @@ private:
     bool giveUpOnDeath_ = false;
     std::bitset<256> held_;
     std::vector<int> releaseNext_;
-};
-
-// Frame times of a timedemo, taken whenever the drawing layer has presented
-// another frame.
-class TFrameTimer {
-public:
-    void Observe() {
-        uint64_t frames = DrawStats().frames;
-        if (frames == lastFrames_) return;
-        lastFrames_ = frames;
-        auto now = std::chrono::steady_clock::now();
-        if (started_) times_.push_back(std::chrono::duration<double, std::milli>(now - last_).count());
-        started_ = true;
-        last_ = now;
-    }
-    std::string Report() const {
-        if (times_.empty()) return "timedemo: no frames were drawn";
-        std::vector<double> sorted = times_;
-        std::sort(sorted.begin(), sorted.end());
-        double total = 0;
-        for (double t : times_) total += t;
-        auto pct = [&](double p) {
-            return sorted[std::min(sorted.size() - 1, std::size_t(p * double(sorted.size())))];
-        };
-        char buf[200];
-        std::snprintf(buf, sizeof buf,
-                      "timedemo: %zu frames in %.2f s, %.1f frames per second, frame time p50 %.2f ms, p99 %.2f ms",
-                      times_.size(), total / 1000.0, double(times_.size()) * 1000.0 / total, pct(0.5), pct(0.99));
-        return buf;
-    }
-
-private:
-    std::vector<double> times_;
-    uint64_t lastFrames_ = 0;
-    bool started_ = false;
-    std::chrono::steady_clock::time_point last_;
 };
 
 std::string ReadTextFile(const std::string& path) {

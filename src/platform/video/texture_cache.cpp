@@ -11,6 +11,17 @@ namespace sq {
 
 namespace {
 
+// A picture made once (not redrawn every frame) larger than this gives its
+// pixels' copy back after the upload: a splash or a background would
+// otherwise keep its size in the scratch buffer for the whole run.
+constexpr std::size_t kKeptScratchBytes = std::size_t(256) << 10;
+
+void LetGoIfLarge(std::vector<uint8_t>& scratch) {
+    if (scratch.capacity() <= kKeptScratchBytes) return;
+    scratch.clear();
+    scratch.shrink_to_fit();
+}
+
 int NextPowerOfTwo(int n) {
     int p = 1;
     while (p < n && p < (1 << 30)) p <<= 1;
@@ -94,6 +105,7 @@ bool TTextureCache::EnsureOwnTexture(TImage& image, TImageFrame& f, bool current
     uint32_t tex = dev.UploadTexture(current ? f.texture : 0, scratch_.data(), tw, th,
                                      (image.flags & kImgFiltered) != 0, (image.flags & kImgMipmapped) != 0);
     ++stats_->textureUploads;
+    if (!(image.flags & kImgDynamic)) LetGoIfLarge(scratch_);
     f.texture = tex;
     f.generation = generation_;
     f.dirty = false;
@@ -147,6 +159,7 @@ bool TTextureCache::EnsureSheet(TImage& image, TImageFrame& f, const TSheetLayou
     uint32_t old = first.generation == generation_ ? first.texture : 0;
     uint32_t tex = dev.UploadTexture(old, sheet.data(), layout.tw, layout.th, (image.flags & kImgFiltered) != 0, false);
     ++stats_->textureUploads;
+    LetGoIfLarge(sheet);  // sheets are never dynamic
     for (int i = 0; i < image.FrameCount(); ++i) {
         TImageFrame& g = image.frames[std::size_t(i)];
         // A frame that had a texture of its own (drawn before it joined the

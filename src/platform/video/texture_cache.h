@@ -33,7 +33,9 @@ private:
     TDisplayDevice* device_ = nullptr;
     uint32_t generation_ = 0;
     TDrawStats* stats_ = nullptr;
-    std::vector<uint8_t> scratch_, sheetScratch_;  // kept between uploads: no allocation once grown
+    // Kept between uploads, so a picture redrawn every frame allocates nothing
+    // once they have grown; a large one made once lets go of them.
+    std::vector<uint8_t> scratch_, sheetScratch_;
 };
 
 }  // namespace sq
