@@ -23,6 +23,7 @@
 
 #include "app/replay.h"
 #include "app/startup.h"
+#include "platform/audio/sound.h"
 #include "platform/system/memory.h"
 
 namespace {
@@ -96,6 +97,8 @@ int main(int argc, char** argv) {
         TStartOptions options;
         options.windowed = true;
         options.sound = false;
+        // One window for the whole soak, as a long game has.
+        options.keepDisplay = true;
         const int result = RunJournaledGame(options, replay);
         last = sq::ResidentBytes();
         const std::size_t peak = passPeak.load();
@@ -103,9 +106,9 @@ int main(int argc, char** argv) {
         const double elapsed = std::chrono::duration<double>(Clock::now() - start).count();
         std::printf(
             "soak: pass %ld ended (status %d) at %.0f s: resident %.1f MB (%+.2f MB on the first pass's end), "
-            "at most %.1f MB while playing (%+.2f MB on the first pass's)\n",
+            "at most %.1f MB while playing (%+.2f MB on the first pass's); heap in use %.1f MB, %d sound streams\n",
             pass, result, elapsed, Megabytes(last), Megabytes(last) - Megabytes(afterFirst), Megabytes(peak),
-            Megabytes(peak) - Megabytes(firstPeak));
+            Megabytes(peak) - Megabytes(firstPeak), Megabytes(sq::HeapInUseBytes()), sq::LiveSoundStreams());
         std::fflush(stdout);
         if (result != kReplayOk) {
             std::fprintf(stderr, "soak: the replay did not match its recording on pass %ld\n", pass);

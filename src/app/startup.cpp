@@ -70,8 +70,9 @@ void EnsureHighScoreFile() {
 }
 
 // `titleStarted`: the title screen was initialised (a close during the
-// splash ends the run before it is).
-void ShutDown(bool titleStarted) {
+// splash ends the run before it is). `keepDisplay`: the window stays open
+// for another run in this process.
+void ShutDown(bool titleStarted, bool keepDisplay) {
     if (titleStarted) title->Release();
     imgLives = nullptr;
     imgBackground = nullptr;
@@ -93,6 +94,8 @@ void ShutDown(bool titleStarted) {
     sndPassi = nullptr;
     sndPop = nullptr;
     gameScore = nullptr;
+    ReturnFreeMemory();
+    if (keepDisplay) return;
     CloseGraphicsMode();
     ShowPointer();
 }
@@ -202,7 +205,7 @@ int RunGame(const TStartOptions& options) {
     ArmQuit(false);
 
     if (options.beforeShutDown) options.beforeShutDown();
-    ShutDown(titleStarted);
+    ShutDown(titleStarted, options.keepDisplay);
     CloseAudio();
     return 0;
 }

@@ -11,6 +11,7 @@ struct TStartOptions {
     bool headless = false;                 // no window and no sound device (replays, demo making)
     int startLevel = 0;                    // 1..6: that level alone from its start, no menu (demos)
     std::function<void()> beforeShutDown;  // sees the final state of the run
+    bool keepDisplay = false;              // the window stays open for another run (soaks)
 };
 
 // The whole run: start-up, the title menu until Quit, shutdown. Returns the

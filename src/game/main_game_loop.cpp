@@ -14,6 +14,7 @@
 #include "map/fmp_map.h"
 #include "platform/audio/sound.h"
 #include "platform/system/clock.h"
+#include "platform/system/memory.h"
 #include "platform/system/random.h"
 #include "platform/system/runtime_error.h"
 #include "platform/video/graphics.h"
@@ -57,6 +58,9 @@ void SetUpLevel(int level) {
         RequireObject(player, "player");
         player->SetupForMap();
         player->Create();
+        // The last level's map, monsters and background, and what loading
+        // this one needed for a moment, go back to the system.
+        ReturnFreeMemory();
     }
     PlacePlayerAtStart(level);
 }

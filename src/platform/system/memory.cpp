@@ -15,6 +15,15 @@ void ReturnFreeMemory() {
 #endif
 }
 
+std::size_t HeapInUseBytes() {
+#if defined(__GLIBC__) && (__GLIBC__ > 2 || (__GLIBC__ == 2 && __GLIBC_MINOR__ >= 33))
+    const struct mallinfo2 info = mallinfo2();
+    return info.uordblks + info.hblkhd;
+#else
+    return 0;
+#endif
+}
+
 std::size_t ResidentBytes() {
     std::FILE* f = std::fopen("/proc/self/statm", "r");
     if (!f) return 0;

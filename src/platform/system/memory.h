@@ -11,5 +11,7 @@ void ReturnFreeMemory();
 
 // Resident memory in bytes, or 0 where it cannot be read.
 std::size_t ResidentBytes();
+// Bytes handed out by the heap and not yet given back, or 0 where unknown.
+std::size_t HeapInUseBytes();
 
 }  // namespace sq
