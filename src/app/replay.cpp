@@ -269,6 +269,8 @@ int Record(TStartOptions start, const TReplayOptions& options) {
     }
     TJournalRecordSettings settings;
     settings.flush = [&writer](const uint8_t* data, std::size_t size) { writer.AppendChunk(data, size); };
+    settings.checkpointMillis = kCheckpointMillis;
+    InstallGameCheckpoints();
     StartJournalRecording(std::move(settings));
     if (scriptClock) SetClock(scriptClock);
     std::string digest;
@@ -316,7 +318,8 @@ int Replay(TStartOptions start, const TReplayOptions& options) {
         SetJournalPumpObserver([&timer] { timer.Observe(); });
         SetUnpacedFrames(true);
     }
-    StartJournalReplay(std::move(replay.stream), !options.headless && !options.timedemo);
+    InstallGameCheckpoints();
+    StartJournalReplay(std::move(replay.stream), !options.headless && !options.timedemo, CheckpointMillisOf(replay));
     SetClock(MakeJournalClock());
     std::string digest, stopped;
     bool ended = false;
@@ -333,7 +336,7 @@ int Replay(TStartOptions start, const TReplayOptions& options) {
     }
     double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - wallStart).count();
     bool leftOver = !ended && stopped.empty() && !JournalExhausted();
-    std::size_t records = JournalRecordsRead();
+    std::size_t records = JournalRecordsRead(), checkpoints = JournalCheckpoints();
     StopJournal();
     SetJournalPumpObserver(nullptr);
     SetUnpacedFrames(false);
@@ -341,8 +344,9 @@ int Replay(TStartOptions start, const TReplayOptions& options) {
 
     std::printf("%s\n", digest.c_str());
     double gameSeconds = double(JournalLastMillis() - JournalFirstMillis()) / 1000.0;
-    std::printf("replayed %s: %zu records, %.1f s of game time in %.2f s (%.1f game seconds per second)\n",
-                options.replayPath.c_str(), records, gameSeconds, wall, wall > 0 ? gameSeconds / wall : 0.0);
+    std::printf(
+        "replayed %s: %zu records, %zu checkpoints, %.1f s of game time in %.2f s (%.1f game seconds per second)\n",
+        options.replayPath.c_str(), records, checkpoints, gameSeconds, wall, wall > 0 ? gameSeconds / wall : 0.0);
     if (options.timedemo) std::printf("%s\n", timer.Report().c_str());
     if (!stopped.empty()) {
         std::fprintf(stderr, "snowquill: %s: %s\n", options.replayPath.c_str(), stopped.c_str());

@@ -1,6 +1,7 @@
 #include "platform/replay/input_journal.h"
 
 #include <chrono>
+#include <cstdio>
 #include <thread>
 #include <utility>
 
@@ -22,6 +23,11 @@ struct TJournal {
     bool anyMillis = false;
     std::function<void()> observer;
     std::vector<std::pair<int, bool>> queued;
+    TJournalCheckpointSource checkpoints;
+    uint32_t checkpointMillis = 0;  // 0: this run has no checkpoints
+    uint32_t lastCheckpoint = 0;    // game time of the latest checkpoint
+    bool checkpointStarted = false;
+    std::size_t checkpointCount = 0;
     // Recording.
     TJournalRecordSettings settings;
     std::vector<uint8_t> pending;
@@ -62,9 +68,16 @@ void FlushIfFull() {
 
 // ---- Reading the replay stream ----
 
+std::string GameTime() {
+    TJournal& j = J();
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%.1f s", double(j.lastMillis - j.firstMillis) / 1000.0);
+    return buf;
+}
+
 [[noreturn]] void OutOfStep(const std::string& what) {
     TJournal& j = J();
-    throw TJournalOutOfStep("the replay is out of step at record " + std::to_string(j.records + 1) + " (byte " +
+    throw TJournalOutOfStep("out of step at " + GameTime() + " (record " + std::to_string(j.records + 1) + ", byte " +
                             std::to_string(j.pos) + "): " + what);
 }
 
@@ -85,6 +98,8 @@ const char* TagName(int tag) {
         case kJournalChannelIdle:
         case kJournalChannelBusy:
             return "a channel answer";
+        case kJournalCheckpoint:
+            return "a checkpoint";
         default:
             return "an unknown record";
     }
@@ -112,11 +127,22 @@ uint64_t ReadNumber() {
     return v;
 }
 
+bool IsChannelAnswer(int tag) { return tag == kJournalChannelIdle || tag == kJournalChannelBusy; }
+
 // Consumes the next tag, which must be one of `a` or `b`.
 int ReadTag(int a, int b = -1) {
     TJournal& j = J();
     if (j.pos >= j.stream.size()) throw TJournalEnded();
     int tag = j.stream[j.pos];
+    if (j.checkpointMillis > 0 && tag != a && tag != b && IsChannelAnswer(tag) && !IsChannelAnswer(a)) {
+        // Sounds came out of turn; the next checkpoint decides whether it matters.
+        while (j.pos < j.stream.size() && IsChannelAnswer(j.stream[j.pos])) {
+            ++j.pos;
+            ++j.records;
+        }
+        if (j.pos >= j.stream.size()) throw TJournalEnded();
+        tag = j.stream[j.pos];
+    }
     if (tag != a && tag != b)
         OutOfStep(std::string("the game asked for ") + TagName(a) + " but the file holds " + TagName(tag));
     ++j.pos;
@@ -147,6 +173,13 @@ void PaceToWallClock(uint32_t millis) {
 // Delivers the replayed key and focus events that belong to this pump.
 void DeliverReplayedEvents(void (*deliver)(JournalTag, int)) {
     TJournal& j = J();
+    // Channel answers the game did not ask for before this pump: sounds out
+    // of turn, left to the next checkpoint.
+    if (j.checkpointMillis > 0)
+        while (j.pos < j.stream.size() && IsChannelAnswer(j.stream[j.pos])) {
+            ++j.pos;
+            ++j.records;
+        }
     while (j.pos < j.stream.size()) {
         int tag = j.stream[j.pos];
         if (tag < kJournalKeyDown || tag > kJournalFocus) return;
@@ -177,6 +210,9 @@ void DeliverReplayedEvents(void (*deliver)(JournalTag, int)) {
 
 void ResetCounters() {
     TJournal& j = J();
+    j.checkpointStarted = false;
+    j.lastCheckpoint = 0;
+    j.checkpointCount = 0;
     j.pumps = 0;
     j.lastEventPump = 0;
     j.lastMillis = 0;
@@ -197,6 +233,7 @@ void StartJournalRecording(TJournalRecordSettings settings) {
     j.pending.clear();
     j.pending.reserve(j.settings.flushBytes + 64);
     j.lastFlushMillis = 0;
+    j.checkpointMillis = j.settings.checkpointMillis;
     j.mode = JournalMode::kRecord;
 }
 
@@ -207,7 +244,7 @@ void FlushJournal() {
     j.pending.clear();
 }
 
-void StartJournalReplay(std::vector<uint8_t> stream, bool paced) {
+void StartJournalReplay(std::vector<uint8_t> stream, bool paced, uint32_t checkpointMillis) {
     StopJournal();
     TJournal& j = J();
     ResetCounters();
@@ -216,6 +253,7 @@ void StartJournalReplay(std::vector<uint8_t> stream, bool paced) {
     j.records = 0;
     j.paced = paced;
     j.pacingStarted = false;
+    j.checkpointMillis = checkpointMillis;
     j.mode = JournalMode::kReplay;
 }
 
@@ -223,6 +261,7 @@ void StopJournal() {
     TJournal& j = J();
     if (j.mode == JournalMode::kRecord) FlushJournal();
     j.mode = JournalMode::kOff;
+    j.checkpointMillis = 0;
     j.settings = {};
     j.stream.clear();
     j.stream.shrink_to_fit();
@@ -231,17 +270,70 @@ void StopJournal() {
 
 JournalMode CurrentJournalMode() { return J().mode; }
 std::size_t JournalRecordsRead() { return J().records; }
+std::size_t JournalCheckpoints() { return J().checkpointCount; }
+void SetJournalCheckpointSource(TJournalCheckpointSource source) { J().checkpoints = std::move(source); }
 bool JournalExhausted() { return J().mode == JournalMode::kReplay && J().pos >= J().stream.size(); }
 uint32_t JournalFirstMillis() { return J().firstMillis; }
 uint32_t JournalLastMillis() { return J().lastMillis; }
 
 namespace {
+
 void NoteMillis(uint32_t v) {
     TJournal& j = J();
     if (!j.anyMillis) j.firstMillis = v;
     j.anyMillis = true;
     j.lastMillis = v;
 }
+
+// At each pump: whether a checkpoint is due now (the same answer while
+// recording and replaying, since the clock readings are the same).
+bool CheckpointDue() {
+    TJournal& j = J();
+    if (j.checkpointMillis == 0 || !j.anyMillis) return false;
+    if (!j.checkpointStarted) {
+        j.checkpointStarted = true;
+        j.lastCheckpoint = j.lastMillis;
+        return false;
+    }
+    if (j.lastMillis - j.lastCheckpoint < j.checkpointMillis) return false;
+    j.lastCheckpoint = j.lastMillis;
+    ++j.checkpointCount;
+    return true;
+}
+
+void WriteCheckpoint() {
+    TJournal& j = J();
+    TJournalCheckpoint now;
+    if (j.checkpoints.take) j.checkpoints.take(now);
+    Append(kJournalCheckpoint);
+    AppendNumber(kCheckpointFields);
+    for (uint32_t v : now.fields) AppendNumber(v);
+    FlushIfFull();
+}
+
+void CheckCheckpoint() {
+    TJournal& j = J();
+    ReadTag(kJournalCheckpoint);
+    uint64_t count = ReadNumber();
+    if (count > 1024) OutOfStep("a checkpoint is malformed");
+    TJournalCheckpoint recorded, now;
+    for (uint64_t i = 0; i < count; ++i) {
+        uint64_t v = ReadNumber();
+        if (v > 0xFFFFFFFFu) OutOfStep("a checkpoint is malformed");
+        if (i < kCheckpointFields) recorded.fields[i] = uint32_t(v);
+    }
+    if (!j.checkpoints.take) return;
+    j.checkpoints.take(now);
+    // Fields a later game added are compared only when the file has them.
+    for (std::size_t i = count; i < kCheckpointFields; ++i) now.fields[i] = 0;
+    bool same = true;
+    for (std::size_t i = 0; i < kCheckpointFields; ++i) same = same && now.fields[i] == recorded.fields[i];
+    if (same) return;
+    std::string what = j.checkpoints.describe ? j.checkpoints.describe(now, recorded) : std::string();
+    if (what.empty()) what = "the game state differs";
+    throw TJournalOutOfStep("out of step at " + GameTime() + ": " + what);
+}
+
 }  // namespace
 
 void QueueKeyEvent(int key, bool down) { J().queued.emplace_back(key, down); }
@@ -252,6 +344,12 @@ void JournalPump(void (*deliver)(JournalTag tag, int key)) {
     TJournal& j = J();
     ++j.pumps;
     if (j.observer) j.observer();
+    if (j.mode != JournalMode::kOff && CheckpointDue()) {
+        if (j.mode == JournalMode::kRecord)
+            WriteCheckpoint();
+        else
+            CheckCheckpoint();
+    }
     if (j.mode == JournalMode::kReplay) {
         j.queued.clear();
         DeliverReplayedEvents(deliver);
@@ -327,7 +425,11 @@ int JournalSeed(int seed) {
 
 bool JournalChannelBusy(bool busy) {
     TJournal& j = J();
-    if (j.mode == JournalMode::kReplay) return ReadTag(kJournalChannelIdle, kJournalChannelBusy) == kJournalChannelBusy;
+    if (j.mode == JournalMode::kReplay) {
+        if (j.checkpointMillis > 0 && j.pos < j.stream.size() && !IsChannelAnswer(j.stream[j.pos]))
+            return busy;  // a sound out of turn: the next checkpoint decides
+        return ReadTag(kJournalChannelIdle, kJournalChannelBusy) == kJournalChannelBusy;
+    }
     if (j.mode == JournalMode::kRecord) {
         Append(busy ? kJournalChannelBusy : kJournalChannelIdle);
         FlushIfFull();

@@ -15,6 +15,15 @@
 // reading; key and focus events carry how many event pumps (PumpEvents
 // calls) have run since the previous event, so a replay delivers each event
 // in exactly the pump that delivered it while recording.
+//
+// Checkpoints: when the recording is told an interval, the first event pump
+// after each such stretch of game time writes a checkpoint record (its field
+// count, then the fields) with the game's state as the checkpoint source
+// takes it. A replay told the same interval expects the checkpoint in the
+// same pump, and stops at the first one that differs. Once a replay has
+// checkpoints to go by, a channel answer that comes out of turn does not stop
+// it by itself: the next checkpoint says whether the game has really left the
+// recorded path.
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -36,7 +45,24 @@ enum JournalTag : uint8_t {
     kJournalSeed = 6,
     kJournalChannelIdle = 7,
     kJournalChannelBusy = 8,
+    kJournalCheckpoint = 9,
 };
+
+// A snapshot of the game state at a checkpoint; what each field means
+// belongs to the game (the checkpoint source).
+inline constexpr std::size_t kCheckpointFields = 12;
+struct TJournalCheckpoint {
+    uint32_t fields[kCheckpointFields] = {};
+};
+
+// Fills a checkpoint with the present state, and names what differs between
+// a replayed and a recorded one (empty when nothing the game cares about
+// does). `take` runs once a second of game time and must not allocate.
+struct TJournalCheckpointSource {
+    std::function<void(TJournalCheckpoint& out)> take;
+    std::function<std::string(const TJournalCheckpoint& replayed, const TJournalCheckpoint& recorded)> describe;
+};
+void SetJournalCheckpointSource(TJournalCheckpointSource source);
 
 // A replay whose stream ran out before the game finished (a truncated file).
 class TJournalEnded : public std::runtime_error {
@@ -58,6 +84,7 @@ struct TJournalRecordSettings {
     std::function<void(const uint8_t* data, std::size_t size)> flush;
     std::size_t flushBytes = 16 * 1024;
     uint32_t flushMillis = 1000;
+    uint32_t checkpointMillis = 0;  // game time between checkpoints; 0: none
 };
 
 void StartJournalRecording(TJournalRecordSettings settings);
@@ -66,7 +93,8 @@ void FlushJournal();
 // Replaying: the whole decoded stream. `paced` keeps the replay to the
 // recorded speed on the wall clock (a replay to watch); otherwise it runs as
 // fast as the processor allows.
-void StartJournalReplay(std::vector<uint8_t> stream, bool paced);
+// `checkpointMillis`: the interval the stream was recorded with (0: none).
+void StartJournalReplay(std::vector<uint8_t> stream, bool paced, uint32_t checkpointMillis = 0);
 // Back to live input (the recorder is flushed first).
 void StopJournal();
 JournalMode CurrentJournalMode();
@@ -74,6 +102,8 @@ JournalMode CurrentJournalMode();
 // Replay progress: records consumed, and whether the whole stream was used.
 std::size_t JournalRecordsRead();
 bool JournalExhausted();
+// Checkpoints written or checked so far.
+std::size_t JournalCheckpoints();
 // The game time of the first and the latest clock reading (recording or replaying).
 uint32_t JournalFirstMillis();
 uint32_t JournalLastMillis();

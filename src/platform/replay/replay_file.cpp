@@ -60,9 +60,12 @@ TReplayContents ParseReplay(const uint8_t* data, std::size_t size, const std::st
     if (!nextLine(line) || line != kReplayMagic)
         throw fail("not a replay file (no \"" + std::string(kReplayMagic) + "\" line)");
     if (!nextLine(line) || line.rfind("format ", 0) != 0) throw fail("the replay has no format line");
-    if (line != "format " + std::to_string(kReplayFormat))
-        throw fail("replay " + line + " cannot be read by this game (it reads format " + std::to_string(kReplayFormat) +
-                   ")");
+    out.format = 0;
+    for (int f = kOldestReplayFormat; f <= kReplayFormat; ++f)
+        if (line == "format " + std::to_string(f)) out.format = f;
+    if (out.format == 0)
+        throw fail("replay " + line + " cannot be read by this game (it reads formats " +
+                   std::to_string(kOldestReplayFormat) + " to " + std::to_string(kReplayFormat) + ")");
     bool sawStream = false;
     while (nextLine(line)) {
         if (pos > kMaxHeaderBytes) throw fail("the header is too long");
