@@ -236,10 +236,10 @@ std::string CompareWithThisGame(const TReplayContents& replay) {
         return "it was recorded with game version " + (game.empty() ? std::string("(none)") : game) +
                ", this is version " + kGameVersion;
     std::string start = replay.Value("start");
-    if (start != "menu") {
+    if (start != "menu" && start != "game") {
         int level = start.rfind("level ", 0) == 0 ? std::atoi(start.c_str() + 6) : 0;
         if (level < 1 || level > kLevelCount || start != "level " + std::to_string(level))
-            return "its start \"" + start + "\" is neither the menu nor a level";
+            return "its start \"" + start + "\" is neither the menu, a game nor a level";
     }
     std::string scores = replay.Value("scores");
     if (scores.empty() || (scores != "none" && !DecodeHex(scores))) return "its high-score table is malformed";

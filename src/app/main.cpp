@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/data_location.h"
+#include "app/recent_games.h"
 #include "app/replay.h"
 #include "app/resources.h"
 #include "app/startup.h"
@@ -31,6 +32,7 @@ constexpr const char* kVersion = "1.0.0";
 void PrintUsage(std::FILE* out, const std::string& scoresFile) {
     TDataLocation where = FindDataLocation(sq::ExecutableDir(), sq::WorkingDir(), sq::UserDataDir("snowquill"));
     if (!scoresFile.empty()) where.scoresFile = sq::AbsolutePath(scoresFile), where.mode = TDataMode::kWorkingDir;
+    std::string lastGame = where.scoresFile.substr(0, where.scoresFile.find_last_of('/') + 1) + kLastGameFile;
     std::fprintf(out,
                  "Usage: snowquill [--fullscreen | --windowed] [--nosound] [--scores-file PATH] [--frame-stats FILE]\n"
                  "                 [--help] [--version]\n"
@@ -51,8 +53,10 @@ void PrintUsage(std::FILE* out, const std::string& scoresFile) {
                  "  --timedemo          replay drawn without pacing and report the frame times\n"
                  "  --help              show this text and exit\n"
                  "  --version           show the version and exit\n"
-                 "The high-score table is kept in %s.\n",
-                 (!scoresFile.empty() ? where.scoresFile : DescribeScoresFile(where)).c_str());
+                 "The high-score table is kept in %s.\n"
+                 "Your last game and your best are kept beside it as last.sqr and best.sqr;\n"
+                 "watch one with: snowquill --replay %s\n",
+                 (!scoresFile.empty() ? where.scoresFile : DescribeScoresFile(where)).c_str(), lastGame.c_str());
 }
 
 // Reports an error that stops the game on standard error and, while a

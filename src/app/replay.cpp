@@ -14,6 +14,7 @@
 #include <optional>
 #include <sstream>
 
+#include "app/recent_games.h"
 #include "core/globals.h"
 #include "game/enemy.h"
 #include "game/game_score.h"
@@ -307,7 +308,13 @@ int Replay(TStartOptions start, const TReplayOptions& options) {
         return kReplayRefused;
     }
     std::string startValue = replay.Value("start");
-    start.startLevel = startValue == "menu" ? 0 : std::atoi(startValue.c_str() + 6);
+    // A game kept from the menu starts where the menu started it, straight
+    // after start-up; the replay takes over the input there.
+    const bool oneGame = startValue == "game";
+    start.startLevel = startValue == "menu" || oneGame ? 0 : std::atoi(startValue.c_str() + 6);
+    start.oneGame = oneGame;
+    int firstLevel = std::atoi(replay.Value("level").c_str());
+    if (oneGame && (firstLevel < 1 || firstLevel > kLevelCount)) firstLevel = 1;
     std::optional<std::vector<uint8_t>> scores;
     if (replay.Value("scores") != "none") scores = DecodeHex(replay.Value("scores"));
     start.headless = options.headless;
@@ -319,11 +326,31 @@ int Replay(TStartOptions start, const TReplayOptions& options) {
         SetUnpacedFrames(true);
     }
     InstallGameCheckpoints();
-    StartJournalReplay(std::move(replay.stream), !options.headless && !options.timedemo, CheckpointMillisOf(replay));
-    SetClock(MakeJournalClock());
+    const bool paced = !options.headless && !options.timedemo;
+    const uint32_t checkpointMillis = CheckpointMillisOf(replay);
+    auto startReplay = [&] {
+        StartJournalReplay(std::move(replay.stream), paced, checkpointMillis);
+        SetClock(MakeJournalClock());
+    };
     std::string digest, stopped;
-    bool ended = false;
-    start.beforeShutDown = [&digest] { digest = GameDigest(); };
+    bool ended = false, gameLeftOver = false;
+    if (oneGame) {
+        start.beforeGame = [&] {
+            currentLevel = firstLevel;
+            startReplay();
+        };
+        start.afterGame = [&] {
+            digest = GameDigest();
+            gameLeftOver = !JournalExhausted();
+            StopJournal();
+            SetClock(nullptr);
+        };
+    } else {
+        startReplay();
+    }
+    start.beforeShutDown = [&digest] {
+        if (digest.empty()) digest = GameDigest();
+    };
     auto wallStart = std::chrono::steady_clock::now();
     try {
         RunGame(start);
@@ -334,8 +361,9 @@ int Replay(TStartOptions start, const TReplayOptions& options) {
         stopped = e.what();
         digest = GameDigest();
     }
+    WaitForKeptGames();
     double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - wallStart).count();
-    bool leftOver = !ended && stopped.empty() && !JournalExhausted();
+    bool leftOver = !ended && stopped.empty() && (oneGame ? gameLeftOver : !JournalExhausted());
     std::size_t records = JournalRecordsRead(), checkpoints = JournalCheckpoints();
     StopJournal();
     SetJournalPumpObserver(nullptr);

@@ -1,7 +1,9 @@
 #include "app/screen_flow.h"
 
 #include "app/pause.h"
+#include "app/recent_games.h"
 #include "app/resources.h"
+#include "app/startup.h"
 #include "audio/game_music.h"
 #include "core/frame_helpers.h"
 #include "core/globals.h"
@@ -22,6 +24,45 @@
 #include "screens/title.h"
 
 using namespace sq;
+
+namespace {
+
+// A game from the menu, recorded as it is played and kept when it ends, also
+// when it is abandoned by closing the window or a signal. A run that is
+// itself recorded or replayed plays the game unrecorded.
+void PlayAndKeepGame() {
+    TGameRecorder recorder;
+    if (!recorder.Start()) {
+        gameScore->Reset();
+        ClearKeys();
+        SelectTune(kTuneInGame);
+        music->Play();
+        PlayGame();
+        ClearKeys();
+        playState = kPlayStateMenu;
+        return;
+    }
+    try {
+        PlayRecordedGame();
+    } catch (...) {
+        recorder.Keep(false);
+        throw;
+    }
+    recorder.Keep(true);
+}
+
+}  // namespace
+
+void PlayRecordedGame() {
+    ResetForRecordedGame();
+    gameScore->Reset();
+    ClearKeys();
+    SelectTune(kTuneInGame);
+    music->Play();
+    PlayGame();
+    ClearKeys();
+    playState = kPlayStateMenu;
+}
 
 void RunMenu() {
     CreateStars();
@@ -63,13 +104,7 @@ void RunMenu() {
             fadeMenu(true);
             switch (choice) {
                 case kMenuStart:
-                    gameScore->Reset();
-                    ClearKeys();
-                    SelectTune(kTuneInGame);
-                    music->Play();
-                    PlayGame();
-                    ClearKeys();
-                    playState = kPlayStateMenu;
+                    PlayAndKeepGame();
                     break;
                 case kMenuHighScores:
                     ClearKeys();

@@ -4,6 +4,9 @@
 
 // The title menu loop; returns when the player chooses Quit.
 void RunMenu();
+// A game as the menu starts it: from a fresh state (ResetForRecordedGame),
+// the score cleared and the game's tune, then PlayGame; back in the menu's state.
+void PlayRecordedGame();
 // One game from `currentLevel` until `playState` says the game is over.
 void PlayGame();
 // One level alone, from its start until the exit is reached or the game is

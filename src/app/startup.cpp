@@ -6,6 +6,7 @@
 #include <string>
 
 #include "app/data_check.h"
+#include "app/recent_games.h"
 #include "app/resources.h"
 #include "app/screen_flow.h"
 #include "audio/game_music.h"
@@ -54,6 +55,24 @@ void CreateLongLivedObjects() {
     gifts->NewGiftChannel();
     music = std::make_shared<CGameMusic>();
     music->Init();
+}
+
+void ResetForRecordedGame() {
+    SeedRandom(CurrentMillis());
+    snow = CSnow::Destroy(snow);
+    snow = CSnow::Create(200);
+    if (player) player->Release();
+    player = std::make_shared<CPlayer>();
+    if (gifts) gifts->ReleaseGiftChannel();
+    gifts = std::make_shared<CShoot>();
+    gifts->NewGiftChannel();
+    liveBar = std::make_shared<CLiveBar>();
+    liveBar->SetLives(3);
+    gameLoop = std::make_shared<tMainGameLoop>();
+    gameLoop->Init();
+    playerDying = 0;
+    tickDelta = 1.0f;
+    playState = kPlayStateMenu;
 }
 
 namespace {
@@ -162,21 +181,28 @@ int RunGame(const TStartOptions& options) {
     ArmQuit(true);
     bool titleStarted = false;
     try {
-        if (options.startLevel == 0) ShowSplash();
+        if (options.startLevel == 0 && !options.oneGame) ShowSplash();
         OpenDisplay(320, 240, 32, 60, 0);
         EnsureHighScoreFile();
         ChooseDisplayMode();
         title->Init();
         titleStarted = true;
 
-        if (options.startLevel > 0)
+        if (options.startLevel > 0) {
             PlayLevelAlone(options.startLevel);
-        else
+        } else if (options.oneGame) {
+            if (options.beforeGame) options.beforeGame();
+            PlayRecordedGame();
+            if (options.afterGame) options.afterGame();
+        } else {
             RunMenu();
+        }
     } catch (const TQuitGame&) {
         // Closed or signalled: whatever screen was running is abandoned; the
         // table on disk is only ever written whole, so it stays as it was.
     }
+    // The recording of the last game reaches its file before the run ends.
+    WaitForKeptGames();
     ArmQuit(false);
 
     if (options.beforeShutDown) options.beforeShutDown();

@@ -10,6 +10,9 @@ struct TStartOptions {
     bool sound = true;                     // false: no sound device is opened
     bool headless = false;                 // no window and no sound device (replays, demo making)
     int startLevel = 0;                    // 1..6: that level alone from its start, no menu (demos)
+    bool oneGame = false;                  // one game as the menu starts it, no splash or menu (recorded games)
+    std::function<void()> beforeGame;      // with oneGame: just before the game (a replay takes over there)
+    std::function<void()> afterGame;       // with oneGame: as soon as the game has ended
     std::function<void()> beforeShutDown;  // sees the final state of the run
 };
 
@@ -22,6 +25,11 @@ int RunGame(const TStartOptions& options);
 // The objects that live for the whole run: gameScore, the frame counters, gameLoop, player, snow,
 // title, liveBar, gifts and music, in that order.
 void CreateLongLivedObjects();
+// Puts everything a game's course depends on back as a fresh start leaves it
+// (the random generator seeded from the clock, the player, the thrown gift,
+// the HUD's bar, the level loop and the snow), so that a game recorded from
+// the menu plays the same when replayed straight after start-up.
+void ResetForRecordedGame();
 
 void ShowSplash();
 void ChooseDisplayMode();

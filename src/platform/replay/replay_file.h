@@ -50,6 +50,11 @@ TReplayContents ParseReplay(const uint8_t* data, std::size_t size, const std::st
 // Reads a replay file whole (at most 256 MiB). Throws TReplayError.
 TReplayContents ReadReplayFile(const std::string& path);
 
+// The whole file for a recording held in memory; an empty digest leaves the
+// file without one (a run that was abandoned: it reads as truncated).
+std::string PackReplay(const std::vector<std::pair<std::string, std::string>>& header,
+                       const std::vector<uint8_t>& stream, const std::string& digest);
+
 // Writes a replay as it is recorded. Every write reaches the file before it
 // returns (flushed); a failure throws TReplayError naming the file.
 class TReplayWriter {
