@@ -46,8 +46,7 @@ std::string KeptGamesDir() {
 int KeptGameScore(const std::string& path) {
     try {
         std::string score = ReadReplayFile(path).Value("score");
-        if (score.empty() || score.size() > 9 || score.find_first_not_of("0123456789") != std::string::npos)
-            return -1;
+        if (score.empty() || score.size() > 9 || score.find_first_not_of("0123456789") != std::string::npos) return -1;
         return std::atoi(score.c_str());
     } catch (const TReplayError&) {
         return -1;
@@ -87,7 +86,9 @@ bool TGameRecorder::Start() {
     stream_.clear();
     stream_.reserve(kReservedStream);
     TJournalRecordSettings settings;
-    settings.flush = [this](const uint8_t* data, std::size_t size) { stream_.insert(stream_.end(), data, data + size); };
+    settings.flush = [this](const uint8_t* data, std::size_t size) {
+        stream_.insert(stream_.end(), data, data + size);
+    };
     settings.flushBytes = kPieceBytes;
     settings.flushMillis = 0x7FFFFFFF;  // nothing to lose to a crash that the pieces would save
     settings.checkpointMillis = kCheckpointMillis;
@@ -109,7 +110,6 @@ void TGameRecorder::Keep(bool ended) {
         return;
     }
     Writer() = std::thread([dir = KeptGamesDir(), header = std::move(header_), stream = std::move(stream_),
-                            digest = std::move(digest), ended, score] {
-        KeepGameFiles(dir, header, stream, digest, ended, score);
-    });
+                            digest = std::move(digest), ended,
+                            score] { KeepGameFiles(dir, header, stream, digest, ended, score); });
 }

@@ -3,7 +3,6 @@
 #include "app/pause.h"
 #include "app/recent_games.h"
 #include "app/resources.h"
-#include "app/startup.h"
 #include "audio/game_music.h"
 #include "core/frame_helpers.h"
 #include "core/globals.h"
@@ -11,9 +10,13 @@
 #include "game/game_score.h"
 #include "game/live_bar.h"
 #include "game/main_game_loop.h"
+#include "game/player.h"
+#include "game/shoot.h"
+#include "game/snow.h"
 #include "platform/audio/sound.h"
 #include "platform/input/keyboard.h"
 #include "platform/system/clock.h"
+#include "platform/system/random.h"
 #include "platform/video/graphics.h"
 #include "scores/hi_score.h"
 #include "screens/credits.h"
@@ -52,6 +55,24 @@ void PlayAndKeepGame() {
 }
 
 }  // namespace
+
+void ResetForRecordedGame() {
+    SeedRandom(CurrentMillis());
+    snow = CSnow::Destroy(snow);
+    snow = CSnow::Create(200);
+    if (player) player->Release();
+    player = std::make_shared<CPlayer>();
+    if (gifts) gifts->ReleaseGiftChannel();
+    gifts = std::make_shared<CShoot>();
+    gifts->NewGiftChannel();
+    liveBar = std::make_shared<CLiveBar>();
+    liveBar->SetLives(3);
+    gameLoop = std::make_shared<tMainGameLoop>();
+    gameLoop->Init();
+    playerDying = 0;
+    tickDelta = 1.0f;
+    playState = kPlayStateMenu;
+}
 
 void PlayRecordedGame() {
     ResetForRecordedGame();

@@ -4,6 +4,11 @@
 
 // The title menu loop; returns when the player chooses Quit.
 void RunMenu();
+// Puts everything a game's course depends on back as a fresh start leaves it
+// (the random generator seeded from the clock, the player, the thrown gift,
+// the HUD's bar, the level loop and the snow), so that a game recorded from
+// the menu plays the same when replayed straight after start-up.
+void ResetForRecordedGame();
 // A game as the menu starts it: from a fresh state (ResetForRecordedGame),
 // the score cleared and the game's tune, then PlayGame; back in the menu's state.
 void PlayRecordedGame();

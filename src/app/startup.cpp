@@ -57,24 +57,6 @@ void CreateLongLivedObjects() {
     music->Init();
 }
 
-void ResetForRecordedGame() {
-    SeedRandom(CurrentMillis());
-    snow = CSnow::Destroy(snow);
-    snow = CSnow::Create(200);
-    if (player) player->Release();
-    player = std::make_shared<CPlayer>();
-    if (gifts) gifts->ReleaseGiftChannel();
-    gifts = std::make_shared<CShoot>();
-    gifts->NewGiftChannel();
-    liveBar = std::make_shared<CLiveBar>();
-    liveBar->SetLives(3);
-    gameLoop = std::make_shared<tMainGameLoop>();
-    gameLoop->Init();
-    playerDying = 0;
-    tickDelta = 1.0f;
-    playState = kPlayStateMenu;
-}
-
 namespace {
 
 // Makes sure "HISCORES.DAT" exists (a missing one is written with the

@@ -25,11 +25,6 @@ int RunGame(const TStartOptions& options);
 // The objects that live for the whole run: gameScore, the frame counters, gameLoop, player, snow,
 // title, liveBar, gifts and music, in that order.
 void CreateLongLivedObjects();
-// Puts everything a game's course depends on back as a fresh start leaves it
-// (the random generator seeded from the clock, the player, the thrown gift,
-// the HUD's bar, the level loop and the snow), so that a game recorded from
-// the menu plays the same when replayed straight after start-up.
-void ResetForRecordedGame();
 
 void ShowSplash();
 void ChooseDisplayMode();
