@@ -237,8 +237,9 @@ std::string CompareWithThisGame(const TReplayContents& replay) {
                ", this is version " + kGameVersion;
     std::string start = replay.Value("start");
     if (start != "menu" && start != "game") {
-        int level = start.rfind("level ", 0) == 0 ? std::atoi(start.c_str() + 6) : 0;
-        if (level < 1 || level > kLevelCount || start != "level " + std::to_string(level))
+        const char* kind = start.rfind("demo ", 0) == 0 ? "demo " : "level ";
+        int level = start.rfind(kind, 0) == 0 ? std::atoi(start.c_str() + std::strlen(kind)) : 0;
+        if (level < 1 || level > kLevelCount || start != kind + std::to_string(level))
             return "its start \"" + start + "\" is neither the menu, a game nor a level";
     }
     std::string scores = replay.Value("scores");

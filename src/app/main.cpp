@@ -36,7 +36,7 @@ void PrintUsage(std::FILE* out, const std::string& scoresFile) {
     std::fprintf(out,
                  "Usage: snowquill [--fullscreen | --windowed] [--nosound] [--scores-file PATH] [--frame-stats FILE]\n"
                  "                 [--help] [--version]\n"
-                 "       snowquill --record FILE [--level N] [--script KEYS]\n"
+                 "       snowquill --record FILE [--level N [--demo]] [--script KEYS]\n"
                  "       snowquill --replay FILE [--headless | --timedemo]\n"
                  "Runs Snowquill with the data beside the executable or in its installed place (share/snowquill),\n"
                  "else from the current directory, which then holds the folders gfx, sfx, musica and maps.\n"
@@ -47,6 +47,7 @@ void PrintUsage(std::FILE* out, const std::string& scoresFile) {
                  "  --frame-stats FILE  at exit, write every frame's time and a summary to FILE\n"
                  "  --record FILE       write everything the run takes in (keys, clock) to FILE\n"
                  "  --level N           play level N alone from its start (with --record)\n"
+                 "  --demo              record only the level, from its start, as the title's demos are\n"
                  "  --script KEYS       drive the recorded run from a key script, with no window\n"
                  "  --replay FILE       play FILE back exactly and check its final state\n"
                  "  --headless          replay with no window and no sound, as fast as possible\n"
@@ -101,6 +102,8 @@ int main(int argc, char** argv) {
                 std::fprintf(stderr, "snowquill: --level takes 1 to 6\n");
                 return 2;
             }
+        } else if (std::strcmp(argv[i], "--demo") == 0) {
+            replay.demo = true;
         } else if (std::strcmp(argv[i], "--headless") == 0) {
             replay.headless = true;
         } else if (std::strcmp(argv[i], "--timedemo") == 0) {
@@ -136,6 +139,10 @@ int main(int argc, char** argv) {
     }
     if ((replay.headless || replay.timedemo) && replay.replayPath.empty()) {
         std::fprintf(stderr, "snowquill: --headless and --timedemo go with --replay FILE\n");
+        return 2;
+    }
+    if (replay.demo && options.startLevel == 0) {
+        std::fprintf(stderr, "snowquill: --demo goes with --record FILE --level N\n");
         return 2;
     }
     if (options.startLevel > 0 && replay.recordPath.empty()) {

@@ -263,7 +263,10 @@ int Record(TStartOptions start, const TReplayOptions& options) {
     }
     TReplayWriter writer;
     try {
-        writer.Open(recordPath, DescribeThisGame(start.startLevel));
+        TReplayHeader header = DescribeThisGame(start.startLevel);
+        for (auto& [key, value] : header)
+            if (key == "start" && options.demo) value = "demo " + std::to_string(start.startLevel);
+        writer.Open(recordPath, header);
     } catch (const TReplayError& e) {
         std::fprintf(stderr, "snowquill: %s\n", e.what());
         return 2;
@@ -272,10 +275,20 @@ int Record(TStartOptions start, const TReplayOptions& options) {
     settings.flush = [&writer](const uint8_t* data, std::size_t size) { writer.AppendChunk(data, size); };
     settings.checkpointMillis = kCheckpointMillis;
     InstallGameCheckpoints();
-    StartJournalRecording(std::move(settings));
-    if (scriptClock) SetClock(scriptClock);
     std::string digest;
-    start.beforeShutDown = [&digest] { digest = GameDigest(); };
+    if (options.demo) {
+        // Only the level is recorded, from its start: a demo the menu can
+        // play at any moment of a run.
+        start.beforeGame = [&settings] { StartJournalRecording(std::move(settings)); };
+        start.afterGame = [&digest] {
+            digest = GameDigest();
+            StopJournal();
+        };
+    } else {
+        StartJournalRecording(std::move(settings));
+        start.beforeShutDown = [&digest] { digest = GameDigest(); };
+    }
+    if (scriptClock) SetClock(scriptClock);
     try {
         RunGame(start);
     } catch (...) {
@@ -311,7 +324,8 @@ int Replay(TStartOptions start, const TReplayOptions& options) {
     // A game kept from the menu starts where the menu started it, straight
     // after start-up; the replay takes over the input there.
     const bool oneGame = startValue == "game";
-    start.startLevel = startValue == "menu" || oneGame ? 0 : std::atoi(startValue.c_str() + 6);
+    const bool demo = startValue.rfind("demo ", 0) == 0;
+    start.startLevel = startValue == "menu" || oneGame ? 0 : std::atoi(startValue.c_str() + (demo ? 5 : 6));
     start.oneGame = oneGame;
     int firstLevel = std::atoi(replay.Value("level").c_str());
     if (oneGame && (firstLevel < 1 || firstLevel > kLevelCount)) firstLevel = 1;
@@ -334,9 +348,9 @@ int Replay(TStartOptions start, const TReplayOptions& options) {
     };
     std::string digest, stopped;
     bool ended = false, gameLeftOver = false;
-    if (oneGame) {
+    if (oneGame || demo) {
         start.beforeGame = [&] {
-            currentLevel = firstLevel;
+            if (oneGame) currentLevel = firstLevel;
             startReplay();
         };
         start.afterGame = [&] {
@@ -363,7 +377,7 @@ int Replay(TStartOptions start, const TReplayOptions& options) {
     }
     WaitForKeptGames();
     double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - wallStart).count();
-    bool leftOver = !ended && stopped.empty() && (oneGame ? gameLeftOver : !JournalExhausted());
+    bool leftOver = !ended && stopped.empty() && (oneGame || demo ? gameLeftOver : !JournalExhausted());
     std::size_t records = JournalRecordsRead(), checkpoints = JournalCheckpoints();
     StopJournal();
     SetJournalPumpObserver(nullptr);

@@ -56,10 +56,12 @@ void PlayAndKeepGame() {
 
 }  // namespace
 
-void ResetForRecordedGame() {
-    SeedRandom(CurrentMillis());
+void ResetForRecordedGame(int seed) {
+    SeedRandom(seed);
     snow = CSnow::Destroy(snow);
     snow = CSnow::Create(200);
+    cloudAngleA = float(RandomFloat(0, 360));
+    cloudAngleB = float(RandomFloat(0, 360));
     if (player) player->Release();
     player = std::make_shared<CPlayer>();
     if (gifts) gifts->ReleaseGiftChannel();
@@ -69,13 +71,17 @@ void ResetForRecordedGame() {
     liveBar->SetLives(3);
     gameLoop = std::make_shared<tMainGameLoop>();
     gameLoop->Init();
+    // The rate counters read the clock once a second of their own: counted
+    // from here, they read it at the same moments in the replay.
+    if (frameCounter) frameCounter->Reset();
+    if (updateCounter) updateCounter->Reset();
     playerDying = 0;
     tickDelta = 1.0f;
     playState = kPlayStateMenu;
 }
 
 void PlayRecordedGame() {
-    ResetForRecordedGame();
+    ResetForRecordedGame(CurrentMillis());
     gameScore->Reset();
     ClearKeys();
     SelectTune(kTuneInGame);

@@ -151,7 +151,8 @@ int RunGame(const TStartOptions& options) {
     if (options.sound && !options.headless) OpenAudio();
 
     SetLoadMaskColor(255, 0, 255);
-    SeedRandom(CurrentMillis());
+    const int startSeed = CurrentMillis();
+    SeedRandom(startSeed);
     LoadResources();
     CenterResourceHandles();
     CheckGameData();
@@ -171,7 +172,14 @@ int RunGame(const TStartOptions& options) {
         titleStarted = true;
 
         if (options.startLevel > 0) {
+            // A demo recorded from the level's start: everything before it
+            // is put back as start-up left it, seed and all.
+            if (options.beforeGame) {
+                options.beforeGame();
+                ResetForRecordedGame(startSeed);
+            }
             PlayLevelAlone(options.startLevel);
+            if (options.afterGame) options.afterGame();
         } else if (options.oneGame) {
             if (options.beforeGame) options.beforeGame();
             PlayRecordedGame();

@@ -130,6 +130,10 @@ void PostFocusChange() {
 
 void PostFocusLost() { focusLost = true; }
 
+void PostClick() { JournalNoteLiveEvent(true); }
+
+void PostWindowEvent() { JournalNoteLiveEvent(false); }
+
 bool TakeFocusLost() {
     bool lost = focusLost;
     focusLost = false;

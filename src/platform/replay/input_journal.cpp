@@ -41,6 +41,7 @@ struct TJournal {
     uint32_t pacingFrom = 0;
     Steady::time_point wallStart;
     bool injecting = false;  // a replayed event is entering the key tables
+    TLiveInput live;
 };
 
 TJournal& J() {
@@ -364,8 +365,26 @@ void JournalPump(void (*deliver)(JournalTag tag, int key)) {
     if (j.queued.empty()) j.queued.swap(events);  // keeps the storage
 }
 
+TLiveInput JournalLiveInput() { return J().live; }
+
+void JournalNoteLiveEvent(bool press) {
+    TJournal& j = J();
+    ++j.live.events;
+    if (press) {
+        ++j.live.presses;
+        j.live.lastKey = 0;
+    }
+}
+
 bool JournalKeyEvent(JournalTag tag, int key) {
     TJournal& j = J();
+    if (!j.injecting) {
+        ++j.live.events;
+        if (tag == kJournalKeyDown) {
+            ++j.live.presses;
+            j.live.lastKey = key;
+        }
+    }
     switch (j.mode) {
         case JournalMode::kOff:
             return true;

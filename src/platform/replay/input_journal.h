@@ -112,6 +112,19 @@ uint32_t JournalLastMillis();
 // are delivered, like the window system's, by the next event pump.
 void QueueKeyEvent(int key, bool down);
 
+// The player's own input, whatever the journal does with it (a replay shuts
+// it out of the key tables): every live key, button, click or window event
+// counts an event; key and button presses (not repeats) and clicks also
+// count a press, and the latest pressed key is kept (0 for a click).
+struct TLiveInput {
+    uint64_t events = 0;
+    uint64_t presses = 0;
+    int lastKey = 0;
+};
+TLiveInput JournalLiveInput();
+// A click or a window event that never enters the key tables.
+void JournalNoteLiveEvent(bool press);
+
 // Called at the start of every event pump (after each pump's index is
 // counted), for frame timing of replays.
 void SetJournalPumpObserver(std::function<void()> observer);
