@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "app/attract.h"
 #include "app/data_location.h"
 #include "app/recent_games.h"
 #include "app/replay.h"
@@ -35,6 +36,7 @@ void PrintUsage(std::FILE* out, const std::string& scoresFile) {
     std::string lastGame = where.scoresFile.substr(0, where.scoresFile.find_last_of('/') + 1) + kLastGameFile;
     std::fprintf(out,
                  "Usage: snowquill [--fullscreen | --windowed] [--nosound] [--scores-file PATH] [--frame-stats FILE]\n"
+                 "                 [--demo-idle SECONDS]\n"
                  "                 [--help] [--version]\n"
                  "       snowquill --record FILE [--level N [--demo]] [--script KEYS]\n"
                  "       snowquill --replay FILE [--headless | --timedemo]\n"
@@ -44,6 +46,7 @@ void PrintUsage(std::FILE* out, const std::string& scoresFile) {
                  "  --windowed          play in a window instead of the full screen\n"
                  "  --nosound           play without sound\n"
                  "  --scores-file PATH  keep the high-score table in PATH\n"
+                 "  --demo-idle SECONDS how long the title waits before it plays a demo (30; 0: never)\n"
                  "  --frame-stats FILE  at exit, write every frame's time and a summary to FILE\n"
                  "  --record FILE       write everything the run takes in (keys, clock) to FILE\n"
                  "  --level N           play level N alone from its start (with --record)\n"
@@ -102,6 +105,14 @@ int main(int argc, char** argv) {
                 std::fprintf(stderr, "snowquill: --level takes 1 to 6\n");
                 return 2;
             }
+        } else if (std::strcmp(argv[i], "--demo-idle") == 0 && hasValue) {
+            char* end = nullptr;
+            double seconds = std::strtod(argv[++i], &end);
+            if (end == argv[i] || *end != '\0' || !(seconds >= 0) || seconds > 86400) {
+                std::fprintf(stderr, "snowquill: --demo-idle takes a number of seconds (0: never)\n");
+                return 2;
+            }
+            SetAttractIdleMillis(uint32_t(seconds * 1000));
         } else if (std::strcmp(argv[i], "--demo") == 0) {
             replay.demo = true;
         } else if (std::strcmp(argv[i], "--headless") == 0) {

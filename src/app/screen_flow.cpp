@@ -1,5 +1,6 @@
 #include "app/screen_flow.h"
 
+#include "app/attract.h"
 #include "app/pause.h"
 #include "app/recent_games.h"
 #include "app/resources.h"
@@ -123,9 +124,15 @@ void RunMenu() {
     };
 
     TraceState("menu", title->selected);
+    TAttract attract;
     int choice = 0;
     while (choice != kMenuQuit) {
         choice = title->Run();
+        if (choice != kMenuQuit && attract.Due() && attract.PlayNext([&] { fadeMenu(true); })) {
+            fadeMenu(false);
+            TraceState("menu", title->selected);
+            continue;
+        }
         if (choice == kMenuStart || choice == kMenuHighScores || choice == kMenuCredits ||
             choice == kMenuInstructions) {
             fadeMenu(true);
