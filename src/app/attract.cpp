@@ -6,7 +6,7 @@
 #include <utility>
 
 #include "app/game_identity.h"
-#include "app/screen_flow.h"
+#include "app/level_alone.h"
 #include "core/globals.h"
 #include "core/loaded_files.h"
 #include "core/trace.h"
