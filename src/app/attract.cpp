@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <memory>
 #include <utility>
 
 #include "app/game_identity.h"
@@ -59,16 +60,21 @@ void DrawDemoCaption() {
 // a key, out of step, or by a close request on its way out of the run).
 class TDemoRun {
 public:
-    TDemoRun() = default;
+    TDemoRun() : clock_(InstalledClock()) {}
     ~TDemoRun() {
         StopJournal();
         SetJournalPumpObserver(nullptr);
-        SetClock(nullptr);
+        SetClock(clock_);
         SetFrameOverlay(nullptr);
+        // The key that ended the demo is no menu choice, however long it is held.
         ClearKeys();
+        IgnoreHeldKeys();
     }
     TDemoRun(const TDemoRun&) = delete;
     TDemoRun& operator=(const TDemoRun&) = delete;
+
+private:
+    std::shared_ptr<IClock> clock_;
 };
 
 int DemoLevel(const TReplayContents& demo) {
@@ -172,6 +178,7 @@ bool TAttract::PlayNext(const std::function<void()>& beforeDemo) {
     if (beforeDemo) beforeDemo();
     PlayDemo(path, std::move(demo));
     TearDownLevel();
+    playState = kPlayStateMenu;
     // The level's background took the menu's place.
     imgBackground = LoadImageFrom("gfx/MenuBack.png", -1);
     NoteLoadedFile(imgBackground, "gfx/MenuBack.png");

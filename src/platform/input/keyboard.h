@@ -35,6 +35,9 @@ void PostFocusLost();    // the window lost the focus (after PostFocusChange)
 // never see, counted for the menu's idle time and to end a demo.
 void PostClick();
 void PostWindowEvent();
+// The keys held down right now are ignored, auto-repeat and all, until they
+// are let go: a key that ended a demo is not also taken by the menu.
+void IgnoreHeldKeys();
 bool TakeFocusLost();    // true once for every loss since the last call
 void PostQuitRequest();  // recorded, never acted on by the game
 bool QuitRequested();

@@ -384,6 +384,10 @@ bool JournalKeyEvent(JournalTag tag, int key) {
             ++j.live.presses;
             j.live.lastKey = key;
         }
+        if (tag == kJournalFocus)
+            j.live.held.reset();
+        else if (key >= 0 && key < 256)
+            j.live.held.set(std::size_t(key), tag != kJournalKeyUp);
     }
     switch (j.mode) {
         case JournalMode::kOff:

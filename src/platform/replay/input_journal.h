@@ -24,6 +24,7 @@
 // checkpoints to go by, a channel answer that comes out of turn does not stop
 // it by itself: the next checkpoint says whether the game has really left the
 // recorded path.
+#include <bitset>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -120,6 +121,7 @@ struct TLiveInput {
     uint64_t events = 0;
     uint64_t presses = 0;
     int lastKey = 0;
+    std::bitset<256> held;  // keys down on the player's keyboard or pad now
 };
 TLiveInput JournalLiveInput();
 // A click or a window event that never enters the key tables.
