@@ -15,6 +15,7 @@
 #include <sstream>
 
 #include "app/recent_games.h"
+#include "app/replay_watch.h"
 #include "core/globals.h"
 #include "game/enemy.h"
 #include "game/game_score.h"
@@ -366,6 +367,9 @@ int Replay(TStartOptions start, const TReplayOptions& options) {
         if (digest.empty()) digest = GameDigest();
     };
     auto wallStart = std::chrono::steady_clock::now();
+    // A replay drawn at the recorded speed can be sped up and held.
+    std::optional<TReplayWatch> watching;
+    if (paced) watching.emplace();
     try {
         RunGame(start);
     } catch (const TJournalEnded&) {
@@ -376,6 +380,7 @@ int Replay(TStartOptions start, const TReplayOptions& options) {
         digest = GameDigest();
     }
     WaitForKeptGames();
+    watching.reset();
     double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - wallStart).count();
     bool leftOver = !ended && stopped.empty() && (oneGame || demo ? gameLeftOver : !JournalExhausted());
     std::size_t records = JournalRecordsRead(), checkpoints = JournalCheckpoints();

@@ -222,4 +222,44 @@ TEST_F(JournalTest, CheckpointsStopAReplayWhereItFirstDiffersAndNameIt) {
     SetJournalCheckpointSource({});
 }
 
+TEST_F(JournalTest, AHeldReplayWatchesThePlayersKeysWithoutMovingTheRecording) {
+    // A session whose clock stands still, so a paced replay never sleeps.
+    auto session = [] {
+        std::vector<int> seen;
+        for (int frame = 0; frame < 6; ++frame) {
+            seen.push_back(CurrentMillis());
+            if (frame == 2) QueueKeyEvent(kKeyLeft, true);
+            seen.push_back(IsKeyDown(kKeyLeft));
+        }
+        return seen;
+    };
+    Record();
+    std::vector<int> recorded = session();
+    StopJournal();
+
+    ClearKeys();
+    StartJournalReplay(stream_, /*paced=*/true);
+    int holds = 0;
+    const uint64_t pressesBefore = JournalLiveInput().presses;
+    SetJournalHoldHook([&] {
+        ++holds;
+        // The player presses Right while the replay is held: it is counted,
+        // pumped without counting a pump, and never reaches the game.
+        PostKeyDown(kKeyRight);
+        PumpEvents();
+        SetJournalReplaySpeed(8);
+    });
+    SetJournalReplaySpeed(0);
+    std::vector<int> replayed = session();
+    EXPECT_EQ(holds, 1);
+    EXPECT_EQ(JournalReplaySpeed(), 8);
+    EXPECT_EQ(replayed, recorded);  // the replayed Left still came in its own pump
+    EXPECT_EQ(IsKeyDown(kKeyRight), 0);
+    EXPECT_EQ(JournalLiveInput().presses, pressesBefore + 1);
+    EXPECT_EQ(JournalLiveInput().lastKey, kKeyRight);
+    EXPECT_TRUE(JournalExhausted());
+    SetJournalHoldHook(nullptr);
+    SetJournalReplaySpeed(1);
+}
+
 }  // namespace

@@ -1,6 +1,6 @@
 // The player's kept games: every game replaces last.sqr; best.sqr only by a
 // game that ended with a higher score; an abandoned game is kept as a replay
-// that stops where it did, never as the best.
+// that stops where it did, never as the best. And the keys that watch one.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -10,6 +10,8 @@
 #include <vector>
 
 #include "app/recent_games.h"
+#include "app/replay_watch.h"
+#include "platform/input/keyboard.h"
 #include "platform/replay/replay_file.h"
 
 namespace fs = std::filesystem;
@@ -77,6 +79,31 @@ TEST_F(KeptGamesTest, TheLastGameIsAlwaysKeptAndOnlyABetterEndedOneBecomesTheBes
     int files = 0;
     for ([[maybe_unused]] const auto& e : fs::directory_iterator(dir_)) ++files;
     EXPECT_EQ(files, 2);
+}
+
+// Watching a replay: F doubles the speed up to eight times and then starts
+// again at one; P or Space holds it and lets it go; F lets a held replay go
+// at the next speed; other keys change nothing.
+TEST(ReplayWatchTest, TheKeysStepTheSpeedAndHoldTheReplay) {
+    TWatchState s;
+    std::vector<int> speeds;
+    for (int i = 0; i < 5; ++i) {
+        s = WatchKey(s, kWatchFaster);
+        speeds.push_back(s.speed);
+    }
+    EXPECT_EQ(speeds, (std::vector<int>{2, 4, 8, 1, 2}));
+    s = WatchKey(s, kWatchHold);
+    EXPECT_TRUE(s.held);
+    EXPECT_STREQ(WatchCaption(s.held ? 0 : s.speed), "REPLAY HELD");
+    s = WatchKey(s, 'X');
+    EXPECT_TRUE(s.held);
+    s = WatchKey(s, sq::kKeySpace);
+    EXPECT_FALSE(s.held);
+    EXPECT_EQ(s.speed, 2);
+    s = WatchKey(WatchKey(s, kWatchHold), kWatchFaster);
+    EXPECT_FALSE(s.held);
+    EXPECT_EQ(s.speed, 4);
+    EXPECT_STREQ(WatchCaption(s.speed), "REPLAY 4X");
 }
 
 }  // namespace

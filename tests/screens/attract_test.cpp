@@ -5,13 +5,14 @@
 // and a demo that no longer matches is skipped with one line on standard
 // error while the menu stays as it is. Skipped when the game's data and
 // demos have not been built.
+#include "app/attract.h"
+
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
 #include <vector>
 
-#include "app/attract.h"
 #include "app/resources.h"
 #include "app/screen_flow.h"
 #include "app/startup.h"
@@ -43,7 +44,8 @@ protected:
             GTEST_SKIP() << "no game data or demos in " << game << " (build the game first)";
         for (const char* folder : {"gfx", "sfx", "musica", "maps"}) fs::create_directory_symlink(game / folder, folder);
         fs::create_directory("demos");
-        for (const auto& e : fs::directory_iterator(game / "demos")) fs::copy_file(e.path(), "demos" / e.path().filename());
+        for (const auto& e : fs::directory_iterator(game / "demos"))
+            fs::copy_file(e.path(), "demos" / e.path().filename());
         LoadResources();
         ASSERT_TRUE(MissingFiles().empty()) << MissingFiles().front();
         CenterResourceHandles();
@@ -105,7 +107,7 @@ TEST_F(AttractTest, AnIdleMenuPlaysADemoAndAKeyEndsItWithoutChoosing) {
     // The demo ended at the next look at the keys.
     EXPECT_LE(pumpsToEnd, 1);
     EXPECT_FALSE(gameStarted) << "the key that ended the demo started a game";
-    EXPECT_EQ(title->selected, 4);  // Quit, one step up from Start
+    EXPECT_EQ(title->selected, 4);     // Quit, one step up from Start
     EXPECT_LE(framesAfter, 110 + 70);  // chosen at once, then the menu's fade out
     EXPECT_EQ(ReadBytes(kHiScoreFile), tableBytes);
 }

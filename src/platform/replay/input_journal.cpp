@@ -42,6 +42,9 @@ struct TJournal {
     Steady::time_point wallStart;
     bool injecting = false;  // a replayed event is entering the key tables
     TLiveInput live;
+    int speed = 1;          // of a paced replay; 0: held still
+    bool setAside = false;  // the hold hook is pumping events
+    std::function<void()> whileHeld;
 };
 
 TJournal& J() {
@@ -151,15 +154,44 @@ int ReadTag(int a, int b = -1) {
     return tag;
 }
 
+void RestMillis(uint32_t ms) {
+    if constexpr (web::kBrowser)
+        web::Sleep(ms);
+    else
+        std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
+
+// Held still: the hook watches the player's keys until the speed changes.
+void WhileHeld() {
+    TJournal& j = J();
+    while (j.speed == 0 && j.mode == JournalMode::kReplay) {
+        if (j.whileHeld) {
+            j.setAside = true;
+            try {
+                j.whileHeld();
+            } catch (...) {
+                j.setAside = false;
+                throw;
+            }
+            j.setAside = false;
+        }
+        if (j.speed == 0) RestMillis(20);
+    }
+}
+
 void PaceToWallClock(uint32_t millis) {
     TJournal& j = J();
+    if (j.speed == 0) {
+        WhileHeld();
+        j.pacingStarted = false;  // counted again from here
+    }
     if (!j.pacingStarted) {
         j.pacingStarted = true;
         j.pacingFrom = millis;
         j.wallStart = Steady::now();
         return;
     }
-    int32_t ahead = int32_t(millis - j.pacingFrom);
+    int32_t ahead = int32_t(millis - j.pacingFrom) / (j.speed > 0 ? j.speed : 1);
     if (ahead <= 0) return;
     const auto due = j.wallStart + std::chrono::milliseconds(ahead);
     if constexpr (web::kBrowser) {
@@ -255,6 +287,7 @@ void StartJournalReplay(std::vector<uint8_t> stream, bool paced, uint32_t checkp
     j.paced = paced;
     j.pacingStarted = false;
     j.checkpointMillis = checkpointMillis;
+    j.speed = 1;
     j.mode = JournalMode::kReplay;
 }
 
@@ -343,6 +376,7 @@ void SetJournalPumpObserver(std::function<void()> observer) { J().observer = std
 
 void JournalPump(void (*deliver)(JournalTag tag, int key)) {
     TJournal& j = J();
+    if (j.setAside) return;
     ++j.pumps;
     if (j.observer) j.observer();
     if (j.mode != JournalMode::kOff && CheckpointDue()) {
@@ -366,6 +400,17 @@ void JournalPump(void (*deliver)(JournalTag tag, int key)) {
 }
 
 TLiveInput JournalLiveInput() { return J().live; }
+
+void SetJournalReplaySpeed(int speed) {
+    TJournal& j = J();
+    if (speed == j.speed) return;
+    j.speed = speed;
+    j.pacingStarted = false;  // the wall clock is counted afresh at the new speed
+}
+
+int JournalReplaySpeed() { return J().speed; }
+
+void SetJournalHoldHook(std::function<void()> whileHeld) { J().whileHeld = std::move(whileHeld); }
 
 void JournalNoteLiveEvent(bool press) {
     TJournal& j = J();

@@ -100,6 +100,14 @@ void StartJournalReplay(std::vector<uint8_t> stream, bool paced, uint32_t checkp
 void StopJournal();
 JournalMode CurrentJournalMode();
 
+// Watching a paced replay: its speed (1, 2, 4 or 8 times the recorded one;
+// 0 holds it still). While held, `whileHeld` runs about every 20 ms with the
+// journal set aside: the events it pumps reach only the live counters, and
+// no pump is counted. Nothing changes what the replay does, only when.
+void SetJournalReplaySpeed(int speed);
+int JournalReplaySpeed();
+void SetJournalHoldHook(std::function<void()> whileHeld);
+
 // Replay progress: records consumed, and whether the whole stream was used.
 std::size_t JournalRecordsRead();
 bool JournalExhausted();
