@@ -33,6 +33,9 @@ from desktop_helpers import forget_display, game_windows, xvfb_font_args  # noqa
 
 SKIP = 77
 NAME = "TESTER"
+# The title's demos would start whenever a slow step leaves the menu alone
+# for half a minute; tests/e2e/attract.py plays them.
+NO_DEMOS = ["--demo-idle", "0"]
 
 
 def fail(message):
@@ -76,7 +79,7 @@ class Display:
 
 
 class Game:
-    def __init__(self, folder, shots, binary, extra_env):
+    def __init__(self, folder, shots, binary, extra_env, args=()):
         self.folder = folder
         self.shots = shots
         self.count = 0
@@ -89,7 +92,7 @@ class Game:
         env["SNOWQUILL_TRACE"] = self.trace_path
         env.update(extra_env)
         self.log = open(os.path.join(shots, "game.log"), "w")
-        self.proc = subprocess.Popen([binary, "--windowed"], cwd=folder, env=env,
+        self.proc = subprocess.Popen([binary, "--windowed", *args], cwd=folder, env=env,
                                      stdout=self.log, stderr=subprocess.STDOUT)
 
     def trace(self):
@@ -265,7 +268,7 @@ def main():
 
     display = Display()
     try:
-        game = Game(folder, args.shots, binary, extra_env)
+        game = Game(folder, args.shots, binary, extra_env, NO_DEMOS)
         print("splash")
         game.window()
         game.settle("splash")
@@ -354,7 +357,7 @@ def main():
         print("a game ended by a signal in the middle of level 1")
         best = open(os.path.join(folder, "best.sqr"), "rb").read()
         os.remove(game.trace_path)
-        game = Game(folder, args.shots, binary, extra_env)
+        game = Game(folder, args.shots, binary, extra_env, NO_DEMOS)
         line = game.wait_trace("menu", timeout=180)
         game.menu_item = int(line.split()[1])
         game.menu_choose(0)
