@@ -86,27 +86,11 @@ std::string GameTime() {
 }
 
 const char* TagName(int tag) {
-    switch (tag) {
-        case kJournalClock:
-            return "a clock reading";
-        case kJournalKeyDown:
-            return "a key press";
-        case kJournalKeyRepeat:
-            return "a key repeat";
-        case kJournalKeyUp:
-            return "a key release";
-        case kJournalFocus:
-            return "a focus change";
-        case kJournalSeed:
-            return "the random seed";
-        case kJournalChannelIdle:
-        case kJournalChannelBusy:
-            return "a channel answer";
-        case kJournalCheckpoint:
-            return "a checkpoint";
-        default:
-            return "an unknown record";
-    }
+    // By tag number; 0 and anything past the last tag are unknown.
+    static const char* const kNames[] = {"an unknown record", "a clock reading", "a key press",     "a key repeat",
+                                         "a key release",     "a focus change",  "the random seed", "a channel answer",
+                                         "a channel answer",  "a checkpoint"};
+    return tag >= kJournalClock && tag <= kJournalCheckpoint ? kNames[tag] : kNames[0];
 }
 
 // Reads a LEB128 number at `pos` without consuming; returns the bytes used,
