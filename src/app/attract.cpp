@@ -168,7 +168,7 @@ bool TAttract::PlayNext(const std::function<void()>& beforeDemo) {
     Restart();
     const std::vector<std::string> demos = ShippedDemos();
     if (demos.empty()) return false;
-    const std::string path = demos[next_++ % demos.size()];
+    const std::string& path = demos[next_++ % demos.size()];
     TReplayContents demo;
     std::string why = ReadDemo(path, demo);
     if (!why.empty()) {
