@@ -262,4 +262,34 @@ TEST_F(JournalTest, AHeldReplayWatchesThePlayersKeysWithoutMovingTheRecording) {
     SetJournalReplaySpeed(1);
 }
 
+TEST_F(JournalTest, AReplayPausesWhereTheRecordedWindowLostTheFocusAndOnlyThere) {
+    auto session = [](bool live) {
+        std::vector<int> lost;
+        int pump = 0;
+        SetEventPump([&pump, live] {
+            ++pump;
+            // The recorded window loses the focus at pump 3; during the
+            // replay, the player's own window loses it at pump 5.
+            if ((live && pump == 3) || (!live && pump == 5)) {
+                PostFocusChange();
+                PostFocusLost();
+            }
+        });
+        for (int frame = 0; frame < 8; ++frame) {
+            CurrentMillis();
+            PumpEvents();
+            lost.push_back(TakeFocusLost());
+        }
+        SetEventPump(nullptr);
+        return lost;
+    };
+    Record();
+    std::vector<int> recorded = session(true);
+    StopJournal();
+    EXPECT_EQ(recorded, (std::vector<int>{0, 0, 1, 0, 0, 0, 0, 0}));
+    StartJournalReplay(stream_, false);
+    EXPECT_EQ(session(false), recorded);
+    EXPECT_TRUE(JournalExhausted());
+}
+
 }  // namespace

@@ -149,7 +149,8 @@ std::vector<std::size_t> KeyPressBytes(const std::vector<uint8_t>& s) {
     };
     while (pos < s.size()) {
         uint8_t tag = s[pos++];
-        if (tag == sq::kJournalClock || tag == sq::kJournalSeed || tag == sq::kJournalFocus) {
+        if (tag == sq::kJournalClock || tag == sq::kJournalSeed || tag == sq::kJournalFocus ||
+            tag == sq::kJournalFocusLost) {
             skipNumber();
         } else if (tag >= sq::kJournalKeyDown && tag <= sq::kJournalKeyUp) {
             skipNumber();

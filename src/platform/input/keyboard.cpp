@@ -40,6 +40,8 @@ void DeliverJournalEvent(JournalTag tag, int key) {
         PostKeyUp(key);
     else if (tag == kJournalFocus)
         PostFocusChange();
+    else if (tag == kJournalFocusLost)
+        PostFocusLost();
     else
         PostKeyDown(key, tag == kJournalKeyRepeat);
 }
@@ -133,7 +135,11 @@ void PostFocusChange() {
     if (JournalKeyEvent(kJournalFocus, 0)) ResetKeyTables();
 }
 
-void PostFocusLost() { focusLost = true; }
+// Journaled like the keys: a replay pauses where the recorded game did, and
+// never because the player's own window lost the focus meanwhile.
+void PostFocusLost() {
+    if (JournalKeyEvent(kJournalFocusLost, 0)) focusLost = true;
+}
 
 void PostClick() { JournalNoteLiveEvent(true); }
 

@@ -199,7 +199,7 @@ void DeliverReplayedEvents(void (*deliver)(JournalTag, int)) {
         }
     while (j.pos < j.stream.size()) {
         int tag = j.stream[j.pos];
-        if (tag < kJournalKeyDown || tag > kJournalFocus) return;
+        if ((tag < kJournalKeyDown || tag > kJournalFocus) && tag != kJournalFocusLost) return;
         uint64_t delta;
         std::size_t used = PeekNumber(j.pos + 1, delta);
         if (used == 0) return;  // the stream ends inside the record: the next read says so
@@ -210,7 +210,7 @@ void DeliverReplayedEvents(void (*deliver)(JournalTag, int)) {
         ++j.records;
         j.lastEventPump = pump;
         int key = 0;
-        if (tag != kJournalFocus) {
+        if (tag != kJournalFocus && tag != kJournalFocusLost) {
             if (j.pos >= j.stream.size()) throw TJournalEnded();
             key = j.stream[j.pos++];
         }
@@ -415,7 +415,7 @@ bool JournalKeyEvent(JournalTag tag, int key) {
         }
         if (tag == kJournalFocus)
             j.live.held.reset();
-        else if (key >= 0 && key < 256)
+        else if (tag != kJournalFocusLost && key >= 0 && key < 256)
             j.live.held.set(std::size_t(key), tag != kJournalKeyUp);
     }
     switch (j.mode) {
@@ -429,7 +429,7 @@ bool JournalKeyEvent(JournalTag tag, int key) {
     Append(uint8_t(tag));
     AppendNumber(j.pumps - j.lastEventPump);
     j.lastEventPump = j.pumps;
-    if (tag != kJournalFocus) Append(uint8_t(key));
+    if (tag != kJournalFocus && tag != kJournalFocusLost) Append(uint8_t(key));
     FlushIfFull();
     return true;
 }

@@ -47,6 +47,7 @@ enum JournalTag : uint8_t {
     kJournalChannelIdle = 7,
     kJournalChannelBusy = 8,
     kJournalCheckpoint = 9,
+    kJournalFocusLost = 10,  // the window lost the focus (the game pauses)
 };
 
 // A snapshot of the game state at a checkpoint; what each field means
@@ -141,7 +142,8 @@ void SetJournalPumpObserver(std::function<void()> observer);
 
 // ---- The seam: one call at each place the game reads from outside ----
 // PumpEvents: delivers queued and replayed events through `deliver` (the
-// key tables' own entry points: tag kJournalKeyDown, ...Repeat, ...Up, ...Focus).
+// key tables' own entry points: tag kJournalKeyDown, ...Repeat, ...Up, ...Focus,
+// ...FocusLost).
 void JournalPump(void (*deliver)(JournalTag tag, int key));
 // Post* entry points: whether a live event may enter the key tables. A
 // recording notes it; a replay drops live events (its own come from the stream).
