@@ -27,13 +27,20 @@ namespace {
 uint32_t idleMillis = kAttractIdleMillis;
 bool pacedDemos = true;
 
-constexpr const char* kCaption = "DEMO";
-constexpr const char* kWayBack = "ANY KEY: MENU";
+// Made once: a frame allocates nothing for its caption.
+const std::string& Caption() {
+    static const std::string caption = "DEMO";
+    return caption;
+}
+const std::string& WayBack() {
+    static const std::string wayBack = "ANY KEY: MENU";
+    return wayBack;
+}
 
 // A live key, button or click during a demo.
 struct TDemoInterrupted {};
 
-void DrawShadowed(const char* text, float y) {
+void DrawShadowed(const std::string& text, float y) {
     // Centred on whole pixels: half an odd width is dropped.
     const float x = float(160 - TextWidth(text) / 2);  // NOLINT(bugprone-integer-division)
     SetDrawColor(0, 0, 0);
@@ -49,8 +56,8 @@ void DrawDemoCaption() {
     const int blend = GetBlendMode();
     SetBlendMode(kBlendAlpha);
     SetDrawAlpha(1);
-    DrawShadowed(kCaption, 24);
-    DrawShadowed(kWayBack, 226);
+    DrawShadowed(Caption(), 24);
+    DrawShadowed(WayBack(), 226);
     SetDrawColor(r, g, b);
     SetDrawAlpha(alpha);
     SetBlendMode(blend);

@@ -14,15 +14,27 @@ namespace {
 TWatchState watch;
 uint64_t pressesSeen = 0;
 
-constexpr const char* kHint = "F FASTER   P PAUSE";
+// Made once: a frame allocates nothing for its caption.
+const std::string& Hint() {
+    static const std::string hint = "F FASTER   P PAUSE";
+    return hint;
+}
 
+uint64_t heldAtFrame = 0;
+
+// A hold waits for one frame drawn with its caption, so the picture that
+// stays on screen says so.
 void ShowSpeed() {
-    SetJournalReplaySpeed(watch.held ? 0 : watch.speed);
+    if (watch.held)
+        heldAtFrame = DrawStats().frames;
+    else
+        SetJournalReplaySpeed(watch.speed);
     SetWindowCaption(std::string(kAppTitle) + " - " + WatchCaption(watch.held ? 0 : watch.speed));
 }
 
 // Looks at the player's keys since the last look.
 void Observe() {
+    if (watch.held && JournalReplaySpeed() != 0 && DrawStats().frames != heldAtFrame) SetJournalReplaySpeed(0);
     const TLiveInput live = JournalLiveInput();
     if (live.presses == pressesSeen) return;
     pressesSeen = live.presses;
@@ -32,7 +44,24 @@ void Observe() {
     ShowSpeed();
 }
 
-void DrawShadowed(const char* text, float y) {
+const std::string& CaptionFor(int speed) {
+    static const std::string held = WatchCaption(0), x1 = WatchCaption(1), x2 = WatchCaption(2), x4 = WatchCaption(4),
+                             x8 = WatchCaption(8);
+    switch (speed) {
+        case 0:
+            return held;
+        case 2:
+            return x2;
+        case 4:
+            return x4;
+        case 8:
+            return x8;
+        default:
+            return x1;
+    }
+}
+
+void DrawShadowed(const std::string& text, float y) {
     const float x = float(160 - TextWidth(text) / 2);  // NOLINT(bugprone-integer-division)
     SetDrawColor(0, 0, 0);
     DrawTextAt(text, x + 1, y + 1);
@@ -47,8 +76,8 @@ void DrawWatchCaption() {
     const int blend = GetBlendMode();
     SetBlendMode(kBlendAlpha);
     SetDrawAlpha(1);
-    DrawShadowed(WatchCaption(watch.held ? 0 : watch.speed), 24);
-    DrawShadowed(kHint, 226);
+    DrawShadowed(CaptionFor(watch.held ? 0 : watch.speed), 24);
+    DrawShadowed(Hint(), 226);
     SetDrawColor(r, g, b);
     SetDrawAlpha(alpha);
     SetBlendMode(blend);
