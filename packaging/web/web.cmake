@@ -8,7 +8,7 @@ set(SNOWQUILL_WEB_OUT "${CMAKE_BINARY_DIR}/site" CACHE PATH "The site: the page 
 if(NOT EXISTS "${SNOWQUILL_WEB_PREFIX}/lib/libSDL2.a")
   message(FATAL_ERROR "No libraries for the browser in '${SNOWQUILL_WEB_PREFIX}': build with scripts/web.sh")
 endif()
-foreach(folder gfx sfx musica maps)
+foreach(folder gfx sfx musica maps demos)
   if(NOT IS_DIRECTORY "${SNOWQUILL_WEB_DATA}/${folder}")
     message(FATAL_ERROR "No game data in '${SNOWQUILL_WEB_DATA}' (${folder}/ is missing): build the desktop game first")
   endif()
@@ -62,11 +62,14 @@ target_link_options(snowquill PRIVATE
   "SHELL:--preload-file ${SNOWQUILL_WEB_DATA}/sfx@/game/sfx"
   "SHELL:--preload-file ${SNOWQUILL_WEB_DATA}/musica@/game/musica"
   "SHELL:--preload-file ${SNOWQUILL_WEB_DATA}/maps@/game/maps"
+  # The title's demos, beside the data as on the desktop.
+  "SHELL:--preload-file ${SNOWQUILL_WEB_DATA}/demos@/game/demos"
   # The recorded demos, for replays in the page.
   "SHELL:--preload-file ${CMAKE_SOURCE_DIR}/tests/demos@/demos"
   "SHELL:--exclude-file *.keys" "SHELL:--exclude-file .gitignore")
 file(GLOB_RECURSE packed_files CONFIGURE_DEPENDS "${SNOWQUILL_WEB_DATA}/gfx/*" "${SNOWQUILL_WEB_DATA}/sfx/*"
-  "${SNOWQUILL_WEB_DATA}/musica/*" "${SNOWQUILL_WEB_DATA}/maps/*" "${CMAKE_SOURCE_DIR}/tests/demos/*")
+  "${SNOWQUILL_WEB_DATA}/musica/*" "${SNOWQUILL_WEB_DATA}/maps/*" "${SNOWQUILL_WEB_DATA}/demos/*"
+  "${CMAKE_SOURCE_DIR}/tests/demos/*")
 set_property(TARGET snowquill APPEND PROPERTY LINK_DEPENDS "${web_dir}/pre.js" ${packed_files})
 # The page, its style and script, and the web app manifest.
 foreach(f index.html page.css page.js manifest.webmanifest)

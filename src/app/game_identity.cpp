@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cinttypes>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <optional>
 #include <string>
 #include <vector>
@@ -113,10 +115,115 @@ std::string GameDigest() {
     return buf;
 }
 
+namespace {
+
+enum TCheckpointField : std::size_t {
+    kCpLevel,
+    kCpState,
+    kCpPlayerX,
+    kCpPlayerY,
+    kCpScore,
+    kCpEnergy,
+    kCpLives,
+    kCpClock,
+    kCpGifts,
+    kCpMonstersAlive,
+    kCpMonsterPlaces,
+    kCpDying,
+};
+static_assert(kCpDying < kCheckpointFields);
+
+uint32_t FloatBits(float f) {
+    uint32_t bits;
+    std::memcpy(&bits, &f, sizeof bits);
+    return bits;
+}
+
+float BitsFloat(uint32_t bits) {
+    float f;
+    std::memcpy(&f, &bits, sizeof f);
+    return f;
+}
+
+void TakeCheckpoint(TJournalCheckpoint& cp) {
+    uint32_t* f = cp.fields;
+    f[kCpLevel] = uint32_t(currentLevel);
+    f[kCpState] = uint32_t(playState);
+    f[kCpPlayerX] = FloatBits(player ? player->x : 0.0f);
+    f[kCpPlayerY] = FloatBits(player ? player->y : 0.0f);
+    f[kCpScore] = uint32_t(gameScore ? gameScore->total : 0);
+    f[kCpEnergy] = FloatBits(liveBar ? liveBar->energy : 0.0f);
+    f[kCpLives] = uint32_t(liveBar ? liveBar->lives : 0);
+    f[kCpClock] = uint32_t(liveBar ? liveBar->timeLeft : 0);
+    f[kCpGifts] = uint32_t(liveBar ? liveBar->giftCount : 0);
+    f[kCpDying] = uint32_t(playerDying);
+    uint64_t places = Fnv1a(nullptr, 0);
+    uint32_t alive = 0;
+    if (enemies) {
+        for (const EnemyRef& e : enemies->enemyList) {
+            if (!e) continue;
+            if (!e->gone) ++alive;
+            float pos[2] = {e->sprite ? e->sprite->GetX() : 0.0f, e->sprite ? e->sprite->GetY() : 0.0f};
+            places = Fnv1a(reinterpret_cast<const uint8_t*>(pos), sizeof pos, places);
+            places = Fnv1a(reinterpret_cast<const uint8_t*>(&e->hitPoints), sizeof e->hitPoints, places);
+        }
+    }
+    f[kCpMonstersAlive] = alive;
+    f[kCpMonsterPlaces] = uint32_t(places ^ (places >> 32));
+}
+
+}  // namespace
+
+void InstallGameCheckpoints() { SetJournalCheckpointSource({TakeCheckpoint, DescribeCheckpointDifference}); }
+
+uint32_t CheckpointMillisOf(const TReplayContents& replay) {
+    if (replay.format < 2) return 0;
+    long ms = std::atol(replay.Value("checkpoints").c_str());
+    return ms > 0 && ms <= 60000 ? uint32_t(ms) : 0;
+}
+
+std::string DescribeCheckpointDifference(const TJournalCheckpoint& replayed, const TJournalCheckpoint& recorded) {
+    std::string out;
+    auto add = [&out](const std::string& part) { out += (out.empty() ? "" : ", ") + part; };
+    auto whole = [&](std::size_t field, const char* name) {
+        if (replayed.fields[field] != recorded.fields[field])
+            add(std::string(name) + " " + std::to_string(int32_t(replayed.fields[field])) +
+                " != " + std::to_string(int32_t(recorded.fields[field])));
+    };
+    auto real = [&](std::size_t field, const char* name) {
+        if (replayed.fields[field] == recorded.fields[field]) return;
+        char a[32], b[32];
+        // One decimal, unless that hides the difference.
+        for (int digits = 1; digits <= 6; ++digits) {
+            std::snprintf(a, sizeof a, "%.*f", digits, double(BitsFloat(replayed.fields[field])));
+            std::snprintf(b, sizeof b, "%.*f", digits, double(BitsFloat(recorded.fields[field])));
+            if (std::strcmp(a, b) != 0) break;
+        }
+        add(std::string(name) + " " + a + " != " + b);
+    };
+    whole(kCpLevel, "level");
+    whole(kCpState, "play state");
+    real(kCpPlayerX, "player x");
+    real(kCpPlayerY, "player y");
+    whole(kCpScore, "score");
+    real(kCpEnergy, "energy");
+    whole(kCpLives, "lives");
+    whole(kCpClock, "clock");
+    whole(kCpGifts, "gifts");
+    whole(kCpDying, "dying");
+    if (replayed.fields[kCpMonstersAlive] != recorded.fields[kCpMonstersAlive])
+        add("monsters " + std::to_string(replayed.fields[kCpMonstersAlive]) +
+            " alive != " + std::to_string(recorded.fields[kCpMonstersAlive]));
+    else if (replayed.fields[kCpMonsterPlaces] != recorded.fields[kCpMonsterPlaces])
+        add("monsters elsewhere");
+    return out;
+}
+
 TReplayHeader DescribeThisGame(int startLevel) {
     TReplayHeader h;
     h.emplace_back("game", kGameVersion);
     h.emplace_back("start", startLevel > 0 ? "level " + std::to_string(startLevel) : "menu");
+    h.emplace_back("checkpoints", std::to_string(kCheckpointMillis));
     for (int level = 1; level <= kLevelCount; ++level) h.emplace_back("map", DescribeMap(level));
     auto table = ReadFileBytes(HiScoreFilePath());
     h.emplace_back("scores", table && table->size() <= kMaxScoreFile ? ToHex(*table) : "none");
@@ -129,10 +236,11 @@ std::string CompareWithThisGame(const TReplayContents& replay) {
         return "it was recorded with game version " + (game.empty() ? std::string("(none)") : game) +
                ", this is version " + kGameVersion;
     std::string start = replay.Value("start");
-    if (start != "menu") {
-        int level = start.rfind("level ", 0) == 0 ? std::atoi(start.c_str() + 6) : 0;
-        if (level < 1 || level > kLevelCount || start != "level " + std::to_string(level))
-            return "its start \"" + start + "\" is neither the menu nor a level";
+    if (start != "menu" && start != "game") {
+        const char* kind = start.rfind("demo ", 0) == 0 ? "demo " : "level ";
+        int level = start.rfind(kind, 0) == 0 ? std::atoi(start.c_str() + std::strlen(kind)) : 0;
+        if (level < 1 || level > kLevelCount || start != kind + std::to_string(level))
+            return "its start \"" + start + "\" is neither the menu, a game nor a level";
     }
     std::string scores = replay.Value("scores");
     if (scores.empty() || (scores != "none" && !DecodeHex(scores))) return "its high-score table is malformed";

@@ -8,12 +8,26 @@
 #include <utility>
 #include <vector>
 
+#include "platform/replay/input_journal.h"
 #include "platform/replay/replay_file.h"
 
 // One line that sums up the final state: play state, level, score, lives,
 // level clock, gifts, energy, the player's and the monsters' positions, the
 // high-score file and the game time.
 std::string GameDigest();
+
+// Checkpoints of the game state, one a second of game time in every
+// recording: level, play state, the player's position, score, energy, lives,
+// level clock, gifts and the monsters (how many are alive, and a sum of where
+// they are). Installs the source the input journal takes them from.
+inline constexpr uint32_t kCheckpointMillis = 1000;
+void InstallGameCheckpoints();
+// Names the fields that differ, replayed value first:
+// "player x 312.5 != 311.0, monsters 5 alive != 6".
+std::string DescribeCheckpointDifference(const sq::TJournalCheckpoint& replayed,
+                                         const sq::TJournalCheckpoint& recorded);
+// The checkpoint interval a replay was recorded with (0 for files without checkpoints).
+uint32_t CheckpointMillisOf(const sq::TReplayContents& replay);
 
 // The header lines that describe this game and its level data in the
 // current directory; `startLevel` 0 is a run from the title menu.

@@ -8,7 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "app/attract.h"
 #include "app/data_location.h"
+#include "app/recent_games.h"
 #include "app/replay.h"
 #include "app/resources.h"
 #include "app/startup.h"
@@ -31,10 +33,12 @@ constexpr const char* kVersion = "1.0.0";
 void PrintUsage(std::FILE* out, const std::string& scoresFile) {
     TDataLocation where = FindDataLocation(sq::ExecutableDir(), sq::WorkingDir(), sq::UserDataDir("snowquill"));
     if (!scoresFile.empty()) where.scoresFile = sq::AbsolutePath(scoresFile), where.mode = TDataMode::kWorkingDir;
+    std::string lastGame = where.scoresFile.substr(0, where.scoresFile.find_last_of('/') + 1) + kLastGameFile;
     std::fprintf(out,
                  "Usage: snowquill [--fullscreen | --windowed] [--nosound] [--scores-file PATH] [--frame-stats FILE]\n"
+                 "                 [--demo-idle SECONDS]\n"
                  "                 [--help] [--version]\n"
-                 "       snowquill --record FILE [--level N] [--script KEYS]\n"
+                 "       snowquill --record FILE [--level N [--demo]] [--script KEYS]\n"
                  "       snowquill --replay FILE [--headless | --timedemo]\n"
                  "Runs Snowquill with the data beside the executable or in its installed place (share/snowquill),\n"
                  "else from the current directory, which then holds the folders gfx, sfx, musica and maps.\n"
@@ -42,17 +46,21 @@ void PrintUsage(std::FILE* out, const std::string& scoresFile) {
                  "  --windowed          play in a window instead of the full screen\n"
                  "  --nosound           play without sound\n"
                  "  --scores-file PATH  keep the high-score table in PATH\n"
+                 "  --demo-idle SECONDS how long the title waits before it plays a demo (30; 0: never)\n"
                  "  --frame-stats FILE  at exit, write every frame's time and a summary to FILE\n"
                  "  --record FILE       write everything the run takes in (keys, clock) to FILE\n"
                  "  --level N           play level N alone from its start (with --record)\n"
+                 "  --demo              record only the level, from its start, as the title's demos are\n"
                  "  --script KEYS       drive the recorded run from a key script, with no window\n"
                  "  --replay FILE       play FILE back exactly and check its final state\n"
                  "  --headless          replay with no window and no sound, as fast as possible\n"
                  "  --timedemo          replay drawn without pacing and report the frame times\n"
                  "  --help              show this text and exit\n"
                  "  --version           show the version and exit\n"
-                 "The high-score table is kept in %s.\n",
-                 (!scoresFile.empty() ? where.scoresFile : DescribeScoresFile(where)).c_str());
+                 "The high-score table is kept in %s.\n"
+                 "Your last game and your best are kept beside it as last.sqr and best.sqr;\n"
+                 "watch one with: snowquill --replay %s\n",
+                 (!scoresFile.empty() ? where.scoresFile : DescribeScoresFile(where)).c_str(), lastGame.c_str());
 }
 
 // Reports an error that stops the game on standard error and, while a
@@ -97,6 +105,16 @@ int main(int argc, char** argv) {
                 std::fprintf(stderr, "snowquill: --level takes 1 to 6\n");
                 return 2;
             }
+        } else if (std::strcmp(argv[i], "--demo-idle") == 0 && hasValue) {
+            char* end = nullptr;
+            double seconds = std::strtod(argv[++i], &end);
+            if (end == argv[i] || *end != '\0' || !(seconds >= 0) || seconds > 86400) {
+                std::fprintf(stderr, "snowquill: --demo-idle takes a number of seconds (0: never)\n");
+                return 2;
+            }
+            SetAttractIdleMillis(uint32_t(seconds * 1000));
+        } else if (std::strcmp(argv[i], "--demo") == 0) {
+            replay.demo = true;
         } else if (std::strcmp(argv[i], "--headless") == 0) {
             replay.headless = true;
         } else if (std::strcmp(argv[i], "--timedemo") == 0) {
@@ -132,6 +150,10 @@ int main(int argc, char** argv) {
     }
     if ((replay.headless || replay.timedemo) && replay.replayPath.empty()) {
         std::fprintf(stderr, "snowquill: --headless and --timedemo go with --replay FILE\n");
+        return 2;
+    }
+    if (replay.demo && options.startLevel == 0) {
+        std::fprintf(stderr, "snowquill: --demo goes with --record FILE --level N\n");
         return 2;
     }
     if (options.startLevel > 0 && replay.recordPath.empty()) {

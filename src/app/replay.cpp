@@ -15,6 +15,8 @@
 #include <sstream>
 
 #include "app/frame_timer.h"
+#include "app/recent_games.h"
+#include "app/replay_watch.h"
 #include "core/globals.h"
 #include "game/enemy.h"
 #include "game/game_score.h"
@@ -227,17 +229,32 @@ int Record(TStartOptions start, const TReplayOptions& options) {
     }
     TReplayWriter writer;
     try {
-        writer.Open(recordPath, DescribeThisGame(start.startLevel));
+        TReplayHeader header = DescribeThisGame(start.startLevel);
+        for (auto& [key, value] : header)
+            if (key == "start" && options.demo) value = "demo " + std::to_string(start.startLevel);
+        writer.Open(recordPath, header);
     } catch (const TReplayError& e) {
         std::fprintf(stderr, "snowquill: %s\n", e.what());
         return 2;
     }
     TJournalRecordSettings settings;
     settings.flush = [&writer](const uint8_t* data, std::size_t size) { writer.AppendChunk(data, size); };
-    StartJournalRecording(std::move(settings));
-    if (scriptClock) SetClock(scriptClock);
+    settings.checkpointMillis = kCheckpointMillis;
+    InstallGameCheckpoints();
     std::string digest;
-    start.beforeShutDown = [&digest] { digest = GameDigest(); };
+    if (options.demo) {
+        // Only the level is recorded, from its start: a demo the menu can
+        // play at any moment of a run.
+        start.beforeGame = [&settings] { StartJournalRecording(std::move(settings)); };
+        start.afterGame = [&digest] {
+            digest = GameDigest();
+            StopJournal();
+        };
+    } else {
+        StartJournalRecording(std::move(settings));
+        start.beforeShutDown = [&digest] { digest = GameDigest(); };
+    }
+    if (scriptClock) SetClock(scriptClock);
     try {
         RunGame(start);
     } catch (...) {
@@ -270,7 +287,14 @@ int Replay(TStartOptions start, const TReplayOptions& options) {
         return kReplayRefused;
     }
     std::string startValue = replay.Value("start");
-    start.startLevel = startValue == "menu" ? 0 : std::atoi(startValue.c_str() + 6);
+    // A game kept from the menu starts where the menu started it, straight
+    // after start-up; the replay takes over the input there.
+    const bool oneGame = startValue == "game";
+    const bool demo = startValue.rfind("demo ", 0) == 0;
+    start.startLevel = startValue == "menu" || oneGame ? 0 : std::atoi(startValue.c_str() + (demo ? 5 : 6));
+    start.oneGame = oneGame;
+    int firstLevel = std::atoi(replay.Value("level").c_str());
+    if (oneGame && (firstLevel < 1 || firstLevel > kLevelCount)) firstLevel = 1;
     std::optional<std::vector<uint8_t>> scores;
     if (replay.Value("scores") != "none") scores = DecodeHex(replay.Value("scores"));
     start.headless = options.headless;
@@ -281,12 +305,36 @@ int Replay(TStartOptions start, const TReplayOptions& options) {
         SetJournalPumpObserver([&timer] { timer.Observe(); });
         SetUnpacedFrames(true);
     }
-    StartJournalReplay(std::move(replay.stream), !options.headless && !options.timedemo);
-    SetClock(MakeJournalClock());
+    InstallGameCheckpoints();
+    const bool paced = !options.headless && !options.timedemo;
+    const uint32_t checkpointMillis = CheckpointMillisOf(replay);
+    auto startReplay = [&] {
+        StartJournalReplay(std::move(replay.stream), paced, checkpointMillis);
+        SetClock(MakeJournalClock());
+    };
     std::string digest, stopped;
-    bool ended = false;
-    start.beforeShutDown = [&digest] { digest = GameDigest(); };
+    bool ended = false, gameLeftOver = false;
+    if (oneGame || demo) {
+        start.beforeGame = [&] {
+            if (oneGame) currentLevel = firstLevel;
+            startReplay();
+        };
+        start.afterGame = [&] {
+            digest = GameDigest();
+            gameLeftOver = !JournalExhausted();
+            StopJournal();
+            SetClock(nullptr);
+        };
+    } else {
+        startReplay();
+    }
+    start.beforeShutDown = [&digest] {
+        if (digest.empty()) digest = GameDigest();
+    };
     auto wallStart = std::chrono::steady_clock::now();
+    // A replay drawn at the recorded speed can be sped up and held.
+    std::optional<TReplayWatch> watching;
+    if (paced) watching.emplace();
     try {
         RunGame(start);
     } catch (const TJournalEnded&) {
@@ -296,9 +344,11 @@ int Replay(TStartOptions start, const TReplayOptions& options) {
         stopped = e.what();
         digest = GameDigest();
     }
+    WaitForKeptGames();
+    watching.reset();
     double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - wallStart).count();
-    bool leftOver = !ended && stopped.empty() && !JournalExhausted();
-    std::size_t records = JournalRecordsRead();
+    bool leftOver = !ended && stopped.empty() && (oneGame || demo ? gameLeftOver : !JournalExhausted());
+    std::size_t records = JournalRecordsRead(), checkpoints = JournalCheckpoints();
     StopJournal();
     SetJournalPumpObserver(nullptr);
     SetUnpacedFrames(false);
@@ -306,8 +356,9 @@ int Replay(TStartOptions start, const TReplayOptions& options) {
 
     std::printf("%s\n", digest.c_str());
     double gameSeconds = double(JournalLastMillis() - JournalFirstMillis()) / 1000.0;
-    std::printf("replayed %s: %zu records, %.1f s of game time in %.2f s (%.1f game seconds per second)\n",
-                options.replayPath.c_str(), records, gameSeconds, wall, wall > 0 ? gameSeconds / wall : 0.0);
+    std::printf(
+        "replayed %s: %zu records, %zu checkpoints, %.1f s of game time in %.2f s (%.1f game seconds per second)\n",
+        options.replayPath.c_str(), records, checkpoints, gameSeconds, wall, wall > 0 ? gameSeconds / wall : 0.0);
     if (options.timedemo) std::printf("%s\n", timer.Report().c_str());
     if (!stopped.empty()) {
         std::fprintf(stderr, "snowquill: %s: %s\n", options.replayPath.c_str(), stopped.c_str());

@@ -17,6 +17,7 @@ struct TReplayOptions {
     std::string scriptPath;  // drive the run from this key script (headless, recorded)
     bool headless = false;   // no window, no sound device, as fast as the processor allows
     bool timedemo = false;   // a replay drawn without pacing, timed frame by frame
+    bool demo = false;       // with --level: record the level from its start only (the menu's demos)
     bool Any() const { return !recordPath.empty() || !replayPath.empty() || !scriptPath.empty(); }
 };
 

@@ -1,6 +1,8 @@
 #include "app/screen_flow.h"
 
+#include "app/attract.h"
 #include "app/pause.h"
+#include "app/recent_games.h"
 #include "app/resources.h"
 #include "audio/game_music.h"
 #include "core/frame_helpers.h"
@@ -22,6 +24,45 @@
 #include "screens/title.h"
 
 using namespace sq;
+
+namespace {
+
+// A game from the menu, recorded as it is played and kept when it ends, also
+// when it is abandoned by closing the window or a signal. A run that is
+// itself recorded or replayed plays the game unrecorded.
+void PlayAndKeepGame() {
+    TGameRecorder recorder;
+    if (!recorder.Start()) {
+        gameScore->Reset();
+        ClearKeys();
+        SelectTune(kTuneInGame);
+        music->Play();
+        PlayGame();
+        ClearKeys();
+        playState = kPlayStateMenu;
+        return;
+    }
+    try {
+        PlayRecordedGame();
+    } catch (...) {
+        recorder.Keep(false);
+        throw;
+    }
+    recorder.Keep(true);
+}
+
+}  // namespace
+
+void PlayRecordedGame() {
+    ResetForRecordedGame(CurrentMillis());
+    gameScore->Reset();
+    ClearKeys();
+    SelectTune(kTuneInGame);
+    music->Play();
+    PlayGame();
+    ClearKeys();
+    playState = kPlayStateMenu;
+}
 
 void RunMenu() {
     CreateStars();
@@ -55,21 +96,21 @@ void RunMenu() {
     };
 
     TraceState("menu", title->selected);
+    TAttract attract;
     int choice = 0;
     while (choice != kMenuQuit) {
         choice = title->Run();
+        if (choice != kMenuQuit && attract.Due() && attract.PlayNext([&] { fadeMenu(true); })) {
+            fadeMenu(false);
+            TraceState("menu", title->selected);
+            continue;
+        }
         if (choice == kMenuStart || choice == kMenuHighScores || choice == kMenuCredits ||
             choice == kMenuInstructions) {
             fadeMenu(true);
             switch (choice) {
                 case kMenuStart:
-                    gameScore->Reset();
-                    ClearKeys();
-                    SelectTune(kTuneInGame);
-                    music->Play();
-                    PlayGame();
-                    ClearKeys();
-                    playState = kPlayStateMenu;
+                    PlayAndKeepGame();
                     break;
                 case kMenuHighScores:
                     ClearKeys();
@@ -161,39 +202,6 @@ void PlayGame() {
     HaltChannel(clockChannel);
     clockChannel = nullptr;
     TearDownLevel();
-}
-
-void PlayLevelAlone(int level) {
-    ChannelRef clockChannel = NewChannel();
-    auto fade = Object_Fade::NewColourFade(10, 10, 10);
-    gameScore->Reset();
-    SelectTune(kTuneInGame);
-    music->Play();
-    currentLevel = level;
-    SetUpLevel(currentLevel);
-    playState = kPlayStatePlaying;
-    liveBar->lives = 2;
-    liveBar->giftCount = 0;
-    liveBar->energy = kFullEnergy;
-    // The level's first logic step comes with the next frame, as in the
-    // level simulation the routes are found with.
-    int lastTick = CurrentMillis();
-    gameLoop->lastTime = CurrentMillis();
-    fade->SetFadeIn();
-    fade->Start();
-    while (playState == kPlayStatePlaying) {
-        if (CurrentMillis() > lastTick + 1001 && playerDying == 0) {
-            lastTick = CurrentMillis();
-            liveBar->TickSecond();
-            PlaySoundOn(sndTimclick, clockChannel);
-        }
-        gameLoop->Run();
-        gameLoop->Draw();
-        if (fade->IsRunning()) fade->UpdateAndDraw();
-        if (IsKeyDown(kKeyEscape)) playState = kPlayStateGameOver;
-        PresentFrame(1);
-    }
-    HaltChannel(clockChannel);
 }
 
 void ShowLevelComplete() {

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "app/data_check.h"
+#include "app/recent_games.h"
 #include "app/resources.h"
 #include "app/screen_flow.h"
 #include "audio/game_music.h"
@@ -162,7 +163,8 @@ int RunGame(const TStartOptions& options) {
     InitDegreeTables();
 
     SetLoadMaskColor(255, 0, 255);
-    SeedRandom(CurrentMillis());
+    const int startSeed = CurrentMillis();
+    SeedRandom(startSeed);
     CreateLongLivedObjects();
     cloudAngleA = float(RandomFloat(0, 360));
     cloudAngleB = float(RandomFloat(0, 360));
@@ -184,7 +186,7 @@ int RunGame(const TStartOptions& options) {
     try {
         // The splash comes first, at once; the data is loaded while it is
         // held on screen.
-        if (options.startLevel == 0)
+        if (options.startLevel == 0 && !options.oneGame)
             ShowSplash(loadData);
         else
             loadData();
@@ -194,14 +196,28 @@ int RunGame(const TStartOptions& options) {
         title->Init();
         titleStarted = true;
 
-        if (options.startLevel > 0)
+        if (options.startLevel > 0) {
+            // A demo recorded from the level's start: everything before it
+            // is put back as start-up left it, seed and all.
+            if (options.beforeGame) {
+                options.beforeGame();
+                ResetForRecordedGame(startSeed);
+            }
             PlayLevelAlone(options.startLevel);
-        else
+            if (options.afterGame) options.afterGame();
+        } else if (options.oneGame) {
+            if (options.beforeGame) options.beforeGame();
+            PlayRecordedGame();
+            if (options.afterGame) options.afterGame();
+        } else {
             RunMenu();
+        }
     } catch (const TQuitGame&) {
         // Closed or signalled: whatever screen was running is abandoned; the
         // table on disk is only ever written whole, so it stays as it was.
     }
+    // The recording of the last game reaches its file before the run ends.
+    WaitForKeptGames();
     ArmQuit(false);
 
     if (options.beforeShutDown) options.beforeShutDown();

@@ -21,6 +21,7 @@ was expected) when the game or its data has not been built.
 import argparse
 import os
 import shutil
+import signal
 import struct
 import subprocess
 import sys
@@ -32,6 +33,9 @@ from desktop_helpers import forget_display, game_windows, xvfb_font_args  # noqa
 
 SKIP = 77
 NAME = "TESTER"
+# The title's demos would start whenever a slow step leaves the menu alone
+# for half a minute; tests/e2e/attract.py plays them.
+NO_DEMOS = ["--demo-idle", "0"]
 
 
 def fail(message):
@@ -75,7 +79,7 @@ class Display:
 
 
 class Game:
-    def __init__(self, folder, shots, binary, extra_env):
+    def __init__(self, folder, shots, binary, extra_env, args=()):
         self.folder = folder
         self.shots = shots
         self.count = 0
@@ -88,7 +92,7 @@ class Game:
         env["SNOWQUILL_TRACE"] = self.trace_path
         env.update(extra_env)
         self.log = open(os.path.join(shots, "game.log"), "w")
-        self.proc = subprocess.Popen([binary, "--windowed"], cwd=folder, env=env,
+        self.proc = subprocess.Popen([binary, "--windowed", *args], cwd=folder, env=env,
                                      stdout=self.log, stderr=subprocess.STDOUT)
 
     def trace(self):
@@ -264,7 +268,7 @@ def main():
 
     display = Display()
     try:
-        game = Game(folder, args.shots, binary, extra_env)
+        game = Game(folder, args.shots, binary, extra_env, NO_DEMOS)
         print("splash")
         game.window()
         game.settle("splash")
@@ -334,6 +338,43 @@ def main():
         scores = [r[0] for r in rows]
         if scores != sorted(scores, reverse=True):
             fail(f"HISCORES.DAT is not highest first: {scores}")
+        # The game is kept beside the table, as the last and (the first) best
+        # one, and replays to the same end with the game that played it.
+        for kept in ("last.sqr", "best.sqr"):
+            path = os.path.join(folder, kept)
+            if not os.path.exists(path):
+                fail(f"{kept} was not kept beside HISCORES.DAT")
+        last = os.path.join(folder, "last.sqr")
+        if open(last, "rb").read() != open(os.path.join(folder, "best.sqr"), "rb").read():
+            fail("best.sqr is not the only game played")
+        replay = run([binary, "--replay", last, "--headless"], cwd=folder)
+        if replay.returncode != 0 or "the replay matches its recording" not in replay.stdout:
+            fail(f"last.sqr does not replay (status {replay.returncode}): {replay.stdout}{replay.stderr}")
+        if f"score {score}\n" not in open(last, "rb").read(4096).decode("latin-1"):
+            fail("last.sqr does not say the score reached")
+        print(f"last.sqr: {os.path.getsize(last)} bytes; " + replay.stdout.strip().splitlines()[-2])
+
+        print("a game ended by a signal in the middle of level 1")
+        best = open(os.path.join(folder, "best.sqr"), "rb").read()
+        os.remove(game.trace_path)
+        game = Game(folder, args.shots, binary, extra_env, NO_DEMOS)
+        line = game.wait_trace("menu", timeout=180)
+        game.menu_item = int(line.split()[1])
+        game.menu_choose(0)
+        game.wait_trace("level 1", tap="space")
+        game.focus()
+        run(["xdotool", "keydown", "Right"])
+        time.sleep(1.5)
+        run(["xdotool", "keyup", "Right"])
+        game.proc.send_signal(signal.SIGTERM)
+        game.wait_exit(120)
+        if open(os.path.join(folder, "best.sqr"), "rb").read() != best:
+            fail("a game ended by a signal replaced best.sqr")
+        cut = run([binary, "--replay", last, "--headless"], cwd=folder)
+        if cut.returncode != 4 or "is truncated" not in cut.stderr or "state=6 level=1" not in cut.stdout:
+            fail(f"the abandoned game's last.sqr does not replay to where it stopped "
+                 f"(status {cut.returncode}): {cut.stdout}{cut.stderr}")
+        print("abandoned last.sqr: " + cut.stdout.strip().splitlines()[-1])
         print(f"OK: {NAME} scored {score} ({gifts} gifts, {time_used} s used); exit status 0")
         return 0
     finally:

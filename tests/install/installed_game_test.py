@@ -42,6 +42,7 @@ LAYOUT = ["bin/snowquill",
           "share/snowquill/sfx/info.ogg",
           "share/snowquill/musica/MenuMusic.ogg",
           "share/snowquill/maps/level_1.FMP"] + \
+         [f"share/snowquill/demos/level_{n}.sqr" for n in range(1, 7)] + \
          [f"share/icons/hicolor/{s}x{s}/apps/{APP_ID}.png" for s in ICON_SIZES] + \
          [f"share/icons/hicolor/scalable/apps/{APP_ID}.svg"]
 

@@ -153,4 +153,143 @@ TEST_F(JournalTest, ReplayClockFollowsTheRecordedReadingsAndNeverSleeps) {
     EXPECT_EQ(JournalLastMillis() - JournalFirstMillis(), 3000022u);
 }
 
+// A level as the checkpoints see it: one field that moves every frame; each
+// frame reads the clock, asks a channel (on even frames) and pumps events.
+struct TCheckpointRun {
+    int diverge = -1;          // from this frame on, the state moves differently
+    bool fewerSounds = false;  // the replay asks no channel answers
+    uint32_t x = 0;
+    void Frames(TManualClock& clock, int count) {
+        for (int frame = 0; frame < count; ++frame) {
+            clock.Advance(250);
+            CurrentMillis();
+            x += frame >= diverge && diverge >= 0 ? 3 : 2;
+            if (frame % 2 == 0 && !fewerSounds) JournalChannelBusy(frame % 4 == 0);
+            PumpEvents();
+        }
+    }
+};
+
+TEST_F(JournalTest, CheckpointsStopAReplayWhereItFirstDiffersAndNameIt) {
+    TCheckpointRun run;
+    TJournalCheckpointSource source;
+    source.take = [&run](TJournalCheckpoint& cp) { cp.fields[0] = run.x; };
+    source.describe = [](const TJournalCheckpoint& now, const TJournalCheckpoint& then) {
+        return "x " + std::to_string(now.fields[0]) + " != " + std::to_string(then.fields[0]);
+    };
+    SetJournalCheckpointSource(source);
+    stream_.clear();
+    TJournalRecordSettings s;
+    s.flush = [this](const uint8_t* d, std::size_t n) { stream_.insert(stream_.end(), d, d + n); };
+    s.checkpointMillis = 1000;
+    StartJournalRecording(std::move(s));
+    run.Frames(*clock_, 40);              // ten seconds
+    EXPECT_EQ(JournalCheckpoints(), 9u);  // the first reading starts the count
+    StopJournal();
+
+    // The same run replays through every checkpoint.
+    run = {};
+    StartJournalReplay(stream_, false, 1000);
+    run.Frames(*clock_, 40);
+    EXPECT_EQ(JournalCheckpoints(), 9u);
+    EXPECT_TRUE(JournalExhausted());
+
+    // Sounds asked out of turn alone do not stop it: the state still agrees.
+    run = {};
+    run.fewerSounds = true;
+    StartJournalReplay(stream_, false, 1000);
+    run.Frames(*clock_, 40);
+    EXPECT_EQ(JournalCheckpoints(), 9u);
+
+    // A run that moves differently from frame 17 (4.25 s) stops at the
+    // checkpoint of 5.0 s, naming the field.
+    run = {};
+    run.diverge = 17;
+    StartJournalReplay(stream_, false, 1000);
+    try {
+        run.Frames(*clock_, 40);
+        FAIL() << "no error";
+    } catch (const TJournalOutOfStep& e) {
+        EXPECT_EQ(std::string(e.what()), "out of step at 5.0 s: x 46 != 42");
+    }
+
+    // Without the interval (a file from before checkpoints) nothing is checked,
+    // and a checkpoint record where the game reads the clock is out of step.
+    run = {};
+    run.diverge = 0;
+    StartJournalReplay(stream_, false, 0);
+    EXPECT_THROW(run.Frames(*clock_, 40), TJournalOutOfStep);
+    SetJournalCheckpointSource({});
+}
+
+TEST_F(JournalTest, AHeldReplayWatchesThePlayersKeysWithoutMovingTheRecording) {
+    // A session whose clock stands still, so a paced replay never sleeps.
+    auto session = [] {
+        std::vector<int> seen;
+        for (int frame = 0; frame < 6; ++frame) {
+            seen.push_back(CurrentMillis());
+            if (frame == 2) QueueKeyEvent(kKeyLeft, true);
+            seen.push_back(IsKeyDown(kKeyLeft));
+        }
+        return seen;
+    };
+    Record();
+    std::vector<int> recorded = session();
+    StopJournal();
+
+    ClearKeys();
+    StartJournalReplay(stream_, /*paced=*/true);
+    int holds = 0;
+    const uint64_t pressesBefore = JournalLiveInput().presses;
+    SetJournalHoldHook([&] {
+        ++holds;
+        // The player presses Right while the replay is held: it is counted,
+        // pumped without counting a pump, and never reaches the game.
+        PostKeyDown(kKeyRight);
+        PumpEvents();
+        SetJournalReplaySpeed(8);
+    });
+    SetJournalReplaySpeed(0);
+    std::vector<int> replayed = session();
+    EXPECT_EQ(holds, 1);
+    EXPECT_EQ(JournalReplaySpeed(), 8);
+    EXPECT_EQ(replayed, recorded);  // the replayed Left still came in its own pump
+    EXPECT_EQ(IsKeyDown(kKeyRight), 0);
+    EXPECT_EQ(JournalLiveInput().presses, pressesBefore + 1);
+    EXPECT_EQ(JournalLiveInput().lastKey, kKeyRight);
+    EXPECT_TRUE(JournalExhausted());
+    SetJournalHoldHook(nullptr);
+    SetJournalReplaySpeed(1);
+}
+
+TEST_F(JournalTest, AReplayPausesWhereTheRecordedWindowLostTheFocusAndOnlyThere) {
+    auto session = [](bool live) {
+        std::vector<int> lost;
+        int pump = 0;
+        SetEventPump([&pump, live] {
+            ++pump;
+            // The recorded window loses the focus at pump 3; during the
+            // replay, the player's own window loses it at pump 5.
+            if ((live && pump == 3) || (!live && pump == 5)) {
+                PostFocusChange();
+                PostFocusLost();
+            }
+        });
+        for (int frame = 0; frame < 8; ++frame) {
+            CurrentMillis();
+            PumpEvents();
+            lost.push_back(TakeFocusLost());
+        }
+        SetEventPump(nullptr);
+        return lost;
+    };
+    Record();
+    std::vector<int> recorded = session(true);
+    StopJournal();
+    EXPECT_EQ(recorded, (std::vector<int>{0, 0, 1, 0, 0, 0, 0, 0}));
+    StartJournalReplay(stream_, false);
+    EXPECT_EQ(session(false), recorded);
+    EXPECT_TRUE(JournalExhausted());
+}
+
 }  // namespace

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -60,7 +61,14 @@ TEST_F(ReplayFileTest, WhatIsWrittenReadsBackWithItsHeaderAndDigest) {
     EXPECT_LT(bytes.size(), stream_.size() / 4);  // packed
     // The header is plain text at the top of the file.
     std::string head(bytes.begin(), bytes.begin() + 40);
-    EXPECT_EQ(head.rfind("SNOWQUILL REPLAY\nformat 1\ngame 1.0.0\n", 0), 0u);
+    EXPECT_EQ(head.rfind("SNOWQUILL REPLAY\nformat 2\ngame 1.0.0\n", 0), 0u);
+    EXPECT_EQ(c.format, 2);
+    // A file of the format before checkpoints still reads, and says which it is.
+    std::vector<uint8_t> old = bytes;
+    old[std::strlen("SNOWQUILL REPLAY\nformat ")] = '1';
+    TReplayContents older = ParseReplay(old.data(), old.size(), "old.sqr");
+    EXPECT_EQ(older.format, 1);
+    EXPECT_EQ(older.stream, stream_);
 
     // Without a digest (a run that stopped) the stream is all there, and incomplete.
     WriteSample(false);
@@ -110,8 +118,13 @@ TEST_F(ReplayFileTest, DamageAndHostileInputAreRefusedWithAMessage) {
     }
     {
         auto b = bytes;
-        b[9 + 6 + 1] = '2';  // "format 2"
-        refuses(b, "another format");
+        b[std::strlen("SNOWQUILL REPLAY\nformat ")] = '3';  // "format 3", from a later game
+        refuses(b, "a later format");
+        try {
+            ParseReplay(b.data(), b.size(), "later.sqr");
+        } catch (const TReplayError& e) {
+            EXPECT_NE(std::string(e.what()).find("format 3 cannot be read"), std::string::npos) << e.what();
+        }
     }
     refuses({'G', 'I', 'F', '8', '9', 'a', '\n'}, "not a replay");
     {

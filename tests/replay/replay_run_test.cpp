@@ -12,6 +12,9 @@
 #include <iterator>
 #include <string>
 
+#include "platform/replay/input_journal.h"
+#include "platform/replay/replay_file.h"
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -134,6 +137,55 @@ TEST_F(ReplayRunTest, ACutOffFileReplaysToItsEndAndADamagedOneIsRefused) {
     TRun bad = RunGame(game_, "--replay '" + (work_ / "damaged.sqr").string() + "' --headless");
     EXPECT_EQ(bad.status, 3) << bad.output;
     EXPECT_NE(bad.output.find("damaged"), std::string::npos) << bad.output;
+}
+
+// The byte offsets of the key byte of every key press in a journal stream.
+std::vector<std::size_t> KeyPressBytes(const std::vector<uint8_t>& s) {
+    std::vector<std::size_t> presses;
+    std::size_t pos = 0;
+    auto skipNumber = [&] {
+        while (pos < s.size() && (s[pos] & 0x80)) ++pos;
+        ++pos;
+    };
+    while (pos < s.size()) {
+        uint8_t tag = s[pos++];
+        if (tag == sq::kJournalClock || tag == sq::kJournalSeed || tag == sq::kJournalFocus ||
+            tag == sq::kJournalFocusLost) {
+            skipNumber();
+        } else if (tag >= sq::kJournalKeyDown && tag <= sq::kJournalKeyUp) {
+            skipNumber();
+            if (tag == sq::kJournalKeyDown) presses.push_back(pos);
+            ++pos;
+        } else if (tag == sq::kJournalCheckpoint) {
+            std::size_t count = s[pos];
+            skipNumber();
+            for (std::size_t i = 0; i < count; ++i) skipNumber();
+        } else if (tag != sq::kJournalChannelIdle && tag != sq::kJournalChannelBusy) {
+            ADD_FAILURE() << "unknown tag " << int(tag) << " at byte " << pos - 1;
+            break;
+        }
+    }
+    return presses;
+}
+
+TEST_F(ReplayRunTest, AChangedKeyStopsTheReplayAtTheFirstDifferingCheckpoint) {
+    sq::TReplayContents c = sq::ReadReplayFile((work_ / "walk.sqr").string());
+    EXPECT_EQ(c.format, sq::kReplayFormat);
+    EXPECT_EQ(c.Value("checkpoints"), "1000");
+    std::vector<std::size_t> presses = KeyPressBytes(c.stream);
+    // Right, Up, Control, then the steps' presses and Escape. The jump in
+    // the middle becomes a press of Down: the player stays on the ground.
+    ASSERT_GE(presses.size(), 4u);
+    ASSERT_EQ(c.stream[presses[1]], 38);
+    c.stream[presses[1]] = 40;
+    sq::TReplayWriter w;
+    w.Open((work_ / "changed.sqr").string(), c.header);
+    w.AppendChunk(c.stream.data(), c.stream.size());
+    w.Finish(c.digest);
+    TRun run = RunGame(game_, "--replay '" + (work_ / "changed.sqr").string() + "' --headless");
+    EXPECT_EQ(run.status, 1) << run.output;
+    // The jump started 1.2 s in: the checkpoint of 2.0 s has the player
+    // lower than the recording, and says so.
 }
 
 }  // namespace

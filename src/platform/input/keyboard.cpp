@@ -2,6 +2,7 @@
 
 #include <SDL.h>
 
+#include <bitset>
 #include <cstring>
 
 #include "platform/replay/input_journal.h"
@@ -22,6 +23,8 @@ uint8_t keyDown[kKeyCount];
 uint8_t keyUnseen[kKeyCount];
 int keyHits[kKeyCount];
 bool focusLost = false;
+// Keys held when IgnoreHeldKeys was called, until they are let go.
+std::bitset<kKeyCount> ignoredUntilUp;
 bool pointerHidden = false;
 bool pumping = false;
 std::function<void()>& Pump() {
@@ -37,6 +40,8 @@ void DeliverJournalEvent(JournalTag tag, int key) {
         PostKeyUp(key);
     else if (tag == kJournalFocus)
         PostFocusChange();
+    else if (tag == kJournalFocusLost)
+        PostFocusLost();
     else
         PostKeyDown(key, tag == kJournalKeyRepeat);
 }
@@ -108,6 +113,7 @@ void AgeKeyTaps() {
 }
 
 void PostKeyDown(int key, bool repeat) {
+    if (ValidKey(key) && ignoredUntilUp[std::size_t(key)] && CurrentJournalMode() != JournalMode::kReplay) return;
     if (!ValidKey(key) || !JournalKeyEvent(repeat ? kJournalKeyRepeat : kJournalKeyDown, key)) return;
     // Only a key that was up counts a press: the operating system's
     // auto-repeat finds the flag set and adds nothing. After ClearKeys the
@@ -120,6 +126,7 @@ void PostKeyDown(int key, bool repeat) {
 }
 
 void PostKeyUp(int key) {
+    if (ValidKey(key) && CurrentJournalMode() != JournalMode::kReplay) ignoredUntilUp.reset(std::size_t(key));
     if (!ValidKey(key) || !JournalKeyEvent(kJournalKeyUp, key)) return;
     keyDown[key] = 0;
 }
@@ -128,7 +135,17 @@ void PostFocusChange() {
     if (JournalKeyEvent(kJournalFocus, 0)) ResetKeyTables();
 }
 
-void PostFocusLost() { focusLost = true; }
+// Journaled like the keys: a replay pauses where the recorded game did, and
+// never because the player's own window lost the focus meanwhile.
+void PostFocusLost() {
+    if (JournalKeyEvent(kJournalFocusLost, 0)) focusLost = true;
+}
+
+void PostClick() { JournalNoteLiveEvent(true); }
+
+void PostWindowEvent() { JournalNoteLiveEvent(false); }
+
+void IgnoreHeldKeys() { ignoredUntilUp = JournalLiveInput().held; }
 
 bool TakeFocusLost() {
     bool lost = focusLost;

@@ -31,6 +31,13 @@ void PostKeyDown(int key, bool repeat = false);
 void PostKeyUp(int key);
 void PostFocusChange();  // suspended or resumed: the state is cleared
 void PostFocusLost();    // the window lost the focus (after PostFocusChange)
+// A mouse click, or any other window event: input that the game's key tables
+// never see, counted for the menu's idle time and to end a demo.
+void PostClick();
+void PostWindowEvent();
+// The keys held down right now are ignored, auto-repeat and all, until they
+// are let go: a key that ended a demo is not also taken by the menu.
+void IgnoreHeldKeys();
 bool TakeFocusLost();    // true once for every loss since the last call
 void PostQuitRequest();  // recorded, never acted on by the game
 bool QuitRequested();

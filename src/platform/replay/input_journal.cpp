@@ -1,6 +1,7 @@
 #include "platform/replay/input_journal.h"
 
 #include <chrono>
+#include <cstdio>
 #include <thread>
 #include <utility>
 
@@ -22,6 +23,11 @@ struct TJournal {
     bool anyMillis = false;
     std::function<void()> observer;
     std::vector<std::pair<int, bool>> queued;
+    TJournalCheckpointSource checkpoints;
+    uint32_t checkpointMillis = 0;  // 0: this run has no checkpoints
+    uint32_t lastCheckpoint = 0;    // game time of the latest checkpoint
+    bool checkpointStarted = false;
+    std::size_t checkpointCount = 0;
     // Recording.
     TJournalRecordSettings settings;
     std::vector<uint8_t> pending;
@@ -35,6 +41,10 @@ struct TJournal {
     uint32_t pacingFrom = 0;
     Steady::time_point wallStart;
     bool injecting = false;  // a replayed event is entering the key tables
+    TLiveInput live;
+    int speed = 1;          // of a paced replay; 0: held still
+    bool setAside = false;  // the hold hook is pumping events
+    std::function<void()> whileHeld;
 };
 
 TJournal& J() {
@@ -62,32 +72,25 @@ void FlushIfFull() {
 
 // ---- Reading the replay stream ----
 
+std::string GameTime() {
+    TJournal& j = J();
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%.1f s", double(j.lastMillis - j.firstMillis) / 1000.0);
+    return buf;
+}
+
 [[noreturn]] void OutOfStep(const std::string& what) {
     TJournal& j = J();
-    throw TJournalOutOfStep("the replay is out of step at record " + std::to_string(j.records + 1) + " (byte " +
+    throw TJournalOutOfStep("out of step at " + GameTime() + " (record " + std::to_string(j.records + 1) + ", byte " +
                             std::to_string(j.pos) + "): " + what);
 }
 
 const char* TagName(int tag) {
-    switch (tag) {
-        case kJournalClock:
-            return "a clock reading";
-        case kJournalKeyDown:
-            return "a key press";
-        case kJournalKeyRepeat:
-            return "a key repeat";
-        case kJournalKeyUp:
-            return "a key release";
-        case kJournalFocus:
-            return "a focus change";
-        case kJournalSeed:
-            return "the random seed";
-        case kJournalChannelIdle:
-        case kJournalChannelBusy:
-            return "a channel answer";
-        default:
-            return "an unknown record";
-    }
+    // By tag number; 0 and anything past the last tag are unknown.
+    static const char* const kNames[] = {"an unknown record", "a clock reading", "a key press",     "a key repeat",
+                                         "a key release",     "a focus change",  "the random seed", "a channel answer",
+                                         "a channel answer",  "a checkpoint"};
+    return tag >= kJournalClock && tag <= kJournalCheckpoint ? kNames[tag] : kNames[0];
 }
 
 // Reads a LEB128 number at `pos` without consuming; returns the bytes used,
@@ -112,11 +115,22 @@ uint64_t ReadNumber() {
     return v;
 }
 
+bool IsChannelAnswer(int tag) { return tag == kJournalChannelIdle || tag == kJournalChannelBusy; }
+
 // Consumes the next tag, which must be one of `a` or `b`.
 int ReadTag(int a, int b = -1) {
     TJournal& j = J();
     if (j.pos >= j.stream.size()) throw TJournalEnded();
     int tag = j.stream[j.pos];
+    if (j.checkpointMillis > 0 && tag != a && tag != b && IsChannelAnswer(tag) && !IsChannelAnswer(a)) {
+        // Sounds came out of turn; the next checkpoint decides whether it matters.
+        while (j.pos < j.stream.size() && IsChannelAnswer(j.stream[j.pos])) {
+            ++j.pos;
+            ++j.records;
+        }
+        if (j.pos >= j.stream.size()) throw TJournalEnded();
+        tag = j.stream[j.pos];
+    }
     if (tag != a && tag != b)
         OutOfStep(std::string("the game asked for ") + TagName(a) + " but the file holds " + TagName(tag));
     ++j.pos;
@@ -124,15 +138,44 @@ int ReadTag(int a, int b = -1) {
     return tag;
 }
 
+void RestMillis(uint32_t ms) {
+    if constexpr (web::kBrowser)
+        web::Sleep(ms);
+    else
+        std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
+
+// Held still: the hook watches the player's keys until the speed changes.
+void WhileHeld() {
+    TJournal& j = J();
+    while (j.speed == 0 && j.mode == JournalMode::kReplay) {
+        if (j.whileHeld) {
+            j.setAside = true;
+            try {
+                j.whileHeld();
+            } catch (...) {
+                j.setAside = false;
+                throw;
+            }
+            j.setAside = false;
+        }
+        if (j.speed == 0) RestMillis(20);
+    }
+}
+
 void PaceToWallClock(uint32_t millis) {
     TJournal& j = J();
+    if (j.speed == 0) {
+        WhileHeld();
+        j.pacingStarted = false;  // counted again from here
+    }
     if (!j.pacingStarted) {
         j.pacingStarted = true;
         j.pacingFrom = millis;
         j.wallStart = Steady::now();
         return;
     }
-    int32_t ahead = int32_t(millis - j.pacingFrom);
+    int32_t ahead = int32_t(millis - j.pacingFrom) / (j.speed > 0 ? j.speed : 1);
     if (ahead <= 0) return;
     const auto due = j.wallStart + std::chrono::milliseconds(ahead);
     if constexpr (web::kBrowser) {
@@ -147,9 +190,16 @@ void PaceToWallClock(uint32_t millis) {
 // Delivers the replayed key and focus events that belong to this pump.
 void DeliverReplayedEvents(void (*deliver)(JournalTag, int)) {
     TJournal& j = J();
+    // Channel answers the game did not ask for before this pump: sounds out
+    // of turn, left to the next checkpoint.
+    if (j.checkpointMillis > 0)
+        while (j.pos < j.stream.size() && IsChannelAnswer(j.stream[j.pos])) {
+            ++j.pos;
+            ++j.records;
+        }
     while (j.pos < j.stream.size()) {
         int tag = j.stream[j.pos];
-        if (tag < kJournalKeyDown || tag > kJournalFocus) return;
+        if ((tag < kJournalKeyDown || tag > kJournalFocus) && tag != kJournalFocusLost) return;
         uint64_t delta;
         std::size_t used = PeekNumber(j.pos + 1, delta);
         if (used == 0) return;  // the stream ends inside the record: the next read says so
@@ -160,7 +210,7 @@ void DeliverReplayedEvents(void (*deliver)(JournalTag, int)) {
         ++j.records;
         j.lastEventPump = pump;
         int key = 0;
-        if (tag != kJournalFocus) {
+        if (tag != kJournalFocus && tag != kJournalFocusLost) {
             if (j.pos >= j.stream.size()) throw TJournalEnded();
             key = j.stream[j.pos++];
         }
@@ -177,6 +227,9 @@ void DeliverReplayedEvents(void (*deliver)(JournalTag, int)) {
 
 void ResetCounters() {
     TJournal& j = J();
+    j.checkpointStarted = false;
+    j.lastCheckpoint = 0;
+    j.checkpointCount = 0;
     j.pumps = 0;
     j.lastEventPump = 0;
     j.lastMillis = 0;
@@ -197,6 +250,7 @@ void StartJournalRecording(TJournalRecordSettings settings) {
     j.pending.clear();
     j.pending.reserve(j.settings.flushBytes + 64);
     j.lastFlushMillis = 0;
+    j.checkpointMillis = j.settings.checkpointMillis;
     j.mode = JournalMode::kRecord;
 }
 
@@ -207,7 +261,7 @@ void FlushJournal() {
     j.pending.clear();
 }
 
-void StartJournalReplay(std::vector<uint8_t> stream, bool paced) {
+void StartJournalReplay(std::vector<uint8_t> stream, bool paced, uint32_t checkpointMillis) {
     StopJournal();
     TJournal& j = J();
     ResetCounters();
@@ -216,6 +270,8 @@ void StartJournalReplay(std::vector<uint8_t> stream, bool paced) {
     j.records = 0;
     j.paced = paced;
     j.pacingStarted = false;
+    j.checkpointMillis = checkpointMillis;
+    j.speed = 1;
     j.mode = JournalMode::kReplay;
 }
 
@@ -223,6 +279,7 @@ void StopJournal() {
     TJournal& j = J();
     if (j.mode == JournalMode::kRecord) FlushJournal();
     j.mode = JournalMode::kOff;
+    j.checkpointMillis = 0;
     j.settings = {};
     j.stream.clear();
     j.stream.shrink_to_fit();
@@ -231,17 +288,70 @@ void StopJournal() {
 
 JournalMode CurrentJournalMode() { return J().mode; }
 std::size_t JournalRecordsRead() { return J().records; }
+std::size_t JournalCheckpoints() { return J().checkpointCount; }
+void SetJournalCheckpointSource(TJournalCheckpointSource source) { J().checkpoints = std::move(source); }
 bool JournalExhausted() { return J().mode == JournalMode::kReplay && J().pos >= J().stream.size(); }
 uint32_t JournalFirstMillis() { return J().firstMillis; }
 uint32_t JournalLastMillis() { return J().lastMillis; }
 
 namespace {
+
 void NoteMillis(uint32_t v) {
     TJournal& j = J();
     if (!j.anyMillis) j.firstMillis = v;
     j.anyMillis = true;
     j.lastMillis = v;
 }
+
+// At each pump: whether a checkpoint is due now (the same answer while
+// recording and replaying, since the clock readings are the same).
+bool CheckpointDue() {
+    TJournal& j = J();
+    if (j.checkpointMillis == 0 || !j.anyMillis) return false;
+    if (!j.checkpointStarted) {
+        j.checkpointStarted = true;
+        j.lastCheckpoint = j.lastMillis;
+        return false;
+    }
+    if (j.lastMillis - j.lastCheckpoint < j.checkpointMillis) return false;
+    j.lastCheckpoint = j.lastMillis;
+    ++j.checkpointCount;
+    return true;
+}
+
+void WriteCheckpoint() {
+    TJournal& j = J();
+    TJournalCheckpoint now;
+    if (j.checkpoints.take) j.checkpoints.take(now);
+    Append(kJournalCheckpoint);
+    AppendNumber(kCheckpointFields);
+    for (uint32_t v : now.fields) AppendNumber(v);
+    FlushIfFull();
+}
+
+void CheckCheckpoint() {
+    TJournal& j = J();
+    ReadTag(kJournalCheckpoint);
+    uint64_t count = ReadNumber();
+    if (count > 1024) OutOfStep("a checkpoint is malformed");
+    TJournalCheckpoint recorded, now;
+    for (uint64_t i = 0; i < count; ++i) {
+        uint64_t v = ReadNumber();
+        if (v > 0xFFFFFFFFu) OutOfStep("a checkpoint is malformed");
+        if (i < kCheckpointFields) recorded.fields[i] = uint32_t(v);
+    }
+    if (!j.checkpoints.take) return;
+    j.checkpoints.take(now);
+    // Fields a later game added are compared only when the file has them.
+    for (std::size_t i = count; i < kCheckpointFields; ++i) now.fields[i] = 0;
+    bool same = true;
+    for (std::size_t i = 0; i < kCheckpointFields; ++i) same = same && now.fields[i] == recorded.fields[i];
+    if (same) return;
+    std::string what = j.checkpoints.describe ? j.checkpoints.describe(now, recorded) : std::string();
+    if (what.empty()) what = "the game state differs";
+    throw TJournalOutOfStep("out of step at " + GameTime() + ": " + what);
+}
+
 }  // namespace
 
 void QueueKeyEvent(int key, bool down) { J().queued.emplace_back(key, down); }
@@ -250,8 +360,15 @@ void SetJournalPumpObserver(std::function<void()> observer) { J().observer = std
 
 void JournalPump(void (*deliver)(JournalTag tag, int key)) {
     TJournal& j = J();
+    if (j.setAside) return;
     ++j.pumps;
     if (j.observer) j.observer();
+    if (j.mode != JournalMode::kOff && CheckpointDue()) {
+        if (j.mode == JournalMode::kRecord)
+            WriteCheckpoint();
+        else
+            CheckCheckpoint();
+    }
     if (j.mode == JournalMode::kReplay) {
         j.queued.clear();
         DeliverReplayedEvents(deliver);
@@ -266,8 +383,41 @@ void JournalPump(void (*deliver)(JournalTag tag, int key)) {
     if (j.queued.empty()) j.queued.swap(events);  // keeps the storage
 }
 
+TLiveInput JournalLiveInput() { return J().live; }
+
+void SetJournalReplaySpeed(int speed) {
+    TJournal& j = J();
+    if (speed == j.speed) return;
+    j.speed = speed;
+    j.pacingStarted = false;  // the wall clock is counted afresh at the new speed
+}
+
+int JournalReplaySpeed() { return J().speed; }
+
+void SetJournalHoldHook(std::function<void()> whileHeld) { J().whileHeld = std::move(whileHeld); }
+
+void JournalNoteLiveEvent(bool press) {
+    TJournal& j = J();
+    ++j.live.events;
+    if (press) {
+        ++j.live.presses;
+        j.live.lastKey = 0;
+    }
+}
+
 bool JournalKeyEvent(JournalTag tag, int key) {
     TJournal& j = J();
+    if (!j.injecting) {
+        ++j.live.events;
+        if (tag == kJournalKeyDown) {
+            ++j.live.presses;
+            j.live.lastKey = key;
+        }
+        if (tag == kJournalFocus)
+            j.live.held.reset();
+        else if (tag != kJournalFocusLost && key >= 0 && key < 256)
+            j.live.held.set(std::size_t(key), tag != kJournalKeyUp);
+    }
     switch (j.mode) {
         case JournalMode::kOff:
             return true;
@@ -279,7 +429,7 @@ bool JournalKeyEvent(JournalTag tag, int key) {
     Append(uint8_t(tag));
     AppendNumber(j.pumps - j.lastEventPump);
     j.lastEventPump = j.pumps;
-    if (tag != kJournalFocus) Append(uint8_t(key));
+    if (tag != kJournalFocus && tag != kJournalFocusLost) Append(uint8_t(key));
     FlushIfFull();
     return true;
 }
@@ -327,7 +477,11 @@ int JournalSeed(int seed) {
 
 bool JournalChannelBusy(bool busy) {
     TJournal& j = J();
-    if (j.mode == JournalMode::kReplay) return ReadTag(kJournalChannelIdle, kJournalChannelBusy) == kJournalChannelBusy;
+    if (j.mode == JournalMode::kReplay) {
+        if (j.checkpointMillis > 0 && j.pos < j.stream.size() && !IsChannelAnswer(j.stream[j.pos]))
+            return busy;  // a sound out of turn: the next checkpoint decides
+        return ReadTag(kJournalChannelIdle, kJournalChannelBusy) == kJournalChannelBusy;
+    }
     if (j.mode == JournalMode::kRecord) {
         Append(busy ? kJournalChannelBusy : kJournalChannelIdle);
         FlushIfFull();

@@ -32,7 +32,42 @@ bool PrintableLine(const std::string& s) {
     return true;
 }
 
+std::string HeaderText(const std::vector<std::pair<std::string, std::string>>& header) {
+    std::string text = std::string(kReplayMagic) + "\nformat " + std::to_string(kReplayFormat) + "\n";
+    for (const auto& [k, v] : header) text.append(k).append(" ").append(v).append("\n");
+    text += "stream\n";
+    return text;
+}
+
+// Appends the stream to `out` as packed chunks; false when zlib fails.
+bool PackChunks(const uint8_t* data, std::size_t size, std::string& out) {
+    while (size > 0) {
+        uint32_t n = uint32_t(size < kMaxChunk ? size : kMaxChunk);
+        uLongf packed = compressBound(n);
+        std::size_t at = out.size();
+        out.resize(at + kChunkHead + packed);
+        auto* head = reinterpret_cast<uint8_t*>(out.data() + at);
+        if (compress2(head + kChunkHead, &packed, data, n, 6) != Z_OK) return false;
+        head[0] = 'C';
+        PutU32(head + 1, n);
+        PutU32(head + 5, uint32_t(packed));
+        PutU32(head + 9, uint32_t(crc32(0L, data, n)));
+        out.resize(at + kChunkHead + packed);
+        data += n;
+        size -= n;
+    }
+    return true;
+}
+
 }  // namespace
+
+std::string PackReplay(const std::vector<std::pair<std::string, std::string>>& header,
+                       const std::vector<uint8_t>& stream, const std::string& digest) {
+    std::string out = HeaderText(header);
+    if (!PackChunks(stream.data(), stream.size(), out)) throw TReplayError("could not pack the replay");
+    if (!digest.empty()) out += "D" + digest + "\n";
+    return out;
+}
 
 std::string TReplayContents::Value(const std::string& key) const {
     for (const auto& [k, v] : header)
@@ -60,9 +95,12 @@ TReplayContents ParseReplay(const uint8_t* data, std::size_t size, const std::st
     if (!nextLine(line) || line != kReplayMagic)
         throw fail("not a replay file (no \"" + std::string(kReplayMagic) + "\" line)");
     if (!nextLine(line) || line.rfind("format ", 0) != 0) throw fail("the replay has no format line");
-    if (line != "format " + std::to_string(kReplayFormat))
-        throw fail("replay " + line + " cannot be read by this game (it reads format " + std::to_string(kReplayFormat) +
-                   ")");
+    out.format = 0;
+    for (int f = kOldestReplayFormat; f <= kReplayFormat; ++f)
+        if (line == "format " + std::to_string(f)) out.format = f;
+    if (out.format == 0)
+        throw fail("replay " + line + " cannot be read by this game (it reads formats " +
+                   std::to_string(kOldestReplayFormat) + " to " + std::to_string(kReplayFormat) + ")");
     bool sawStream = false;
     while (nextLine(line)) {
         if (pos > kMaxHeaderBytes) throw fail("the header is too long");
@@ -151,27 +189,14 @@ void TReplayWriter::Open(const std::string& path, const std::vector<std::pair<st
     written_ = 0;
     file_ = std::fopen(path.c_str(), "wb");
     if (!file_) throw TReplayError(path + ": cannot create the replay file");
-    std::string text = std::string(kReplayMagic) + "\nformat " + std::to_string(kReplayFormat) + "\n";
-    for (const auto& [k, v] : header) text.append(k).append(" ").append(v).append("\n");
-    text += "stream\n";
+    std::string text = HeaderText(header);
     Write(text.data(), text.size());
 }
 
 void TReplayWriter::AppendChunk(const uint8_t* data, std::size_t size) {
-    while (size > 0) {
-        uint32_t n = uint32_t(size < kMaxChunk ? size : kMaxChunk);
-        uLongf packed = compressBound(n);
-        std::vector<uint8_t> out(kChunkHead + packed);
-        if (compress2(out.data() + kChunkHead, &packed, data, n, 6) != Z_OK)
-            throw TReplayError(path_ + ": could not pack the replay");
-        out[0] = 'C';
-        PutU32(&out[1], n);
-        PutU32(&out[5], uint32_t(packed));
-        PutU32(&out[9], uint32_t(crc32(0L, data, n)));
-        Write(out.data(), kChunkHead + packed);
-        data += n;
-        size -= n;
-    }
+    std::string packed;
+    if (!PackChunks(data, size, packed)) throw TReplayError(path_ + ": could not pack the replay");
+    Write(packed.data(), packed.size());
 }
 
 void TReplayWriter::Finish(const std::string& digest) {

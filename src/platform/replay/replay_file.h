@@ -5,7 +5,7 @@
 // last one, then one text line with the digest of the final state.
 //
 //   SNOWQUILL REPLAY
-//   format 1
+//   format 2               (1: the same, written before the stream had checkpoints)
 //   <key> <value>          any number of header lines
 //   stream
 //   C <u32 raw size> <u32 packed size> <u32 crc32 of the raw bytes> <packed bytes>   (repeated)
@@ -23,7 +23,8 @@
 
 namespace sq {
 
-inline constexpr int kReplayFormat = 1;
+inline constexpr int kReplayFormat = 2;
+inline constexpr int kOldestReplayFormat = 1;
 inline constexpr const char* kReplayMagic = "SNOWQUILL REPLAY";
 
 // A replay file that cannot be used; the message names the file and the fault.
@@ -33,6 +34,7 @@ public:
 };
 
 struct TReplayContents {
+    int format = kReplayFormat;
     std::vector<std::pair<std::string, std::string>> header;  // key, value; in file order
     std::vector<uint8_t> stream;                              // the journal, unpacked
     bool complete = false;                                    // the digest line was reached
@@ -47,6 +49,11 @@ struct TReplayContents {
 TReplayContents ParseReplay(const uint8_t* data, std::size_t size, const std::string& name);
 // Reads a replay file whole (at most 256 MiB). Throws TReplayError.
 TReplayContents ReadReplayFile(const std::string& path);
+
+// The whole file for a recording held in memory; an empty digest leaves the
+// file without one (a run that was abandoned: it reads as truncated).
+std::string PackReplay(const std::vector<std::pair<std::string, std::string>>& header,
+                       const std::vector<uint8_t>& stream, const std::string& digest);
 
 // Writes a replay as it is recorded. Every write reaches the file before it
 // returns (flushed); a failure throws TReplayError naming the file.

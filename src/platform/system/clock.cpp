@@ -54,6 +54,8 @@ void TSystemClock::Rest(uint32_t ms) {
 
 void SetClock(std::shared_ptr<IClock> clock) { current = std::move(clock); }
 
+std::shared_ptr<IClock> InstalledClock() { return current; }
+
 IClock& Clock() { return current ? *current : static_cast<IClock&>(systemClock); }
 
 // The journal records the reading the game sees (after any pause), or gives

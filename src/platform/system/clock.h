@@ -60,6 +60,8 @@ private:
 // Installs a clock source (nullptr restores the system clock).
 void SetClock(std::shared_ptr<IClock> clock);
 IClock& Clock();
+// The installed clock source (nullptr: the system clock), to put back later.
+std::shared_ptr<IClock> InstalledClock();
 
 // The game's millisecond counter. It stands still while the game is held
 // (paused) and goes on from there afterwards, so the time spent held never

@@ -283,7 +283,14 @@ void CloseGraphicsMode() {
 
 bool GraphicsModeOpen() { return layer.open; }
 
+namespace {
+void (*frameOverlay)() = nullptr;
+}  // namespace
+
+void SetFrameOverlay(void (*overlay)()) { frameOverlay = overlay; }
+
 void PresentFrame(int sync) {
+    if (layer.open && frameOverlay) frameOverlay();
     if (layer.open) {
         bool vsync = layer.device->VsyncWorks();
         bool pace = false, waitVblank = false;

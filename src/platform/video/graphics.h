@@ -56,6 +56,9 @@ bool SoftwarePacing();
 // Shows every frame at once, never waiting for the vertical blank or the
 // frame clock (a timedemo measures how fast frames can be drawn).
 void SetUnpacedFrames(bool unpaced);
+// Drawn over every frame just before it is presented, whatever screen drew
+// it (the caption of a demo or a replay); nullptr for none.
+void SetFrameOverlay(void (*overlay)());
 
 // ---- Drawing state ----
 void SetDrawColor(int r, int g, int b);

@@ -303,7 +303,12 @@ void TGLDevice::PumpEvents() {
             case SDL_WINDOWEVENT:
                 if (e.window.event == SDL_WINDOWEVENT_FOCUS_LOST || e.window.event == SDL_WINDOWEVENT_FOCUS_GAINED)
                     PostFocusChange();
+                else
+                    PostWindowEvent();
                 if (e.window.event == SDL_WINDOWEVENT_FOCUS_LOST) PostFocusLost();
+                break;
+            case SDL_MOUSEBUTTONDOWN:
+                PostClick();
                 break;
             case SDL_QUIT:
                 PostQuitRequest();
