@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
+#include <future>
 #include <string>
 
 #include "app/data_check.h"
@@ -26,6 +27,7 @@
 #include "platform/system/quit_signals.h"
 #include "platform/system/random.h"
 #include "platform/system/runtime_error.h"
+#include "platform/system/web.h"
 #include "platform/video/graphics.h"
 #include "scores/hi_score.h"
 #include "screens/fade.h"
@@ -109,9 +111,10 @@ void OpenDisplay(int width, int height, int depth, int hz, int flags) {
                                                               " x " + std::to_string(depth) + " display mode");
 }
 
-void ShowSplash(const std::function<void()>& whileHeld) {
+void ShowSplash(const std::function<void()>& whileHeld, PixmapRef picture) {
     OpenDisplay(640, 480, 16, 60, 0);
-    ImageRef splash = LoadImageFrom(kSplashFile, -1);
+    ImageRef splash = LoadImageFrom(picture ? picture : LoadPixmapPNG(kSplashFile), -1);
+    if (splash) splash->name = kSplashFile;
     NoteLoadedFile(splash, kSplashFile);
     // Without its picture the splash has nothing to show: the data check
     // names the file at once instead.
@@ -156,6 +159,13 @@ int RunGame(const TStartOptions& options) {
     if (entered) return 0;
     entered = true;
 
+    // The splash picture is decoded while the display starts.
+    const bool splashFirst = options.startLevel == 0 && !options.oneGame;
+    std::future<PixmapRef> splashPicture;
+    if (splashFirst)
+        splashPicture = std::async(web::kBrowser ? std::launch::deferred : std::launch::async,
+                                   [] { return LoadPixmapPNG(kSplashFile); });
+
     TDisplayOptions display;
     display.windowed = options.windowed;
     SetDisplayOptions(display);
@@ -186,8 +196,8 @@ int RunGame(const TStartOptions& options) {
     try {
         // The splash comes first, at once; the data is loaded while it is
         // held on screen.
-        if (options.startLevel == 0 && !options.oneGame)
-            ShowSplash(loadData);
+        if (splashFirst)
+            ShowSplash(loadData, splashPicture.get());
         else
             loadData();
         OpenDisplay(320, 240, 32, 60, 0);

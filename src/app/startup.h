@@ -5,6 +5,8 @@
 // Start-up, the splash, the choice of display mode, and shutdown.
 #include <functional>
 
+#include "platform/video/pixmap.h"
+
 struct TStartOptions {
     bool windowed = false;  // a window instead of the full screen
     bool sound = true;      // false: no sound device is opened
@@ -36,7 +38,8 @@ void CreateLongLivedObjects();
 
 // The splash picture, faded in, held six seconds and faded out. `whileHeld`
 // is done while the picture is held still (the loading of the game's data).
-void ShowSplash(const std::function<void()>& whileHeld = {});
+// `picture`, when given, is the splash already decoded (else it is read here).
+void ShowSplash(const std::function<void()>& whileHeld = {}, sq::PixmapRef picture = nullptr);
 void ChooseDisplayMode();
 // OpenGraphicsMode, stopping the game with a clear message when the display
 // cannot be opened.

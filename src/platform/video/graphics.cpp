@@ -399,15 +399,7 @@ void GrabScreenToImage(const ImageRef& image, int x, int y, int frame) {
         // sample from the middle of each logical pixel.
         int tx = int(std::lround(x * sx)), ty = int(std::lround(y * sy));
         int tw = int(std::lround(image->width * sx)), th = int(std::lround(image->height * sy));
-        PixmapRef big = layer.device->ReadPixels(tx, ty, tw, th);
-        shot = NewPixmap(image->width, image->height, kPfRGBA);
-        if (!big || !shot) return;
-        for (int j = 0; j < image->height; ++j)
-            for (int i = 0; i < image->width; ++i) {
-                int px = std::min(int((float(i) + 0.5f) * sx), tw - 1),
-                    py = std::min(int((float(j) + 0.5f) * sy), th - 1);
-                PixmapSetPixel(shot, i, j, PixmapGetPixel(big, px, py));
-            }
+        shot = ResamplePixmap(layer.device->ReadPixels(tx, ty, tw, th), image->width, image->height);
     }
     if (!shot) return;
     int maskR = 0, maskG = 0, maskB = 0;
@@ -429,15 +421,7 @@ PixmapRef ReadScreenPixels() {
     PixmapRef picture = layer.device->ReadPixels(0, 0, layer.targetW, layer.targetH);
     if (!picture || (layer.targetW == layer.modeW && layer.targetH == layer.modeH)) return picture;
     // The screen as the mode shows it: every pixel of the picture enlarged.
-    PixmapRef shown = NewPixmap(layer.modeW, layer.modeH, kPfRGBA);
-    if (!shown) return nullptr;
-    const int k = layer.modeW / layer.targetW;
-    for (int y = 0; y < layer.modeH; ++y) {
-        const uint8_t* from = picture->Row(y / k);
-        uint8_t* to = shown->Row(y);
-        for (int x = 0; x < layer.modeW; ++x) std::memcpy(to + std::size_t(x) * 4, from + std::size_t(x / k) * 4, 4);
-    }
-    return shown;
+    return ResamplePixmap(picture, layer.modeW, layer.modeH);
 }
 
 // ---- Drawing ----

@@ -2,6 +2,7 @@
 
 #include <png.h>
 
+#include <algorithm>
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
@@ -105,6 +106,26 @@ void PixmapSetPixel(const PixmapRef& pixmap, int x, int y, uint32_t argb) {
         default:
             break;
     }
+}
+
+PixmapRef ResamplePixmap(const PixmapRef& pixmap, int width, int height) {
+    if (!pixmap || pixmap->width <= 0 || pixmap->height <= 0) return nullptr;
+    PixmapRef out = NewPixmap(width, height, kPfRGBA);
+    if (!out) return nullptr;
+    const double sx = double(pixmap->width) / width, sy = double(pixmap->height) / height;
+    for (int y = 0; y < height; ++y) {
+        const int from = std::min(int((y + 0.5) * sy), pixmap->height - 1);
+        uint8_t* to = out->Row(y);
+        for (int x = 0; x < width; ++x) {
+            const int fx = std::min(int((x + 0.5) * sx), pixmap->width - 1);
+            if (pixmap->format == kPfRGBA) {
+                std::memcpy(to + std::size_t(x) * 4, pixmap->Row(from) + std::size_t(fx) * 4, 4);
+            } else {
+                PixmapSetPixel(out, x, y, PixmapGetPixel(pixmap, fx, from));
+            }
+        }
+    }
+    return out;
 }
 
 PixmapRef ConvertPixmap(const PixmapRef& pixmap, int format) {

@@ -36,6 +36,10 @@ uint32_t PixmapGetPixel(const PixmapRef& pixmap, int x, int y);
 void PixmapSetPixel(const PixmapRef& pixmap, int x, int y, uint32_t argb);
 // A copy converted to another format.
 PixmapRef ConvertPixmap(const PixmapRef& pixmap, int format);
+// An RGBA copy of width x height whose every pixel is the one of `pixmap`
+// under its middle: a whole-number enlargement repeats each pixel, a
+// reduction takes one sample from each block.
+PixmapRef ResamplePixmap(const PixmapRef& pixmap, int width, int height);
 // Decodes a PNG file (backslashes are separators); nullptr when unreadable.
 // Pictures with an alpha channel come back as format 6, others as format 4.
 PixmapRef LoadPixmapPNG(const std::string_view path);
