@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
-#include <future>
 #include <string>
 
 #include "app/data_check.h"
@@ -27,7 +26,6 @@
 #include "platform/system/quit_signals.h"
 #include "platform/system/random.h"
 #include "platform/system/runtime_error.h"
-#include "platform/system/web.h"
 #include "platform/video/graphics.h"
 #include "scores/hi_score.h"
 #include "screens/fade.h"
@@ -111,10 +109,9 @@ void OpenDisplay(int width, int height, int depth, int hz, int flags) {
                                                               " x " + std::to_string(depth) + " display mode");
 }
 
-void ShowSplash(const std::function<void()>& whileHeld, PixmapRef picture) {
+void ShowSplash(const std::function<void()>& whileHeld) {
     OpenDisplay(640, 480, 16, 60, 0);
-    ImageRef splash = LoadImageFrom(picture ? picture : LoadPixmapPNG(kSplashFile), -1);
-    if (splash) splash->name = kSplashFile;
+    ImageRef splash = LoadImageFrom(kSplashFile, -1);
     NoteLoadedFile(splash, kSplashFile);
     // Without its picture the splash has nothing to show: the data check
     // names the file at once instead.
@@ -159,12 +156,10 @@ int RunGame(const TStartOptions& options) {
     if (entered) return 0;
     entered = true;
 
-    // The splash picture is decoded while the display starts.
+    // No thread is started before the video: the window system's start-up
+    // reads its input method's tables a character at a time, which costs
+    // several times as much once the process has more than one thread.
     const bool splashFirst = options.startLevel == 0 && !options.oneGame;
-    std::future<PixmapRef> splashPicture;
-    if (splashFirst)
-        splashPicture = std::async(web::kBrowser ? std::launch::deferred : std::launch::async,
-                                   [] { return LoadPixmapPNG(kSplashFile); });
 
     TDisplayOptions display;
     display.windowed = options.windowed;
@@ -197,7 +192,7 @@ int RunGame(const TStartOptions& options) {
         // The splash comes first, at once; the data is loaded while it is
         // held on screen.
         if (splashFirst)
-            ShowSplash(loadData, splashPicture.get());
+            ShowSplash(loadData);
         else
             loadData();
         OpenDisplay(320, 240, 32, 60, 0);

@@ -5,8 +5,6 @@
 // Start-up, the splash, the choice of display mode, and shutdown.
 #include <functional>
 
-#include "platform/video/pixmap.h"
-
 struct TStartOptions {
     bool windowed = false;  // a window instead of the full screen
     bool sound = true;      // false: no sound device is opened
@@ -38,8 +36,7 @@ void CreateLongLivedObjects();
 
 // The splash picture, faded in, held six seconds and faded out. `whileHeld`
 // is done while the picture is held still (the loading of the game's data).
-// `picture`, when given, is the splash already decoded (else it is read here).
-void ShowSplash(const std::function<void()>& whileHeld = {}, sq::PixmapRef picture = nullptr);
+void ShowSplash(const std::function<void()>& whileHeld = {});
 void ChooseDisplayMode();
 // OpenGraphicsMode, stopping the game with a clear message when the display
 // cannot be opened.
