@@ -348,6 +348,22 @@ TEST_F(GLRender, TheFrameStaysInTheBackBufferAfterPresenting) {
     EXPECT_EQ(PixmapGetPixel(shot->frames[0].pixmap, 4, 4), 0xFFFFFFFFu);
 }
 
+// A picture without alpha (as the PNG backgrounds are decoded) keeps its
+// three channels in their places and is wholly opaque.
+TEST_F(GLRender, APictureWithoutAlphaDrawsItsOwnColours) {
+    PixmapRef rgb = NewPixmap(3, 2, kPfRGB);
+    ASSERT_TRUE(rgb);
+    const uint32_t colours[6] = {0xFF102030u, 0xFF405060u, 0xFF708090u, 0xFFA0B0C0u, 0xFFD0E0F0u, 0xFF010203u};
+    for (int i = 0; i < 6; ++i) PixmapSetPixel(rgb, i % 3, i / 3, colours[i]);
+    ImageRef image = LoadImageFrom(rgb, 0);
+    ASSERT_TRUE(image);
+    ClearScreen(255, 255, 255);
+    SetBlendMode(kBlendAlpha);
+    DrawImageAt(image, 10, 20, 0);
+    for (int i = 0; i < 6; ++i) EXPECT_EQ(Px(10 + i % 3, 20 + i / 3), colours[i]) << i;
+    EXPECT_EQ(Px(13, 20), 0xFFFFFFFFu);
+}
+
 // ---- Frame pacing ----
 
 TEST_F(GLRender, AWindowWithARatePacesFramesByTheClock) {

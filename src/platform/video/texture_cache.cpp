@@ -42,6 +42,10 @@ void BuildTexturePixels(const PixmapRef& ref, int tw, int th, std::vector<uint8_
         for (int y = 0; y < p.height; ++y) {
             if (p.format == kPfRGBA) {
                 std::memcpy(out.data() + std::size_t(y) * std::size_t(tw) * 4, p.Row(y), std::size_t(p.width) * 4);
+            } else if (p.format == kPfRGB) {
+                const uint8_t* s = p.Row(y);
+                uint8_t* d = out.data() + std::size_t(y) * std::size_t(tw) * 4;
+                for (int x = 0; x < p.width; ++x, s += 3, d += 4) d[0] = s[0], d[1] = s[1], d[2] = s[2], d[3] = 255;
             } else {
                 for (int x = 0; x < p.width; ++x) put(x, y, PixmapGetPixel(ref, x, y));
             }
