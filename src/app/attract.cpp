@@ -8,6 +8,7 @@
 
 #include "app/game_identity.h"
 #include "app/level_alone.h"
+#include "core/frame_helpers.h"
 #include "core/globals.h"
 #include "core/loaded_files.h"
 #include "core/trace.h"
@@ -40,28 +41,7 @@ const std::string& WayBack() {
 // A live key, button or click during a demo.
 struct TDemoInterrupted {};
 
-void DrawShadowed(const std::string& text, float y) {
-    // Centred on whole pixels: half an odd width is dropped.
-    const float x = float(160 - TextWidth(text) / 2);  // NOLINT(bugprone-integer-division)
-    SetDrawColor(0, 0, 0);
-    DrawTextAt(text, x + 1, y + 1);
-    SetDrawColor(255, 255, 255);
-    DrawTextAt(text, x, y);
-}
-
-void DrawDemoCaption() {
-    int r = 0, g = 0, b = 0;
-    GetDrawColor(r, g, b);
-    const float alpha = GetDrawAlpha();
-    const int blend = GetBlendMode();
-    SetBlendMode(kBlendAlpha);
-    SetDrawAlpha(1);
-    DrawShadowed(Caption(), 24);
-    DrawShadowed(WayBack(), 226);
-    SetDrawColor(r, g, b);
-    SetDrawAlpha(alpha);
-    SetBlendMode(blend);
-}
+void DrawDemoCaption() { DrawCaptions(Caption(), WayBack()); }
 
 // Everything a demo borrows is given back however it ends (to the end, by
 // a key, out of step, or by a close request on its way out of the run).

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "core/frame_helpers.h"
 #include "core/globals.h"
 #include "platform/input/keyboard.h"
 #include "platform/replay/input_journal.h"
@@ -61,27 +62,7 @@ const std::string& CaptionFor(int speed) {
     }
 }
 
-void DrawShadowed(const std::string& text, float y) {
-    const float x = float(160 - TextWidth(text) / 2);  // NOLINT(bugprone-integer-division)
-    SetDrawColor(0, 0, 0);
-    DrawTextAt(text, x + 1, y + 1);
-    SetDrawColor(255, 255, 255);
-    DrawTextAt(text, x, y);
-}
-
-void DrawWatchCaption() {
-    int r = 0, g = 0, b = 0;
-    GetDrawColor(r, g, b);
-    const float alpha = GetDrawAlpha();
-    const int blend = GetBlendMode();
-    SetBlendMode(kBlendAlpha);
-    SetDrawAlpha(1);
-    DrawShadowed(CaptionFor(watch.held ? 0 : watch.speed), 24);
-    DrawShadowed(Hint(), 226);
-    SetDrawColor(r, g, b);
-    SetDrawAlpha(alpha);
-    SetBlendMode(blend);
-}
+void DrawWatchCaption() { DrawCaptions(CaptionFor(watch.held ? 0 : watch.speed), Hint()); }
 
 }  // namespace
 

@@ -30,16 +30,20 @@ namespace {
 // A game from the menu, recorded as it is played and kept when it ends, also
 // when it is abandoned by closing the window or a signal. A run that is
 // itself recorded or replayed plays the game unrecorded.
+void PlayFromMenu() {
+    gameScore->Reset();
+    ClearKeys();
+    SelectTune(kTuneInGame);
+    music->Play();
+    PlayGame();
+    ClearKeys();
+    playState = kPlayStateMenu;
+}
+
 void PlayAndKeepGame() {
     TGameRecorder recorder;
     if (!recorder.Start()) {
-        gameScore->Reset();
-        ClearKeys();
-        SelectTune(kTuneInGame);
-        music->Play();
-        PlayGame();
-        ClearKeys();
-        playState = kPlayStateMenu;
+        PlayFromMenu();
         return;
     }
     try {
@@ -55,13 +59,7 @@ void PlayAndKeepGame() {
 
 void PlayRecordedGame() {
     ResetForRecordedGame(CurrentMillis());
-    gameScore->Reset();
-    ClearKeys();
-    SelectTune(kTuneInGame);
-    music->Play();
-    PlayGame();
-    ClearKeys();
-    playState = kPlayStateMenu;
+    PlayFromMenu();
 }
 
 void RunMenu() {

@@ -110,6 +110,33 @@ static int DegreeIndex(int degrees) {
 float SinDeg(int degrees) { return sinTable[DegreeIndex(degrees)]; }
 float CosDeg(int degrees) { return cosTable[DegreeIndex(degrees)]; }
 
+namespace {
+
+void DrawShadowed(const std::string& text, float y) {
+    // Centred on whole pixels: half an odd width is dropped.
+    const float x = float(160 - sq::TextWidth(text) / 2);  // NOLINT(bugprone-integer-division)
+    sq::SetDrawColor(0, 0, 0);
+    sq::DrawTextAt(text, x + 1, y + 1);
+    sq::SetDrawColor(255, 255, 255);
+    sq::DrawTextAt(text, x, y);
+}
+
+}  // namespace
+
+void DrawCaptions(const std::string& top, const std::string& bottom) {
+    int r = 0, g = 0, b = 0;
+    sq::GetDrawColor(r, g, b);
+    const float alpha = sq::GetDrawAlpha();
+    const int blend = sq::GetBlendMode();
+    sq::SetBlendMode(sq::kBlendAlpha);
+    sq::SetDrawAlpha(1);
+    DrawShadowed(top, 24);
+    DrawShadowed(bottom, 226);
+    sq::SetDrawColor(r, g, b);
+    sq::SetDrawAlpha(alpha);
+    sq::SetBlendMode(blend);
+}
+
 void IdlePoll() {
     // Waits poll no keys, but a close request or a signal still ends the game.
     sq::CheckQuit();

@@ -4,6 +4,7 @@
 // the drawing state, and sine/cosine tables of whole degrees.
 #include <functional>
 #include <memory>
+#include <string>
 
 class CDeltaTime {
 public:
@@ -58,3 +59,8 @@ float CosDeg(int degrees);
 void WaitMillis(float ms, const std::function<void()>& meanwhile = {});
 // Gives the processor away for about a millisecond inside a polling loop.
 void IdlePoll();
+
+// Two lines of white text with a black shadow, centred at the top and the
+// bottom of the picture over whatever is drawn there (a demo's or a replay's
+// caption). The drawing colour, alpha and blend mode are left as they were.
+void DrawCaptions(const std::string& top, const std::string& bottom);
