@@ -25,7 +25,7 @@ import tempfile
 import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tests", "install"))
-from desktop_helpers import game_windows  # noqa: E402
+from desktop_helpers import game_windows, resident_mb  # noqa: E402
 
 TICK = os.sysconf("SC_CLK_TCK")
 
@@ -34,14 +34,6 @@ def cpu_seconds(pid):
     with open(f"/proc/{pid}/stat") as f:
         fields = f.read().rsplit(")", 1)[1].split()
     return (int(fields[11]) + int(fields[12])) / TICK
-
-
-def resident_mb(pid):
-    with open(f"/proc/{pid}/status") as f:
-        for line in f:
-            if line.startswith("VmRSS:"):
-                return int(line.split()[1]) / 1024.0
-    return 0.0
 
 
 class Game:

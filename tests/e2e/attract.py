@@ -19,7 +19,7 @@ import sys
 import tempfile
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from play_through import SKIP, Display, Game, differing_pixels, fail, run  # noqa: E402
+from play_through import SKIP, Display, Game, differing_pixels, fail, run, unmet_needs  # noqa: E402
 
 
 def main():
@@ -29,14 +29,10 @@ def main():
     args = ap.parse_args()
     game_dir = os.path.abspath(args.game_dir)
     needed = ["snowquill", "gfx/MenuBack.png", "maps/level_1.FMP", "demos/level_1.sqr", "demos/level_2.sqr"]
-    missing = [n for n in needed if not os.path.exists(os.path.join(game_dir, n))]
-    if missing:
-        print(f"SKIPPED: {game_dir} lacks {', '.join(missing)} (build the game, its data and its demos first)")
+    why = unmet_needs(game_dir, needed, "build the game, its data and its demos first")
+    if why:
+        print(f"SKIPPED: {why}")
         return SKIP
-    for tool in ("xdotool", "import", "compare", "identify"):
-        if not shutil.which(tool):
-            print(f"SKIPPED: {tool} is not installed")
-            return SKIP
 
     shutil.rmtree(args.shots, ignore_errors=True)
     os.makedirs(args.shots)

@@ -29,7 +29,7 @@ import tempfile
 import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "install"))
-from desktop_helpers import forget_display, game_windows, xvfb_font_args  # noqa: E402
+from desktop_helpers import forget_display, game_windows, unmet_needs, xvfb_font_args  # noqa: E402
 
 SKIP = 77
 NAME = "TESTER"
@@ -247,14 +247,10 @@ def main():
     extra_env = dict(e.split("=", 1) for e in args.env)
     needed = ([] if args.binary else ["snowquill"]) + ["gfx/splash.png", "gfx/MenuBack.png", "sfx/info.ogg", "musica/MenuMusic.ogg",
               "maps/level_1.FMP"]
-    missing = [n for n in needed if not os.path.exists(os.path.join(game_dir, n))]
-    if missing:
-        print(f"SKIPPED: {game_dir} lacks {', '.join(missing)} (build the game and its data first)")
+    why = unmet_needs(game_dir, needed, "build the game and its data first")
+    if why:
+        print(f"SKIPPED: {why}")
         return SKIP
-    for tool in ("xdotool", "import", "compare", "identify"):
-        if not shutil.which(tool):
-            print(f"SKIPPED: {tool} is not installed")
-            return SKIP
 
     shutil.rmtree(args.shots, ignore_errors=True)
     os.makedirs(args.shots)

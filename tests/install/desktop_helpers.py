@@ -67,6 +67,30 @@ def tools_missing():
     return [t for t in ("Xvfb", "xdotool", "xdpyinfo", "import", "compare") if not shutil.which(t)]
 
 
+def unmet_needs(game_dir, files, hint, tools=("xdotool", "import", "compare", "identify")):
+    """Why a test of the game in game_dir cannot run (files of it missing,
+    or tools not installed), or None when it can."""
+    missing = [n for n in files if not os.path.exists(os.path.join(game_dir, n))]
+    if missing:
+        return f"{game_dir} lacks {', '.join(missing)} ({hint})"
+    for tool in tools:
+        if not shutil.which(tool):
+            return f"{tool} is not installed"
+    return None
+
+
+def resident_mb(pid):
+    """The process's resident memory in megabytes (0 when it is gone)."""
+    try:
+        with open(f"/proc/{pid}/status") as f:
+            for line in f:
+                if line.startswith("VmRSS:"):
+                    return int(line.split()[1]) / 1024.0
+    except OSError:
+        pass
+    return 0.0
+
+
 class Game:
     """One run of a game executable on a display."""
 
