@@ -186,6 +186,8 @@ TEST_F(ReplayRunTest, AChangedKeyStopsTheReplayAtTheFirstDifferingCheckpoint) {
     EXPECT_EQ(run.status, 1) << run.output;
     // The jump started 1.2 s in: the checkpoint of 2.0 s has the player
     // lower than the recording, and says so.
+    EXPECT_NE(run.output.find("out of step at 2.0 s: "), std::string::npos) << run.output;
+    EXPECT_NE(run.output.find("player y "), std::string::npos) << run.output;
 }
 
 }  // namespace
