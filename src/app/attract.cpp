@@ -17,6 +17,7 @@
 #include "platform/replay/input_journal.h"
 #include "platform/replay/replay_file.h"
 #include "platform/system/clock.h"
+#include "platform/system/quit_signals.h"
 #include "platform/video/graphics.h"
 #include "screens/title.h"
 
@@ -53,8 +54,14 @@ public:
         SetJournalPumpObserver(nullptr);
         SetClock(clock_);
         SetFrameOverlay(nullptr);
-        // The key that ended the demo is no menu choice, however long it is held.
-        ClearKeys();
+        // The key that ended the demo is no menu choice, however long it is
+        // held. Clearing the keys looks at the window too, and a close
+        // request or a signal that came meanwhile must not leave a destructor:
+        // it is still pending, and ends the run at the menu's next look.
+        try {
+            ClearKeys();
+        } catch (const TQuitGame&) {
+        }
         IgnoreHeldKeys();
     }
     TDemoRun(const TDemoRun&) = delete;

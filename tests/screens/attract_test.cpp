@@ -21,6 +21,7 @@
 #include "platform/replay/input_journal.h"
 #include "platform/replay/replay_file.h"
 #include "platform/system/clock.h"
+#include "platform/system/quit_signals.h"
 #include "platform/video/graphics.h"
 #include "scores/hi_score.h"
 #include "screen_fixture.h"
@@ -109,6 +110,29 @@ TEST_F(AttractTest, AnIdleMenuPlaysADemoAndAKeyEndsItWithoutChoosing) {
     EXPECT_FALSE(gameStarted) << "the key that ended the demo started a game";
     EXPECT_EQ(title->selected, 4);     // Quit, one step up from Start
     EXPECT_LE(framesAfter, 110 + 70);  // chosen at once, then the menu's fade out
+    EXPECT_EQ(ReadBytes(kHiScoreFile), tableBytes);
+}
+
+// A signal or a close request in the middle of a demo ends the run as it
+// does anywhere else: the quit leaves the menu, and nothing stops the
+// program on the way (the demo gives back what it borrowed as it unwinds).
+TEST_F(AttractTest, AQuitDuringADemoEndsTheRunCleanly) {
+    long pumpsInDemo = 0;
+    uint64_t lastFrame = sq::DrawStats().frames;
+    pump = [&] {
+        if (sq::CurrentJournalMode() == sq::JournalMode::kReplay) {
+            if (++pumpsInDemo == 300) sq::RequestQuit();
+            return;
+        }
+        if (sq::DrawStats().frames != lastFrame) clock->Advance(16);
+        lastFrame = sq::DrawStats().frames;
+    };
+    sq::ArmQuit(true);
+    EXPECT_THROW(RunMenu(), sq::TQuitGame);
+    sq::ArmQuit(false);
+    sq::ResetQuit();
+    EXPECT_GE(pumpsInDemo, 300) << "the demo did not get as far as the quit";
+    EXPECT_NE(sq::CurrentJournalMode(), sq::JournalMode::kReplay) << "the demo's journal outlived it";
     EXPECT_EQ(ReadBytes(kHiScoreFile), tableBytes);
 }
 
