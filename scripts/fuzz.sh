@@ -62,11 +62,11 @@ for line in "${TARGETS[@]}"; do
     if compgen -G "$d/*" >/dev/null; then regressions+=("$d"/*); fi
   done
   if [ "${#regressions[@]}" -gt 0 ]; then
-    "$BUILD/$name" -rss_limit_mb=2560 "${regressions[@]}" >/dev/null 2>&1 ||
+    "$BUILD/$name" -rss_limit_mb=2560 -malloc_limit_mb=1024 "${regressions[@]}" >/dev/null 2>&1 ||
       { echo "fuzz.sh: $name fails on a past finding" >&2; "$BUILD/$name" "${regressions[@]}"; exit 1; }
   fi
   if compgen -G "$corpus/*" >/dev/null; then
-    "$BUILD/$name" -rss_limit_mb=2560 -runs=0 "$corpus" >/dev/null 2>&1 ||
+    "$BUILD/$name" -rss_limit_mb=2560 -malloc_limit_mb=1024 -runs=0 "$corpus" >/dev/null 2>&1 ||
       { echo "fuzz.sh: $name fails on its corpus" >&2; "$BUILD/$name" -runs=0 "$corpus"; exit 1; }
   fi
   dictArg=()
@@ -74,7 +74,7 @@ for line in "${TARGETS[@]}"; do
   log="$BUILD/$name.log"
   rc=0
   "$BUILD/$name" "$work" "$corpus" "$seed" "${dictArg[@]}" \
-    -max_total_time="$SECONDS_TO_RUN" -max_len="$maxlen" -timeout=20 -rss_limit_mb=2560 \
+    -max_total_time="$SECONDS_TO_RUN" -max_len="$maxlen" -timeout=20 -rss_limit_mb=2560 -malloc_limit_mb=1024 \
     -artifact_prefix="$findings/" -print_final_stats=1 -close_fd_mask=1 >"$log" 2>&1 || rc=$?
   execs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -1)
   largest=$(find "$work" "$corpus" "$seed" -type f -printf '%s\n' 2>/dev/null | sort -n | tail -1)
@@ -92,7 +92,7 @@ for line in "${TARGETS[@]}"; do
     rm -rf "$merged" && mkdir -p "$merged"
     # The kept corpus stays small: inputs are cut to 8 KB (the game's own
     # files are seeds taken from the game folder at every run).
-    "$BUILD/$name" -merge=1 -max_len=$((maxlen < 8192 ? maxlen : 8192)) -rss_limit_mb=2560 \
+    "$BUILD/$name" -merge=1 -max_len=$((maxlen < 8192 ? maxlen : 8192)) -rss_limit_mb=2560 -malloc_limit_mb=1024 \
       "$merged" "$corpus" "$work" >/dev/null 2>&1
     rm -rf "$corpus" && mv "$merged" "$corpus"
   fi

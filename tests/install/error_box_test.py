@@ -96,11 +96,6 @@ class Case:
         try:
             wid = self.wait_box(game)
             self.expect_box(game, wid)
-            time.sleep(0.5)  # drawn after it is mapped
-            shot = os.path.join(self.args.shots, f"{self.name}-box.png")
-            if run(["import", "-display", display.name, "-window", wid, shot]).returncode != 0:
-                raise Failure(f"{self.name}: the box could not be captured")
-            w, h, bands = text_bands(shot)
             log = open(game.log.name).read()
             if "Missing or unreadable file" not in log:
                 raise Failure(f"{self.name}: unexpected message: {log!r}")
@@ -108,6 +103,17 @@ class Case:
             # The game's box wraps at 72 columns and adds a hint; the
             # desktop's shows the lines as they are and an OK button.
             needed = sum(max(1, -(-len(l) // 72)) for l in lines) if not self.fonts else len(lines)
+            # The box is drawn some time after its window is mapped (later
+            # still on a busy machine): capture until every line is there.
+            shot = os.path.join(self.args.shots, f"{self.name}-box.png")
+            end = time.time() + 30
+            while True:
+                if run(["import", "-display", display.name, "-window", wid, shot]).returncode != 0:
+                    raise Failure(f"{self.name}: the box could not be captured")
+                w, h, bands = text_bands(shot)
+                if bands >= needed + 1 or time.time() > end:
+                    break
+                time.sleep(0.2)
             print(f"{self.name}: box {w}x{h}, {bands} bands of text; the message has {len(lines)} lines "
                   f"({needed} as the box lays them out): {shot}")
             if bands < needed + 1:

@@ -18,6 +18,20 @@ namespace {
 // allocated: no picture of the game comes near it, and a damaged header
 // must not make us reserve gigabytes.
 constexpr int kMaxPictureSide = 16384;
+// No chunk of ours but the picture data comes near this size.
+constexpr png_alloc_size_t kMaxChunkBytes = png_alloc_size_t(4) << 20;
+// Chunks the game has no use for: text, colour profiles, times, suggested
+// palettes and the like. libpng passes them over unread; read, a damaged
+// length field had it reserve gigabytes for one before it found the file
+// short (its size check there is only a warning).
+// libpng wants each name followed by a zero byte.
+constexpr png_byte kSkippedChunks[] =
+    "bKGD\0cHRM\0eXIf\0gAMA\0hIST\0iCCP\0iTXt\0oFFs\0pCAL\0"
+    "pHYs\0sBIT\0sCAL\0sPLT\0sRGB\0tEXt\0tIME\0zTXt";
+// Deflate cannot expand data more than about 1032 times, so a picture whose
+// pixels need far more than that of its file is damaged: refuse it before
+// its pixels are allocated.
+constexpr std::size_t kMaxInflation = 1100;
 constexpr uint64_t kMaxPixmapBytes = uint64_t(1) << 30;
 constexpr long kMaxPngFileBytes = 256L << 20;
 
@@ -232,6 +246,9 @@ void PngRead(png_structp png, png_bytep out, png_size_t count) {
 bool ReadPngHeader(PngReader& r) {
     if (setjmp(png_jmpbuf(r.png))) return false;
     png_set_user_limits(r.png, kMaxPictureSide, kMaxPictureSide);
+    png_set_chunk_malloc_max(r.png, kMaxChunkBytes);
+    png_set_keep_unknown_chunks(r.png, PNG_HANDLE_CHUNK_NEVER, kSkippedChunks, int(sizeof kSkippedChunks / 5));
+    png_set_keep_unknown_chunks(r.png, PNG_HANDLE_CHUNK_NEVER, nullptr, 0);
     png_set_read_fn(r.png, &r.source, PngRead);
     png_read_info(r.png, r.info);
     png_uint_32 w = 0, h = 0;
@@ -251,7 +268,13 @@ bool ReadPngHeader(PngReader& r) {
     if (png_get_bit_depth(r.png, r.info) != 8) return false;
     if (r.channels != (alpha ? 4 : 3)) return false;
     if (png_get_rowbytes(r.png, r.info) != png_size_t(w) * png_size_t(r.channels)) return false;
-    return true;
+    // What the file's compressed data must inflate to, at its own depth.
+    const int samples = colorType == PNG_COLOR_TYPE_RGB          ? 3
+                        : colorType == PNG_COLOR_TYPE_RGB_ALPHA  ? 4
+                        : colorType == PNG_COLOR_TYPE_GRAY_ALPHA ? 2
+                                                                 : 1;
+    const std::size_t rawBytes = (std::size_t(w) * std::size_t(depth * samples) + 7) / 8 * h;
+    return rawBytes / kMaxInflation <= r.source.size;
 }
 
 bool ReadPngRows(PngReader& r, png_bytepp rows) {
