@@ -4,8 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <string>
 
@@ -116,8 +116,8 @@ protected:
                 // Written opaque: what is left see-through lies on black.
                 const gfx::Rgba c = picture.Get(x, y);
                 const float a = c.a / 255.0f;
-                const uint32_t rgb = uint32_t(c.r * a + 0.5f) << 16 | uint32_t(c.g * a + 0.5f) << 8 |
-                                     uint32_t(c.b * a + 0.5f);
+                const uint32_t rgb =
+                    uint32_t(c.r * a + 0.5f) << 16 | uint32_t(c.g * a + 0.5f) << 8 | uint32_t(c.b * a + 0.5f);
                 if (gfxtest::Rgb(sq::PixmapGetPixel(p, x, y)) != rgb && differ++ == 0)
                     ADD_FAILURE() << file << " differs first at (" << x << ", " << y << "): " << std::hex
                                   << gfxtest::Rgb(sq::PixmapGetPixel(p, x, y)) << " for " << rgb;

@@ -33,7 +33,8 @@ TMask DrawnMask(F draw) {
     sq::PixmapRef shot = sq::ReadScreenPixels();
     TMask mask(std::size_t(kW * kH), false);
     for (int y = 0; y < kH; ++y)
-        for (int x = 0; x < kW; ++x) mask[std::size_t(y * kW + x)] = (sq::PixmapGetPixel(shot, x, y) & 0xFFFFFF) != 0xFF00FF;
+        for (int x = 0; x < kW; ++x)
+            mask[std::size_t(y * kW + x)] = (sq::PixmapGetPixel(shot, x, y) & 0xFFFFFF) != 0xFF00FF;
     return mask;
 }
 
@@ -134,9 +135,12 @@ TEST_F(ScreenPictures, TallyIconsLeaveTheLettersAndEachOtherAlone) {
         int x, y;
     };
     // The page as the level-complete and game-over screens write it.
-    const std::vector<TLine> text = {{lines.gifts, 108, 80},  {lines.kills2, 108, 105},
-                                     {lines.kills1, 108, 132}, {lines.time, 108, 155},
-                                     {lines.score, 108, 180},  {"PRESS SPACE TO CONTINUE", 64, 200},
+    const std::vector<TLine> text = {{lines.gifts, 108, 80},
+                                     {lines.kills2, 108, 105},
+                                     {lines.kills1, 108, 132},
+                                     {lines.time, 108, 155},
+                                     {lines.score, 108, 180},
+                                     {"PRESS SPACE TO CONTINUE", 64, 200},
                                      {"PRESS SPACE TO CONTINUE", 64, 206}};
     std::vector<TMask> pictures;
     std::vector<std::string> names;

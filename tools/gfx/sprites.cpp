@@ -11,9 +11,15 @@ namespace {
 
 constexpr float kPi = 3.14159265f;
 
-Canvas Framed(const Context& ctx, const std::string& art, int w, int h, int x, int y) {
+// The HUD's icons: the outline closes round the corners too, so that each
+// icon keeps a whole dark rim over snow, ice and bright tiles.
+Canvas HudIcon(const Context& ctx, const std::string& art, int w, int h, int x, int y) {
+    const Canvas& layer = ctx.art[art];
+    Canvas ring(layer.w + 2, layer.h + 2);
+    ring.Put(layer, 1, 1);
+    ring.Outline(ctx.C("ink"), true);
     Canvas c(w, h);
-    DrawWithOutline(c, ctx.art[art], x, y, ctx.C("ink"));
+    c.Put(ring, x - 1, y - 1);
     return c;
 }
 
@@ -146,11 +152,11 @@ void MakeSprites(Context& ctx) {
     ctx.Add("bnatale4.png", SantaStrip(ctx), PngKind::kMasked, "Santa walk: 0-7 left, 8-15 right", 28, 28);
     ctx.Add("pneve.png", SnowmanStrip(ctx), PngKind::kMasked, "snowman hop: 0-11 right, 12-23 left", 26, 26);
     ctx.Add("Gring2.png", GremlinStrip(ctx), PngKind::kMasked, "gremlin walk: 0-7 right, 8-15 left", 26, 26);
-    ctx.Add("lives.png", Framed(ctx, "lives", 16, 18, 1, 1), PngKind::kMasked, "life icon: Santa's head");
-    ctx.Add("pacco.png", Framed(ctx, "pacco", 16, 16, 1, 1), PngKind::kMasked, "gift parcel");
+    ctx.Add("lives.png", HudIcon(ctx, "lives", 16, 18, 1, 1), PngKind::kMasked, "life icon: Santa's head");
+    ctx.Add("pacco.png", HudIcon(ctx, "pacco", 16, 16, 1, 1), PngKind::kMasked, "gift parcel");
     // Six clear rows on top: the HUD draws the clock at y -4, and on the
     // tallies its bells must stay clear of the gremlin's feet above it.
-    ctx.Add("Timer.png", Framed(ctx, "timer", 18, 26, 1, 7), PngKind::kMasked, "alarm clock icon");
+    ctx.Add("Timer.png", HudIcon(ctx, "timer", 18, 26, 1, 7), PngKind::kMasked, "alarm clock icon");
     ctx.Add("aureola.png", Halo(ctx), PngKind::kMasked, "golden halo over a 28-pixel figure");
     ctx.Add("flash.png", Flash(ctx), PngKind::kMasked, "hurt flash burst");
     ctx.Add("fiocco.png", Flake(ctx), PngKind::kMasked, "snowflake");
