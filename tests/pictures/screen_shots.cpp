@@ -120,16 +120,16 @@ bool FlashAndTallyShots() {
     sq::SetDrawAlpha(1);
     screen.Draw();
     Save("credits_first_frame.png");
-    for (int frame = 0; frame < 120; ++frame) {
-        for (int step = 0; step < 3; ++step) screen.Update();
-        screen.Draw();
+    // 60 frames a second, 3 steps of 5 ms each. The clouds turn slowly: a
+    // few moments show them thick and thin over the lines.
+    int shown = 0;
+    for (int seconds : {2, 6, 12, 20}) {
+        for (; shown < 60 * seconds; ++shown) {
+            for (int step = 0; step < 3; ++step) screen.Update();
+            screen.Draw();
+        }
+        Save("credits_" + std::to_string(seconds) + "_seconds.png");
     }
-    Save("credits_two_seconds.png");
-    for (int frame = 0; frame < 240; ++frame) {
-        for (int step = 0; step < 3; ++step) screen.Update();
-        screen.Draw();
-    }
-    Save("credits_six_seconds.png");
     screen.Release();
     sqtest::CloseLevelFrame();
     return true;

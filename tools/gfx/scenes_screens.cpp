@@ -37,7 +37,7 @@ void StarField(Canvas& c, const Context& ctx, uint32_t seed, int count, int maxY
         const int x = rng.Int(4, c.w - 5);
         const int y = rng.Int(4, maxY / 2);
         const int arm = rng.Int(1, 2);
-        if (clear->NearText(x * scale, y * scale, (arm + 3) * scale)) continue;
+        if (clear->NearText(x * scale, y * scale, (arm + 6) * scale)) continue;
         DrawSparkle(c, ctx, x, y, arm);
         ++placed;
     }
@@ -239,7 +239,7 @@ LaidPicture CreditsLayers(const Context& ctx) {
         layer.Draw(fill, 0, 0);
         lay.AddLine(text, layer, &fill, col, col);
     };
-    line("Snowquill", 16, 50, Mix(ctx.C("red4"), ctx.C("snow4"), 0.4f), *ctx.serif);
+    line("Snowquill", 16, 50, Mix(ctx.C("red4"), ctx.C("snow4"), 0.5f), *ctx.serif);
     line("a Christmas platform adventure", 10, 72, ctx.C("snow3"), *ctx.regular);
     line("made with love by", 11, 92, ctx.C("snow3"), *ctx.regular);
     TextStyle team;
