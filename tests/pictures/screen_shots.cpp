@@ -109,6 +109,9 @@ bool FlashAndTallyShots() {
     tally.Draw();
     Save("tally_level_complete.png");
     sq::ImageRef end = sq::LoadImageFrom(kEndScreenPictureFile, -1);
+    // As from the end screen's second frame on: its first one still has
+    // the colour the level left set.
+    DrawEndScreen(end);
     DrawEndScreen(end);
     Save("tally_end_screen.png");
 
