@@ -9,6 +9,7 @@
 
 #include "core/globals.h"
 #include "game/game_score.h"
+#include "game/live_bar.h"
 #include "game/main_game_loop.h"
 #include "game/player.h"
 #include "level_frame.h"
@@ -120,6 +121,43 @@ TEST_F(ScreenPictures, TheHurtFlashShowsAroundSantaOnEverySide) {
     // And the burst stays about Santa: nothing of it 34 pixels away.
     EXPECT_EQ(differing(px - 60, py - 60, px - 34, py + 88), 0);
     EXPECT_EQ(differing(px + 62, py - 60, px + 88, py + 88), 0);
+}
+
+TEST_F(ScreenPictures, TheHudLetteringHasADarkRimAllRound) {
+    // The bar drawn alone over black shows where its white letters are; over
+    // white, every pixel beside a letter must be dark, or that letter would
+    // melt into snow, ice or a bright tile.
+    liveBar->giftCount = 17;
+    liveBar->timeLeft = 24 * 60 + 41;
+    auto drawOver = [](int shade) {
+        sq::ClearScreen(shade, shade, shade);
+        sq::SetBlendMode(sq::kBlendMask);
+        sq::SetDrawAlpha(1);
+        sq::SetDrawColor(255, 255, 255);
+        liveBar->Draw();
+        return sq::ReadScreenPixels();
+    };
+    const sq::PixmapRef overBlack = drawOver(0), overWhite = drawOver(255);
+    auto white = [](const sq::PixmapRef& p, int x, int y) {
+        return (sq::PixmapGetPixel(p, x, y) & 0xFFFFFF) == 0xFFFFFF;
+    };
+    // The count right of the gift icon and the clock's text: rows 4 to 23.
+    for (const TBox& area : {TBox{19, 4, 60, 23}, TBox{119, 4, 210, 23}}) {
+        int letters = 0, bare = 0;
+        for (int y = area.top; y <= area.bottom; ++y)
+            for (int x = area.left; x <= area.right; ++x) {
+                if (!white(overBlack, x, y)) continue;
+                ++letters;
+                for (int dy = -1; dy <= 1; ++dy)
+                    for (int dx = -1; dx <= 1; ++dx) {
+                        if (white(overBlack, x + dx, y + dy)) continue;  // part of the letter
+                        const uint32_t c = sq::PixmapGetPixel(overWhite, x + dx, y + dy);
+                        bare += (c >> 16 & 255) + (c >> 8 & 255) + (c & 255) > 3 * 64;
+                    }
+            }
+        EXPECT_GT(letters, 40) << "no lettering at x " << area.left;
+        EXPECT_EQ(bare, 0) << "letters at x " << area.left << " touch the background";
+    }
 }
 
 TEST_F(ScreenPictures, TallyIconsLeaveTheLettersAndEachOtherAlone) {
