@@ -96,6 +96,13 @@ void CenterResourceHandles() {
     for (ImageRef* image :
          {&imgNuvole, &imgPacco, &imgGameOver, &imgStartGFX, &imgHIScores, &imgInstruction, &imgCredits, &imgQuit})
         CenterImageHandle(*image);
+    // The hurt flash is placed as a 32 x 30 burst would be, its corner 2
+    // pixels left of and 1 above the player's frame; a larger burst grows
+    // evenly around that spot, so that it shows past Santa on every side.
+    if (imgFlash) {
+        imgFlash->handleX = float(std::max(0, (imgFlash->width - kFlashPlaceWidth) / 2));
+        imgFlash->handleY = float(std::max(0, (imgFlash->height - kFlashPlaceHeight) / 2));
+    }
 }
 
 void ResetResources() {

@@ -27,7 +27,11 @@ const std::vector<TResource>& ResourceTable();
 
 // Loads every resource whose loaded flag is not set yet, top to bottom.
 void LoadResources();
-// Moves the handle of the eight pictures drawn about their centre.
+// The size of flash picture the level loop's placement of it was made for.
+inline constexpr int kFlashPlaceWidth = 32, kFlashPlaceHeight = 30;
+// Moves the handle of the eight pictures drawn about their centre, and the
+// hurt flash's so that a burst larger than 32 x 30 stays centred where the
+// level loop puts it.
 void CenterResourceHandles();
 // Forgets which resources were loaded and which files were missing (tests).
 void ResetResources();

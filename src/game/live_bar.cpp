@@ -9,6 +9,22 @@
 
 using namespace sq;
 
+namespace {
+
+// White HUD lettering with a black rim all round: it reads over dark sky,
+// snow, ice, tiles and monsters alike, and keeps the bar apart from the
+// level's own gifts drawn near the top of the view.
+void DrawRimmedText(const std::string& text, float x, float y) {
+    SetDrawColor(0, 0, 0);
+    for (int dy = -1; dy <= 1; ++dy)
+        for (int dx = -1; dx <= 1; ++dx)
+            if (dx != 0 || dy != 0) DrawTextAt(text, x + float(dx), y + float(dy));
+    SetDrawColor(255, 255, 255);
+    DrawTextAt(text, x, y);
+}
+
+}  // namespace
+
 CLiveBar::CLiveBar() : channel(NewChannel()) {}
 
 void CLiveBar::SetLives(int n) {
@@ -45,11 +61,8 @@ void CLiveBar::DrawEnergyBar(int x, int y) {
 }
 
 void CLiveBar::DrawClockText(const std::string& text, int, int) {
-    // A black shadow one pixel down and right, then the white text.
-    SetDrawColor(0, 0, 0);
-    DrawTextAt(text, 120, 8);
-    SetDrawColor(255, 255, 255);
-    DrawTextAt(text, 119, 7);
+    // The black shadow one pixel down and right is part of the rim.
+    DrawRimmedText(text, 119, 7);
 }
 
 std::string CLiveBar::ClockText(int seconds) {
@@ -58,7 +71,7 @@ std::string CLiveBar::ClockText(int seconds) {
 
 void CLiveBar::Draw() {
     DrawImageAt(imgPacco, 12, 10, 0);
-    DrawTextAt("x" + IntToText(giftCount), 19, 5);
+    DrawRimmedText("x" + IntToText(giftCount), 19, 5);
     if (lives >= 0) {
         // One icon per life, the one being played included, ending at the right edge.
         for (int i = lives; i >= 0; --i) DrawImageAt(imgLives, float(316 - 16 * (i + 1)), 4, 0);

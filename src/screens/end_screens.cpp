@@ -1,5 +1,7 @@
 #include "screens/end_screens.h"
 
+#include <array>
+
 #include "audio/game_music.h"
 #include "core/frame_helpers.h"
 #include "core/globals.h"
@@ -42,6 +44,21 @@ TTotalLines MakeTotalLines(const CGameScore& s) {
     return t;
 }
 
+const std::array<TTallyIcon, 4>& TallyIcons() {
+    // Frame 0 of each monster strip stands for its kind.
+    static const std::array<TTallyIcon, 4> icons = {{
+        {&imgPacco, 95, 85},
+        {&imgPneve, 83, 95},
+        {&imgGring2, 83, 124},
+        {&imgTimer, 80, 145},
+    }};
+    return icons;
+}
+
+void DrawTallyIcons(float dx) {
+    for (const TTallyIcon& icon : TallyIcons()) DrawImageAt(*icon.image, icon.x + dx, icon.y, 0);
+}
+
 void DrawTallyLines(const TTallyLines& lines, float x) {
     DrawTextAt(lines.gifts, x, 80);
     DrawTextAt(lines.kills2, x, 105);
@@ -58,10 +75,7 @@ void DrawTally(const TTallyLines& lines, float x, int r, int g, int b) {
 // The level and game-over tallies share their page: the four icons, the
 // four lines in brown and the score in red below them.
 void DrawTallyPage() {
-    DrawImageAt(imgPacco, 95, 85, 0);
-    DrawImageAt(imgPneve, 83, 95, 0);
-    DrawImageAt(imgGring2, 83, 124, 0);
-    DrawImageAt(imgTimer, 80, 145, 0);
+    DrawTallyIcons(0);
     TTallyLines lines = MakeTallyLines(*gameScore);
     DrawTally(lines, 108, 156, 76, 0);
     SetDrawColor(255, 0, 0);
@@ -148,10 +162,7 @@ void ShowGameOverTally(const ImageRef& shot) {
 void DrawEndScreen(const ImageRef& picture) {
     DrawImageAt(picture, 0, 0, 0);
     SetDrawColor(255, 255, 255);
-    DrawImageAt(imgPacco, 25, 85, 0);
-    DrawImageAt(imgPneve, 13, 95, 0);
-    DrawImageAt(imgGring2, 13, 124, 0);
-    DrawImageAt(imgTimer, 10, 145, 0);
+    DrawTallyIcons(-70);
     DrawTally(MakeTallyLines(*gameScore), 38, 156, 255, 100);
     TTotalLines totals = MakeTotalLines(*gameScore);
     SetDrawColor(0, 0, 0);

@@ -2,6 +2,7 @@
 // The screens that close a level or a game: the level-complete tally, the
 // zooming game-over picture with its tally, and the end screen after the
 // last level with the totals of the whole game.
+#include <array>
 #include <string>
 
 #include "core/timed_speed.h"
@@ -31,6 +32,15 @@ struct TTotalLines {
 };
 TTotalLines MakeTotalLines(const CGameScore& score);
 
+// The tally's icons where the level-complete and game-over page shows them;
+// the end screen shows them 70 pixels further left. Each is drawn by its
+// top-left corner, except the gift whose handle is its centre.
+struct TTallyIcon {
+    const sq::ImageRef* image;
+    float x, y;
+};
+const std::array<TTallyIcon, 4>& TallyIcons();
+void DrawTallyIcons(float dx);
 // Minutes and seconds as "MM:SS" (minutes are never wrapped into hours).
 std::string MinutesSeconds(int seconds);
 

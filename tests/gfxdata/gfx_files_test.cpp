@@ -190,13 +190,25 @@ TEST(Layout, HaloSpansTheFigureAndFloatsAboveIt) {
     EXPECT_GE(r - l + 1, 14);
 }
 
-TEST(Layout, FlashCoversThePlayer) {
+TEST(Layout, FlashBurstsPastThePlayerOnEverySide) {
     sq::PixmapRef flash = Load("flash.png");
     ASSERT_NE(flash, nullptr);
-    // Drawn at (-2, -1) from the player's 28 x 28 frame.
-    EXPECT_GE(flash->width, 28 + 2);
-    EXPECT_GE(flash->height, 28 + 1);
-    EXPECT_TRUE(Solid(flash, 16, 15));
+    // The game places it as a 32 x 30 picture cornered 2 left of and 1 above
+    // the player's 28 x 28 frame, grown evenly about that spot: the frame's
+    // centre is the picture's centre.
+    ASSERT_GE(flash->width, 32);
+    ASSERT_GE(flash->height, 30);
+    EXPECT_EQ((flash->width - 32) % 2, 0);
+    EXPECT_EQ((flash->height - 30) % 2, 0);
+    const int cx = flash->width / 2, cy = flash->height / 2;
+    EXPECT_TRUE(Solid(flash, cx, cy));
+    int l, t, r, b;
+    ASSERT_TRUE(InkBox(flash, 0, 0, flash->width, flash->height, l, t, r, b));
+    // Santa hides the middle: the rays must reach well past his frame.
+    EXPECT_LE(l, cx - 14 - 10);
+    EXPECT_GE(r, cx + 14 + 10 - 1);
+    EXPECT_LE(t, cy - 14 - 10);
+    EXPECT_GE(b, cy + 14 + 10 - 1);
 }
 
 TEST(Layout, RecordPanelHoldsTheNameAndCursor) {

@@ -1,5 +1,6 @@
 #include "level_frame.h"
 
+#include <cstdlib>
 #include <filesystem>
 #include <memory>
 
@@ -7,6 +8,7 @@
 #include "core/globals.h"
 #include "game/level_sim.h"
 #include "game/main_game_loop.h"
+#include "game/player.h"
 #include "platform/video/graphics.h"
 
 namespace sqtest {
@@ -19,7 +21,9 @@ std::filesystem::path oldDir;
 }  // namespace
 
 bool OpenLevelFrame(const TLevelFrameSetup& setup, std::string& why) {
-    const std::filesystem::path dir = SNOWQUILL_GAME_DIR;
+    // The folder the test run names, else the one this build made.
+    const char* env = std::getenv("SNOWQUILL_GAME_DIR");
+    const std::filesystem::path dir = env && *env ? env : SNOWQUILL_GAME_DIR;
     const auto map = dir / "maps" / ("level_" + std::to_string(setup.level) + ".FMP");
     if (!std::filesystem::exists(map)) {
         why = "no generated map " + map.string();
@@ -58,6 +62,15 @@ bool OpenLevelFrame(const TLevelFrameSetup& setup, std::string& why) {
 
 void StepLevelFrame() {
     if (sim) sim->StepFrame(kSimRight, 17);
+}
+
+int StepLevelKeys(unsigned keys) { return sim ? sim->Step(keys) : 0; }
+
+bool TouchPlayer() {
+    if (!sim || !enemies || enemies->enemyList.Empty()) return false;
+    enemies->SetPosition(enemies->GetEnemy(0), int(player->x) + 14, int(player->y) + 2);
+    sim->Step(0);
+    return gameLoop->touching != 0;
 }
 
 void DrawLevelFrame() {

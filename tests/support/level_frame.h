@@ -24,6 +24,12 @@ struct TLevelFrameSetup {
 bool OpenLevelFrame(const TLevelFrameSetup& setup, std::string& why);
 // One display frame of play (17 ms, walking right) without drawing.
 void StepLevelFrame();
+// One 5 ms logic step with these keys held (TSimKey bits); returns playState.
+int StepLevelKeys(unsigned keys);
+// Puts the level's first monster against the player's right side and plays
+// one step, as a monster walking into Santa would; returns whether the
+// level loop saw the touch (the next frame then shows the hurt flash).
+bool TouchPlayer();
 // Composes the frame (background, map layers, actors, snow, HUD).
 void DrawLevelFrame();
 void CloseLevelFrame();

@@ -115,7 +115,11 @@ Canvas PlayFrame(const Context& ctx, const std::string& back, bool hurt, bool dy
         DrawState s;
         s.alpha = 0.6f;
         s.scaleX = 1.05f, s.scaleY = 0.95f;
-        Image(c, ctx, "flash.png", px - 2, py - 1, false, s, true);
+        // The game moves the flash's handle so that a burst larger than
+        // 32 x 30 stays centred where a 32 x 30 one would lie.
+        const Canvas& flash = ctx.Find("flash.png").image;
+        const float hx = float((flash.w - 32) / 2), hy = float((flash.h - 30) / 2);
+        Image(c, ctx, "flash.png", px - 2 - hx, py - 1 - hy, false, s, true);
     }
     if (dying) {
         DrawState s;
@@ -130,9 +134,17 @@ Canvas PlayFrame(const Context& ctx, const std::string& back, bool hurt, bool dy
     return c;
 }
 
+// White HUD lettering with a black rim all round, as the game draws it.
+void RimmedText(Canvas& c, const Context& ctx, const std::string& text, int x, int y) {
+    for (int dy = -1; dy <= 1; ++dy)
+        for (int dx = -1; dx <= 1; ++dx)
+            if (dx || dy) Text(c, ctx, text, x + dx, y + dy, Rgba(0, 0, 0));
+    Text(c, ctx, text, x, y, Rgba(255, 255, 255));
+}
+
 void Hud(Canvas& c, const Context& ctx, int gifts, int lives, float energy, int seconds) {
     Image(c, ctx, "pacco.png", 12, 10, true, {}, false);
-    Text(c, ctx, "x" + std::to_string(gifts), 19, 5, Rgba(255, 255, 255));
+    RimmedText(c, ctx, "x" + std::to_string(gifts), 19, 5);
     for (int i = lives; i >= 0; --i) Image(c, ctx, "lives.png", float(316 - 16 * (i + 1)), 4, false, {}, false);
     int x = 266, y = 25;
     for (int i = x - 1; i <= x + 50; ++i) c.Set(i, y - 1, Rgba(80, 80, 80)), c.Set(i, y + 3, Rgba(80, 80, 80));
@@ -142,8 +154,7 @@ void Hud(Canvas& c, const Context& ctx, int gifts, int lives, float energy, int 
             c.Set(x + i, y + j, i < 10 ? Rgba(2, 141, 0) : i < 25 ? Rgba(1, 192, 0) : Rgba(0, 255, 0));
     char clock[32];
     std::snprintf(clock, sizeof clock, "TIME %02d:%02d", seconds / 60, seconds % 60);
-    Text(c, ctx, clock, 120, 8, Rgba(0, 0, 0));
-    Text(c, ctx, clock, 119, 7, Rgba(255, 255, 255));
+    RimmedText(c, ctx, clock, 119, 7);
     Image(c, ctx, "Timer.png", 92, -4, false, {}, false);
 }
 

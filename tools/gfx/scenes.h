@@ -1,5 +1,6 @@
 #pragma once
 #include "generator.h"
+#include "laid_picture.h"
 
 namespace gfx {
 
@@ -16,6 +17,9 @@ Canvas InstructionsBackdrop(const Context& ctx);
 Canvas CreditsPicture(const Context& ctx);
 Canvas EndPicture(const Context& ctx);
 Canvas SplashPicture(const Context& ctx);
+// The two pictures with lettering, in their layers.
+LaidPicture CreditsLayers(const Context& ctx);
+LaidPicture SplashLayers(const Context& ctx);
 
 // A decorated Christmas tree with a star and parcels under it.
 void ChristmasTree(Canvas& c, const Context& ctx, float x, int baseY, int height, uint32_t seed);

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "decor.h"
+#include "laid_picture.h"
 #include "scenery.h"
 #include "scenes.h"
 #include "sprites.h"
@@ -14,14 +15,32 @@ namespace {
 
 constexpr int W = 320, H = 240;
 
-void StarField(Canvas& c, const Context& ctx, uint32_t seed, int count, int maxY, int twinkles) {
+// Stars and twinkles over a sky. With `clear` they keep off its lettering
+// (whose boxes are `scale` times this canvas's pixels), so that no star sits
+// in a letter.
+void StarField(Canvas& c, const Context& ctx, uint32_t seed, int count, int maxY, int twinkles,
+               const LaidPicture* clear = nullptr, int scale = 1) {
     Rng rng(seed);
     for (int i = 0; i < count; ++i) {
         int x = rng.Int(0, c.w - 1), y = rng.Int(0, maxY);
         float a = rng.Range(0.25f, 1.0f) * (1.0f - 0.5f * float(y) / float(maxY + 1));
-        c.Blend(x, y, rng.Uniform() < 0.2f ? ctx.C("lamp2") : ctx.C("snow4"), a);
+        Rgba col = rng.Uniform() < 0.2f ? ctx.C("lamp2") : ctx.C("snow4");
+        if (clear && clear->NearText(x * scale, y * scale, 2 * scale)) continue;
+        c.Blend(x, y, col, a);
     }
-    for (int i = 0; i < twinkles; ++i) DrawSparkle(c, ctx, rng.Int(4, c.w - 5), rng.Int(4, maxY / 2), rng.Int(1, 2));
+    if (!clear) {
+        for (int i = 0; i < twinkles; ++i)
+            DrawSparkle(c, ctx, rng.Int(4, c.w - 5), rng.Int(4, maxY / 2), rng.Int(1, 2));
+        return;
+    }
+    for (int placed = 0, tries = 0; placed < twinkles && tries < 50 * twinkles; ++tries) {
+        const int x = rng.Int(4, c.w - 5);
+        const int y = rng.Int(4, maxY / 2);
+        const int arm = rng.Int(1, 2);
+        if (clear->NearText(x * scale, y * scale, (arm + 6) * scale)) continue;
+        DrawSparkle(c, ctx, x, y, arm);
+        ++placed;
+    }
 }
 
 // Round parcels stacked under a tree.
@@ -197,22 +216,32 @@ Canvas InstructionsBackdrop(const Context& ctx) {
     return c;
 }
 
-Canvas CreditsPicture(const Context& ctx) {
-    Canvas c(W, H);
-    VerticalGradient(c, 0, H, MakeRamp(ctx, {"night0", "night1", "night2", "night3"}));
-    StarField(c, ctx, 101u, 90, 170, 5);
+// The credits carry their own lettering. It is laid first, and the stars,
+// the holly, the trees and the cast keep off it; each plain line has a dark
+// rim all round, since the game lays translucent clouds over the picture.
+LaidPicture CreditsLayers(const Context& ctx) {
+    LaidPicture lay(W, H);
+    VerticalGradient(lay.sky, 0, H, MakeRamp(ctx, {"night0", "night1", "night2", "night3"}));
     Canvas heading = SnowyWord(ctx, *ctx.serif, "Credits", 30, 131u, ctx.C("gold3"), ctx.C("gold1"), 2);
     heading = TrimClear(heading, 0);
-    c.Put(heading, (W - heading.w) / 2, 8);
-    DrawHolly(c, ctx, (W - heading.w) / 2 - 12, 26, 1.0f, false);
-    DrawHolly(c, ctx, (W + heading.w) / 2 + 12, 26, 1.0f, true);
+    {
+        Canvas layer(W, H);
+        layer.Put(heading, (W - heading.w) / 2, 8);
+        lay.AddLine("Credits", layer, nullptr, ctx.C("gold3"), ctx.C("gold1"));
+    }
     auto line = [&](const std::string& text, int size, int y, Rgba col, const Font& font) {
-        DrawText(c, font, text, size, W / 2 + 1, y + 1, ctx.C("ink"), 1);
-        DrawText(c, font, text, size, W / 2, y, col, 1);
+        Canvas layer(W, H), fill(W, H);
+        for (int dy = -1; dy <= 1; ++dy)
+            for (int dx = -1; dx <= 1; ++dx)
+                if (dx || dy) DrawText(layer, font, text, size, W / 2 + dx, y + dy, ctx.C("ink"), 1);
+        DrawText(layer, font, text, size, W / 2 + 1, y + 1, ctx.C("ink"), 1);
+        DrawText(fill, font, text, size, W / 2, y, col, 1);
+        layer.Draw(fill, 0, 0);
+        lay.AddLine(text, layer, &fill, col, col);
     };
-    line("Snowquill", 16, 52, ctx.C("red4"), *ctx.serif);
-    line("a Christmas platform adventure", 10, 72, ctx.C("snow2"), *ctx.regular);
-    line("made with love by", 11, 94, ctx.C("snow3"), *ctx.regular);
+    line("Snowquill", 16, 50, Mix(ctx.C("red4"), ctx.C("snow4"), 0.5f), *ctx.serif);
+    line("a Christmas platform adventure", 10, 72, ctx.C("snow3"), *ctx.regular);
+    line("made with love by", 11, 92, ctx.C("snow3"), *ctx.regular);
     TextStyle team;
     team.top = ctx.C("gold3");
     team.bottom = ctx.C("gold1");
@@ -221,10 +250,20 @@ Canvas CreditsPicture(const Context& ctx) {
     team.shadow = ctx.C("red0");
     team.shadowY = 2;
     team.shadowX = 1;
-    Canvas name = TrimClear(StyledText(*ctx.bold, "the Snowquill team", 18, team), 0);
-    c.Draw(name, (W - name.w) / 2, 110);
-    line("programming  -  pictures  -  music  -  sounds  -  levels", 9, 138, ctx.C("ice3"), *ctx.regular);
-    line("Merry Christmas and a Happy New Year!", 11, 156, ctx.C("green5"), *ctx.bold);
+    {
+        Canvas name = TrimClear(StyledText(*ctx.bold, "the Snowquill team", 18, team), 0);
+        Canvas layer(W, H);
+        layer.Draw(name, (W - name.w) / 2, 109);
+        lay.AddLine("the Snowquill team", layer, nullptr, team.top, team.bottom);
+    }
+    line("programming - pictures - music - sounds - levels", 10, 135, ctx.C("ice4"), *ctx.regular);
+    line("Merry Christmas and a Happy New Year!", 11, 152, ctx.C("green5"), *ctx.bold);
+
+    Canvas& c = lay.backdrop;
+    c = lay.sky;
+    StarField(c, ctx, 101u, 90, 170, 5, &lay);
+    DrawHolly(c, ctx, (W - heading.w) / 2 - 12, 26, 1.0f, false);
+    DrawHolly(c, ctx, (W + heading.w) / 2 + 12, 26, 1.0f, true);
     // The cast on a snowy ledge along the bottom.
     std::vector<int> ground(W);
     for (int x = 0; x < W; ++x) ground[x] = 222 + int(std::lround(std::sin(float(x) * 0.04f) * 2.0f));
@@ -235,10 +274,13 @@ Canvas CreditsPicture(const Context& ctx) {
     c.Draw(santa.image.Crop(11 * 28, 0, 28, 28).ScaleNearest(2), 134, 168);
     c.Draw(snowman.image.Crop(12 * 26, 0, 26, 26).ScaleNearest(2), 206, 172);
     c.Draw(gremlin.image.Crop(0, 0, 26, 26).ScaleNearest(2), 62, 172);
-    ChristmasTree(c, ctx, 284, 224, 56, 103u);
-    ChristmasTree(c, ctx, 30, 224, 48, 104u);
-    return c;
+    // Trees low enough that their stars and glow stay below the last line.
+    ChristmasTree(c, ctx, 284, 224, 42, 103u);
+    ChristmasTree(c, ctx, 30, 224, 42, 104u);
+    return lay;
 }
+
+Canvas CreditsPicture(const Context& ctx) { return CreditsLayers(ctx).Picture(); }
 
 namespace {
 
@@ -305,12 +347,45 @@ Canvas EndPicture(const Context& ctx) {
     return c;
 }
 
-Canvas SplashPicture(const Context& ctx) {
-    // The scene is pixel art at 320 x 240, doubled; lettering is drawn crisp
-    // at the full 640 x 480.
-    Canvas scene(W, H);
-    VerticalGradient(scene, 0, 190, MakeRamp(ctx, {"night0", "night0", "night1", "night2", "night3"}));
-    StarField(scene, ctx, 121u, 160, 180, 8);
+// The splash: the scene is pixel art at 320 x 240, doubled; the lettering is
+// drawn crisp at the full 640 x 480, laid first so that the stars keep off it.
+LaidPicture SplashLayers(const Context& ctx) {
+    LaidPicture lay(2 * W, 2 * H);
+    int size = ctx.serif->FitSize("Snowquill", 500, 130, 2.0f);
+    Canvas logo = TrimClear(SnowyWord(ctx, *ctx.serif, "Snowquill", size, 151u, ctx.C("red3"), ctx.C("red1"), 6), 0);
+    {
+        Canvas layer(2 * W, 2 * H);
+        layer.Put(logo, (640 - logo.w) / 2, 70);
+        lay.AddLine("Snowquill", layer, nullptr, ctx.C("red3"), ctx.C("red1"));
+    }
+    TextStyle sub;
+    sub.top = ctx.C("gold3");
+    sub.bottom = ctx.C("gold1");
+    sub.outline = ctx.C("ink");
+    sub.outlineWidth = 2.0f;
+    sub.shadow = ctx.C("night0");
+    sub.shadowX = 2;
+    sub.shadowY = 3;
+    {
+        Canvas subtitle = TrimClear(StyledText(*ctx.serif, "A Christmas Adventure", 30, sub), 0);
+        Canvas layer(2 * W, 2 * H);
+        layer.Draw(subtitle, (640 - subtitle.w) / 2, 70 + logo.h + 8);
+        lay.AddLine("A Christmas Adventure", layer, nullptr, sub.top, sub.bottom);
+    }
+    {
+        const char* presents = "the Snowquill team presents";
+        Canvas layer(2 * W, 2 * H), fill(2 * W, 2 * H);
+        DrawText(layer, *ctx.regular, presents, 16, 321, 27, ctx.C("ink"), 1);
+        DrawText(fill, *ctx.regular, presents, 16, 320, 26, ctx.C("snow3"), 1);
+        layer.Draw(fill, 0, 0);
+        lay.AddLine(presents, layer, &fill, ctx.C("snow3"), ctx.C("snow3"));
+    }
+
+    Canvas sky(W, H);
+    VerticalGradient(sky, 0, 190, MakeRamp(ctx, {"night0", "night0", "night1", "night2", "night3"}));
+    lay.sky = sky.ScaleNearest(2);
+    Canvas scene = sky;
+    StarField(scene, ctx, 121u, 160, 180, 8, &lay, 2);
     Moon(scene, ctx, 296, 22, 12, 0.28f);
     MountainRange(scene, 122u, 190, 40, 8, MakeRamp(ctx, {"night3", "night2"}), MakeRamp(ctx, {"night2", "night1"}),
                   ctx.C("snow1"), ctx.C("snow0"), 0.3f);
@@ -326,27 +401,15 @@ Canvas SplashPicture(const Context& ctx) {
     PineTree(scene, 300, 250, 110, dark, 0.45f, 124u);
     PineTree(scene, 16, 250, 80, dark, 0.45f, 125u);
     ChristmasTree(scene, ctx, 250, 214, 50, 126u);
-    Canvas c = scene.ScaleNearest(2);
+    Canvas& c = lay.backdrop;
+    c = scene.ScaleNearest(2);
     // The cast, enlarged as pixel art.
     c.Draw(ctx.Find("bnatale4.png").image.Crop(11 * 28, 0, 28, 28).ScaleNearest(4), 96, 326);
     c.Draw(ctx.Find("pneve.png").image.Crop(15 * 26, 0, 26, 26).ScaleNearest(3), 300, 350);
     c.Draw(ctx.Find("Gring2.png").image.Crop(9 * 26, 0, 26, 26).ScaleNearest(3), 372, 352);
-    int size = ctx.serif->FitSize("Snowquill", 500, 130, 2.0f);
-    Canvas logo = TrimClear(SnowyWord(ctx, *ctx.serif, "Snowquill", size, 151u, ctx.C("red3"), ctx.C("red1"), 6), 0);
-    c.Put(logo, (640 - logo.w) / 2, 70);
-    TextStyle sub;
-    sub.top = ctx.C("gold3");
-    sub.bottom = ctx.C("gold1");
-    sub.outline = ctx.C("ink");
-    sub.outlineWidth = 2.0f;
-    sub.shadow = ctx.C("night0");
-    sub.shadowX = 2;
-    sub.shadowY = 3;
-    Canvas subtitle = TrimClear(StyledText(*ctx.serif, "A Christmas Adventure", 30, sub), 0);
-    c.Draw(subtitle, (640 - subtitle.w) / 2, 70 + logo.h + 8);
-    DrawText(c, *ctx.regular, "the Snowquill team presents", 16, 321, 27, ctx.C("ink"), 1);
-    DrawText(c, *ctx.regular, "the Snowquill team presents", 16, 320, 26, ctx.C("snow3"), 1);
-    return c;
+    return lay;
 }
+
+Canvas SplashPicture(const Context& ctx) { return SplashLayers(ctx).Picture(); }
 
 }  // namespace gfx

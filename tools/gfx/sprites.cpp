@@ -11,9 +11,15 @@ namespace {
 
 constexpr float kPi = 3.14159265f;
 
-Canvas Framed(const Context& ctx, const std::string& art, int w, int h, int x, int y) {
+// The HUD's icons: the outline closes round the corners too, so that each
+// icon keeps a whole dark rim over snow, ice and bright tiles.
+Canvas HudIcon(const Context& ctx, const std::string& art, int w, int h, int x, int y) {
+    const Canvas& layer = ctx.art[art];
+    Canvas ring(layer.w + 2, layer.h + 2);
+    ring.Put(layer, 1, 1);
+    ring.Outline(ctx.C("ink"), true);
     Canvas c(w, h);
-    DrawWithOutline(c, ctx.art[art], x, y, ctx.C("ink"));
+    c.Put(ring, x - 1, y - 1);
     return c;
 }
 
@@ -38,28 +44,37 @@ Canvas Halo(const Context& ctx) {
     return c;
 }
 
-// A jagged burst in hot colours; the game draws it at 60% over the player.
+// A jagged burst in hot colours; the game draws it at 60% behind the player.
+// Santa's 28 x 28 frame hides the middle, so the burst is twice his size:
+// its long rays reach some 15 pixels past his outline on every side and its
+// valleys still clear his frame. The game places it as it would a 32 x 30
+// picture whose corner lies 2 left of and 1 above the frame (the handle set
+// at start-up keeps that corner); the frame's centre is this one's centre.
 Canvas Flash(const Context& ctx) {
-    Canvas c(32, 30);
-    const float cx = 15.5f, cy = 14.5f;
-    const int spikes = 14;
+    Canvas c(kFlashWidth, kFlashHeight);
+    const float cx = kFlashWidth / 2.0f, cy = kFlashHeight / 2.0f;
+    const int spikes = 16;
     std::vector<float> pts;
     Rng rng(HashName("flash"));
     for (int i = 0; i < spikes * 2; ++i) {
         float a = float(i) * kPi / float(spikes) + 0.1f;
-        float r = i % 2 == 0 ? rng.Range(12.5f, 15.0f) : rng.Range(7.0f, 9.0f);
-        pts.push_back(cx + std::cos(a) * r * 1.03f);
+        // Every other long ray is shorter, so the outline reads as a spark
+        // rather than a gear wheel.
+        float r =
+            i % 2 == 1 ? rng.Range(17.0f, 19.0f) : (i % 4 == 0 ? rng.Range(28.0f, 30.5f) : rng.Range(23.0f, 26.0f));
+        pts.push_back(cx + std::cos(a) * r);
         pts.push_back(cy + std::sin(a) * r * 0.97f);
     }
-    Canvas shape(32, 30);
+    Canvas shape(c.w, c.h);
     shape.FillPolygon(pts, Rgba(255, 255, 255));
     for (int y = 0; y < c.h; ++y)
         for (int x = 0; x < c.w; ++x) {
             if (shape.Get(x, y).a < 128) continue;
             float d = std::hypot(x + 0.5f - cx, y + 0.5f - cy);
-            Rgba col = d < 4.5f    ? ctx.C("snow4")
-                       : d < 7.5f  ? ctx.C("gold3")
-                       : d < 10.0f ? ctx.C("lamp0")
+            Rgba col = d < 10.0f   ? ctx.C("snow4")
+                       : d < 15.0f ? ctx.C("gold3")
+                       : d < 19.5f ? ctx.C("gold2")
+                       : d < 24.0f ? ctx.C("lamp0")
                                    : ctx.C("red3");
             c.Set(x, y, col);
         }
@@ -137,10 +152,11 @@ void MakeSprites(Context& ctx) {
     ctx.Add("bnatale4.png", SantaStrip(ctx), PngKind::kMasked, "Santa walk: 0-7 left, 8-15 right", 28, 28);
     ctx.Add("pneve.png", SnowmanStrip(ctx), PngKind::kMasked, "snowman hop: 0-11 right, 12-23 left", 26, 26);
     ctx.Add("Gring2.png", GremlinStrip(ctx), PngKind::kMasked, "gremlin walk: 0-7 right, 8-15 left", 26, 26);
-    ctx.Add("lives.png", Framed(ctx, "lives", 16, 18, 1, 1), PngKind::kMasked, "life icon: Santa's head");
-    ctx.Add("pacco.png", Framed(ctx, "pacco", 16, 16, 1, 1), PngKind::kMasked, "gift parcel");
-    // Four clear rows on top: the HUD draws the clock at y -4.
-    ctx.Add("Timer.png", Framed(ctx, "timer", 18, 24, 1, 5), PngKind::kMasked, "alarm clock icon");
+    ctx.Add("lives.png", HudIcon(ctx, "lives", 16, 18, 1, 1), PngKind::kMasked, "life icon: Santa's head");
+    ctx.Add("pacco.png", HudIcon(ctx, "pacco", 16, 16, 1, 1), PngKind::kMasked, "gift parcel");
+    // Six clear rows on top: the HUD draws the clock at y -4, and on the
+    // tallies its bells must stay clear of the gremlin's feet above it.
+    ctx.Add("Timer.png", HudIcon(ctx, "timer", 18, 26, 1, 7), PngKind::kMasked, "alarm clock icon");
     ctx.Add("aureola.png", Halo(ctx), PngKind::kMasked, "golden halo over a 28-pixel figure");
     ctx.Add("flash.png", Flash(ctx), PngKind::kMasked, "hurt flash burst");
     ctx.Add("fiocco.png", Flake(ctx), PngKind::kMasked, "snowflake");
