@@ -235,7 +235,12 @@ TEST_F(SoundStreamTest, TunesChangeWhileAnotherThreadMixes) {
         ch->SetSuspended(i % 5 == 0 ? 1 : 0);
         if (i % 7 == 0) HaltChannel(ch);
         IsChannelBusy(ch);
-        if (i % 50 == 0) std::this_thread::yield();  // lets the decoder in now and then
+        if (i % 50 == 0) {
+            // Waits for the device to mix again, so that the changes really
+            // interleave with mixing however busy the machine is.
+            const long seen = passes.load();
+            while (passes.load() == seen) std::this_thread::yield();
+        }
     }
     channels.clear();
     stop = true;
