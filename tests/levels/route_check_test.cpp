@@ -18,6 +18,7 @@
 #include "platform/video/graphics.h"
 #include "route_figures.h"
 #include "route_search.h"
+#include "route_slack.h"
 #include "sim_mover.h"
 
 using namespace levels;
@@ -207,6 +208,95 @@ TEST_F(MonsterRouteTest, SearchKeepsClearOfThePatrol) {
     EXPECT_EQ(a.monstersCrossed, 0);
     EXPECT_EQ(a.zoneSteps, 0);
     EXPECT_GE(a.steps, blind.routeSteps);
+}
+
+// ---- Room for a human hand ----
+
+// Flat ground with a gap a block wide; the door beyond it.
+std::shared_ptr<FmpMap> GapMap() {
+    std::vector<std::string> rows(15, std::string(28, '.'));
+    rows[14] = rows[13] = "##########.#################";
+    rows[12] = "......................EE....";
+    TLevelSource src;
+    src.name = "gap";
+    src.columns = 28;
+    src.rows = 15;
+    src.form = TMapForm::kFmp10;
+    src.depth = 16;
+    src.littleEndian = true;
+    src.cells = rows;
+    TLayout layout;
+    std::vector<std::string> errors;
+    EXPECT_TRUE(BuildLayout(src, layout, errors));
+    std::vector<uint8_t> bytes = WriteFmp(CompileLevel(src, layout));
+    auto map = std::make_shared<FmpMap>();
+    map->LoadMapFromMemory(bytes.data(), bytes.size(), 2, "gap");
+    map->InitAnims();
+    return map;
+}
+
+// Runs right from the start and jumps once the player has passed `takeOffX`.
+std::vector<unsigned> RunAndJump(float takeOffX) {
+    TLevelSim sim(1);
+    sim.SetSnow(false);
+    sim.SetMixing(false);
+    sim.LoadCustom(GapMap(), 16, 150, 100000);
+    std::vector<unsigned> keys;
+    while (sim.SavePlayer().x < takeOffX && keys.size() < 2000) {
+        keys.push_back(kSimRight);
+        sim.Step(kSimRight);
+    }
+    for (int i = 0; i < 16; ++i) {
+        keys.push_back(kSimRight | kSimUp);
+        sim.Step(kSimRight | kSimUp);
+    }
+    for (int i = 0; i < 300; ++i) {
+        keys.push_back(kSimRight);
+        sim.Step(kSimRight);
+    }
+    return keys;
+}
+
+TEST_F(MonsterRouteTest, SlackIsTheRoomBeforeTheJumpFallsShort) {
+    const TLevelInfo info{"", "gap", 120, 16, 150, {}, {}};
+    auto load = [] { return GapMap(); };
+    // Taking off 32 px before the gap: sooner, and the jump comes down in
+    // it; later, up to the edge and past the whole range tried, it clears.
+    const std::vector<TJumpSlack> jumps = MeasureSlack(info, load, RunAndJump(128), 1);
+    ASSERT_EQ(jumps.size(), 1u);
+    const TJumpSlack& j = jumps[0];
+    EXPECT_EQ(j.landingRow, 13);
+    EXPECT_GT(j.pxLeft, 4);
+    EXPECT_LT(j.pxLeft, 32) << "a take-off 32 px sooner cannot clear the gap";
+    EXPECT_EQ(j.pxRight, 32);
+    EXPECT_EQ(j.msLate, 150);
+    // The walk covers about 0.4 px a step: the room in time behind the
+    // take-off is the room in place, walked.
+    EXPECT_NEAR(float(j.msEarly) / 5.0f * 0.405f, float(j.pxLeft), 2.5f);
+
+    // A route that takes off sooner leaves less room behind; of the two it
+    // is the tightest jump.
+    const std::vector<TJumpSlack> sooner = MeasureSlack(info, load, RunAndJump(float(j.x - j.pxLeft + 3)), 1);
+    ASSERT_EQ(sooner.size(), 1u);
+    EXPECT_LT(sooner[0].pxLeft, j.pxLeft);
+    EXPECT_LT(sooner[0].msEarly, j.msEarly);
+    std::vector<TJumpSlack> both = {j, sooner[0]};
+    EXPECT_EQ(TightestJump(both, 12, 50), &both[1]);
+}
+
+TEST_F(MonsterRouteTest, AWallBehindTheTakeOffLeavesTheRoomOpen) {
+    // Jumping straight up with the back to the map's side: nobody can take
+    // off further back, so the room that way is the whole range tried.
+    const TLevelInfo info{"", "gap", 120, 0, 150, {}, {}};
+    std::vector<unsigned> keys(40, 0u);
+    for (int i = 0; i < 16; ++i) keys.push_back(kSimUp);
+    keys.insert(keys.end(), 200, 0u);
+    const std::vector<TJumpSlack> jumps = MeasureSlack(info, [] { return GapMap(); }, keys, 1, {20, 100});
+    ASSERT_EQ(jumps.size(), 1u);
+    EXPECT_EQ(jumps[0].pxLeft, 20);
+    EXPECT_EQ(jumps[0].pxRight, 20);
+    EXPECT_EQ(jumps[0].msEarly, 100);
+    EXPECT_EQ(jumps[0].msLate, 100);
 }
 
 }  // namespace

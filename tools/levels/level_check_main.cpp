@@ -22,10 +22,15 @@
 // --blind:  search the quickest route as if there were no monsters (to see
 //           what the monsters cost on it); implies --search
 // --trace:  list the blocks where the route's player is hurt, worst first
+// --slack:  measure how far each jump of the route may start from its place
+//           (pixels) and its step (milliseconds) and still land as the route
+//           does; with PX MS the check fails on a jump with less room
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -41,6 +46,7 @@
 #include "monster_track.h"
 #include "route_figures.h"
 #include "route_search.h"
+#include "route_slack.h"
 #include "sim_mover.h"
 
 using namespace levels;
@@ -49,11 +55,13 @@ namespace {
 
 struct TCheckOptions {
     std::string gameDir = ".", reviewDir, routesDir;
-    bool useModel = false, search = false, blind = false, trace = false;
-    float budget = 0.25f;  // energy bars a route may lose
+    bool useModel = false, search = false, blind = false, trace = false, slack = false;
+    int wantPx = 0, wantMs = 0;  // the room every jump must leave (0: measured only)
+    float budget = 0.25f;        // energy bars a route may lose
 };
 TCheckOptions options_;
 std::map<int, TRouteFigures> figures_;
+std::map<int, TJumpSlack> tightest_;
 
 // The monsters' paces are drawn at random: a route is proven with the first
 // seed (as a recorded play would run) and measured on the others too.
@@ -63,6 +71,27 @@ constexpr int kLongestSearchSeconds = 300;
 
 std::vector<unsigned> SearchKeys(int level, std::shared_ptr<FmpMap> map, const std::string& mapPath, TFmpQuery& query);
 void PrintHurt(int level, const TRouteFigures& fig);
+
+// The room each jump of the route leaves; false when one leaves less than asked.
+bool CheckSlack(int level, const TLevelInfo& info, const std::function<std::shared_ptr<FmpMap>()>& loadMap,
+                const std::vector<unsigned>& keys) {
+    const std::vector<TJumpSlack> jumps = MeasureSlack(info, loadMap, keys, kSeeds[0]);
+    const int wantPx = std::max(options_.wantPx, 1), wantMs = std::max(options_.wantMs, 5);
+    bool ok = true;
+    for (const TJumpSlack& j : jumps) {
+        const bool short_ = options_.wantPx > 0 && (j.Px() < options_.wantPx || j.Ms() < options_.wantMs);
+        std::printf(
+            "level %d: jump at %.2f s from (%d, %d) to row %d: %d px left, %d px right, %d ms early, %d ms late%s\n",
+            level, j.step / 200.0, j.x, j.y, j.landingRow, j.pxLeft, j.pxRight, j.msEarly, j.msLate,
+            short_ ? "  <- too tight" : "");
+        if (short_) ok = false;
+    }
+    if (const TJumpSlack* t = TightestJump(jumps, wantPx, wantMs)) tightest_[level] = *t;
+    if (!ok)
+        std::printf("level %d: FAIL: a jump leaves less than %d px or %d ms either way\n", level, options_.wantPx,
+                    options_.wantMs);
+    return ok;
+}
 
 const char* MapTypeName(int t) {
     switch (t) {
@@ -176,6 +205,7 @@ bool CheckLevel(int level) {
         "level %d: route to the exit: %.1f s of the %d s clock, %.2f energy bars lost (%.2f at most with "
         "the monsters' other paces)\n",
         level, fig.Seconds(), info.timeLimit, fig.energyLost, fig.energyLostOtherPaces);
+    if (options_.slack && !CheckSlack(level, info, loadMap, keys)) ok = false;
     if (options_.search && !routePath.empty()) {
         TKeyScript script{level, keys};
         char comment[256];
@@ -285,11 +315,16 @@ void PrintTable() {
     if (figures_.empty()) return;
     std::printf(
         "\nlevel  route s  jumps  monsters met  s on patrol ground (share)  energy lost (other paces)"
-        "  gifts on/off route  difficulty\n");
-    for (const auto& [level, f] : figures_)
-        std::printf("%5d  %7.1f  %5d  %12d  %17.1f (%3.0f %%)  %11.2f (%12.2f)  %9d / %d  %10.1f\n", level, f.Seconds(),
+        "  gifts on/off route  difficulty%s\n",
+        tightest_.empty() ? "" : "  tightest jump px / ms");
+    for (const auto& [level, f] : figures_) {
+        std::printf("%5d  %7.1f  %5d  %12d  %17.1f (%3.0f %%)  %11.2f (%12.2f)  %9d / %d  %10.1f", level, f.Seconds(),
                     f.jumps, f.monstersCrossed, f.zoneSteps / 200.0, 100.0 * f.ZoneShare(), f.energyLost,
                     f.energyLostOtherPaces, f.giftsOnRoute, f.giftsOffRoute, f.Difficulty());
+        if (auto t = tightest_.find(level); t != tightest_.end())
+            std::printf("  %12d / %d", t->second.Px(), t->second.Ms());
+        std::printf("\n");
+    }
     std::printf("difficulty = monsters met + 0.5 x seconds on patrol ground + 0.2 x jumps + 10 x energy bars lost\n");
 }
 
@@ -300,7 +335,7 @@ int main(int argc, char** argv) {
     std::vector<int> levels;
     const char* usage =
         "usage: level_check [--game DIR] [--level N]... [--routes DIR] [--search] [--review DIR] [--model] "
-        "[--budget BARS] [--blind] [--trace]\n";
+        "[--budget BARS] [--blind] [--trace] [--slack [PX MS]]\n";
     for (int i = 1; i < argc; ++i) {
         std::string a = argv[i];
         if (a == "--game" && i + 1 < argc)
@@ -321,7 +356,13 @@ int main(int argc, char** argv) {
             o.blind = o.search = true;
         else if (a == "--trace")
             o.trace = true;
-        else {
+        else if (a == "--slack") {
+            o.slack = true;
+            if (i + 2 < argc && std::isdigit(static_cast<unsigned char>(argv[i + 1][0]))) {
+                o.wantPx = std::atoi(argv[++i]);
+                o.wantMs = std::atoi(argv[++i]);
+            }
+        } else {
             std::fprintf(stderr, "%s", usage);
             return 2;
         }

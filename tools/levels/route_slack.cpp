@@ -1,0 +1,156 @@
+#include "route_slack.h"
+
+#include <algorithm>
+
+#include "fmp_query.h"
+#include "game/level_sim.h"
+#include "level_table.h"
+#include "map/fmp_map.h"
+
+namespace levels {
+namespace {
+
+constexpr int kStepMs = 5;
+constexpr int kPlayerWidth = kPlayerSize, kPlayerHeight = kPlayerSize;
+// A jump that has not come down this long after its take-off has not landed.
+constexpr int kLongestFlight = 800;
+
+struct TGround {
+    int row = -1, first = 0, last = -1;  // the run of solid blocks landed on
+    bool Holds(const TGround& g) const { return g.row == row && g.first >= first && g.last <= last; }
+};
+
+// The ground under the player's feet: the first solid row within a block
+// below them, and the whole run of solid blocks it belongs to.
+TGround GroundUnder(const TFmpQuery& q, const TPlayerState& p, int block) {
+    TGround g;
+    const int fx = int(p.x) + kPlayerWidth / 2;
+    for (int fy = int(p.y) + kPlayerHeight; fy <= int(p.y) + kPlayerHeight + block; ++fy) {
+        if (!q.Solid(0, fx, fy)) continue;
+        g.row = fy / block;
+        int col = fx / block;
+        g.first = g.last = col;
+        while (g.first > 0 && q.Solid(0, (g.first - 1) * block, g.row * block)) --g.first;
+        while ((g.last + 1) * block < q.PixelWidth() && q.Solid(0, (g.last + 1) * block, g.row * block)) ++g.last;
+        return g;
+    }
+    return g;
+}
+
+// Plays `keys` from step `from` of the restored state until the jump started
+// at or after that step comes down; the ground it lands on (row -1 if none).
+TGround PlayToLanding(TLevelSim& sim, const TFmpQuery& q, std::span<const unsigned> keys, int from, int block) {
+    bool airborne = false;
+    for (int i = from; i < int(keys.size()) && i < from + kLongestFlight; ++i) {
+        if (sim.Step(keys[std::size_t(i)]) != kPlayStatePlaying) return {};
+        const TPlayerState p = sim.SavePlayer();
+        if (p.jumping) airborne = true;
+        if (airborne && !p.jumping) return GroundUnder(q, p, block);
+    }
+    return {};
+}
+
+}  // namespace
+
+std::vector<TJumpSlack> MeasureSlack(const TLevelInfo& info, const std::function<std::shared_ptr<FmpMap>()>& loadMap,
+                                     std::span<const unsigned> keys, int seed, const TSlackLimits& limits) {
+    std::shared_ptr<FmpMap> map = loadMap();
+    TFmpQuery query(*map);
+    const int block = map->blockWidth > 0 ? map->blockWidth : 16;
+    TLevelSim sim(seed);
+    sim.SetSnow(false);
+    sim.SetMixing(false);
+    sim.LoadCustom(map, info.startX, info.startY, info.timeLimit, info.kind2, info.kind1);
+
+    // The route as played: a snapshot before every step (a route is a few
+    // thousand steps), and where each jump takes off.
+    std::vector<TSimSnapshot> before;
+    std::vector<int> takeOffs;
+    before.reserve(keys.size());
+    int wasJumping = sim.SavePlayer().jumping;
+    for (std::size_t i = 0; i < keys.size(); ++i) {
+        before.push_back(sim.Save());
+        if (sim.Step(keys[i]) != kPlayStatePlaying) break;
+        const int jumping = sim.SavePlayer().jumping;
+        if (jumping && !wasJumping) takeOffs.push_back(int(i));
+        wasJumping = jumping;
+    }
+
+    const int maxSteps = limits.ms / kStepMs;
+    std::vector<unsigned> shifted(keys.begin(), keys.end());
+    std::vector<TJumpSlack> out;
+    for (int t0 : takeOffs) {
+        sim.Restore(before[std::size_t(t0)]);
+        const TPlayerState atTakeOff = sim.SavePlayer();
+        const TGround landing = PlayToLanding(sim, query, keys, t0, block);
+        if (landing.row < 0) continue;
+        TJumpSlack s;
+        s.step = t0;
+        s.x = int(atTakeOff.x);
+        s.y = int(atTakeOff.y);
+        s.landingRow = landing.row;
+
+        // In place: the same keys from the same step, the player moved. A
+        // place no player can stand (in a wall, off the map) ends the room
+        // that way without narrowing it: nobody takes off from beyond it.
+        enum { kLands, kMisses, kNoStanding };
+        auto landsFrom = [&](int dx) {
+            sim.Restore(before[std::size_t(t0)]);
+            TPlayerState p = atTakeOff;
+            p.x += float(dx);
+            p.prevX += float(dx);
+            if (p.x < 0 || p.x > float(query.PixelWidth() - kPlayerWidth) ||
+                query.Solid(0, int(p.x) + kPlayerWidth / 2, int(p.y) + kPlayerHeight - 1))
+                return kNoStanding;
+            sim.RestorePlayer(p);
+            return landing.Holds(PlayToLanding(sim, query, keys, t0, block)) ? kLands : kMisses;
+        };
+        auto room = [&](int sign) {
+            int px = 0;
+            while (px < limits.px) {
+                const int r = landsFrom(sign * (px + 1));
+                if (r == kNoStanding) return limits.px;
+                if (r == kMisses) break;
+                ++px;
+            }
+            return px;
+        };
+        s.pxLeft = room(-1);
+        s.pxRight = room(1);
+
+        // In time: the jump key's press moved by `dk` steps, the other keys kept.
+        int held = 0;
+        while (t0 + held < int(keys.size()) && (keys[std::size_t(t0 + held)] & kSimUp)) ++held;
+        auto landsShifted = [&](int dk) {
+            // Nobody presses before the level starts: a press that soon is
+            // one on the first step.
+            dk = std::max(dk, -t0);
+            const int from = std::min(t0, t0 + dk);
+            if (t0 + dk + held > int(keys.size())) return false;
+            std::copy(keys.begin(), keys.end(), shifted.begin());
+            for (int i = t0; i < t0 + held; ++i) shifted[std::size_t(i)] &= ~unsigned(kSimUp);
+            for (int i = t0 + dk; i < t0 + dk + held; ++i) shifted[std::size_t(i)] |= kSimUp;
+            sim.Restore(before[std::size_t(from)]);
+            return landing.Holds(PlayToLanding(sim, query, shifted, from, block));
+        };
+        int early = 0, late = 0;
+        while (early < maxSteps && landsShifted(-(early + 1))) ++early;
+        while (late < maxSteps && landsShifted(late + 1)) ++late;
+        s.msEarly = early * kStepMs;
+        s.msLate = late * kStepMs;
+        out.push_back(s);
+    }
+    return out;
+}
+
+const TJumpSlack* TightestJump(const std::vector<TJumpSlack>& jumps, int wantPx, int wantMs) {
+    const TJumpSlack* worst = nullptr;
+    float worstShare = 0;
+    for (const TJumpSlack& j : jumps) {
+        const float share = std::min(float(j.Px()) / float(std::max(1, wantPx)), float(j.Ms()) / float(std::max(1, wantMs)));
+        if (!worst || share < worstShare) worst = &j, worstShare = share;
+    }
+    return worst;
+}
+
+}  // namespace levels
