@@ -284,6 +284,40 @@ TEST_F(MonsterRouteTest, SlackIsTheRoomBeforeTheJumpFallsShort) {
     EXPECT_EQ(TightestJump(both, 12, 50), &both[1]);
 }
 
+// A route that jumps at the last moment that clears the gap is moved to the
+// middle of its room; a move the rest of the route would not survive is
+// not made.
+TEST_F(MonsterRouteTest, CenteringMovesTheJumpToTheMiddleOfItsRoom) {
+    const TLevelInfo info{"", "gap", 120, 16, 150, {}, {}};
+    auto load = [] { return GapMap(); };
+    const std::vector<unsigned> edge = RunAndJump(119);
+    const std::vector<TJumpSlack> before = MeasureSlack(info, load, edge, 1);
+    ASSERT_EQ(before.size(), 1u);
+    ASSERT_LT(before[0].msEarly, 40) << "the route should start at the soon end of its room";
+    int asked = 0;
+    auto acrossTheGap = [&](std::span<const unsigned> keys) {
+        ++asked;
+        TLevelSim sim(1);
+        sim.SetSnow(false);
+        sim.SetMixing(false);
+        sim.LoadCustom(GapMap(), 16, 150, 100000);
+        for (unsigned k : keys) sim.Step(k);
+        return sim.SavePlayer().x > 200 && sim.SavePlayer().y < 200;
+    };
+    const std::vector<unsigned> centred = CenterJumps(info, load, edge, 1, acrossTheGap);
+    const std::vector<TJumpSlack> after = MeasureSlack(info, load, centred, 1);
+    ASSERT_EQ(after.size(), 1u);
+    EXPECT_GT(asked, 0);
+    EXPECT_GT(after[0].step, before[0].step);
+    // Room ahead runs past the 150 ms tried: the press goes halfway there.
+    EXPECT_NEAR(after[0].msEarly, (before[0].msEarly + 150) / 2, 10);
+    EXPECT_GT(after[0].Ms(), before[0].Ms());
+    EXPECT_TRUE(acrossTheGap(centred));
+
+    // Nothing passes: nothing moves.
+    EXPECT_EQ(CenterJumps(info, load, edge, 1, [](std::span<const unsigned>) { return false; }), edge);
+}
+
 TEST_F(MonsterRouteTest, AWallBehindTheTakeOffLeavesTheRoomOpen) {
     // Jumping straight up with the back to the map's side: nobody can take
     // off further back, so the room that way is the whole range tried.

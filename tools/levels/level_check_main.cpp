@@ -22,6 +22,9 @@
 // --blind:  search the quickest route as if there were no monsters (to see
 //           what the monsters cost on it); implies --search
 // --trace:  list the blocks where the route's player is hurt, worst first
+// --center: move each jump of the route to the middle of the room it has
+//           (see --slack) where the route still passes; with --routes the
+//           route is stored again
 // --slack:  measure how far each jump of the route may start from its place
 //           (pixels) and its step (milliseconds) and still land as the route
 //           does; with PX MS the check fails on a jump with less room
@@ -55,7 +58,7 @@ namespace {
 
 struct TCheckOptions {
     std::string gameDir = ".", reviewDir, routesDir;
-    bool useModel = false, search = false, blind = false, trace = false, slack = false;
+    bool useModel = false, search = false, blind = false, trace = false, slack = false, center = false;
     int wantPx = 0, wantMs = 0;  // the room every jump must leave (0: measured only)
     float budget = 0.25f;        // energy bars a route may lose
 };
@@ -205,14 +208,27 @@ bool CheckLevel(int level) {
         "level %d: route to the exit: %.1f s of the %d s clock, %.2f energy bars lost (%.2f at most with "
         "the monsters' other paces)\n",
         level, fig.Seconds(), info.timeLimit, fig.energyLost, fig.energyLostOtherPaces);
+    if (options_.center) {
+        auto proven = [&](std::span<const unsigned> k) {
+            const TRouteFigures f = MeasureRoute(info, loadMap, k, rules.patrols, rules.gifts, std::span(kSeeds, 1));
+            return f.reachedExit && f.livesLost == 0 && f.steps <= info.timeLimit * 200 &&
+                   f.energyLost <= options_.budget + 1e-4f;
+        };
+        keys = CenterJumps(info, loadMap, keys, kSeeds[0], proven);
+        fig = MeasureRoute(info, loadMap, keys, rules.patrols, rules.gifts, kSeeds);
+        figures_[level] = fig;
+        std::printf("level %d: jumps moved to the middle of their room: %.1f s, %.2f energy bars lost\n", level,
+                    fig.Seconds(), fig.energyLost);
+    }
     if (options_.slack && !CheckSlack(level, info, loadMap, keys)) ok = false;
-    if (options_.search && !routePath.empty()) {
+    if ((options_.search || options_.center) && !routePath.empty()) {
         TKeyScript script{level, keys};
         char comment[256];
         std::snprintf(comment, sizeof comment,
                       "The keys held at each 5 ms step from the start of level %d to the exit,\n"
-                      "found by level_check --search: %.1f s, %.2f energy bars lost.",
-                      level, fig.Seconds(), fig.energyLost);
+                      "found by level_check --search%s: %.1f s, %.2f energy bars lost.",
+                      level, options_.center ? ", each jump in the middle of its room" : "", fig.Seconds(),
+                      fig.energyLost);
         if (!SaveKeyScript(routePath, script, comment)) {
             std::printf("level %d: FAIL: cannot write %s\n", level, routePath.c_str());
             return false;
@@ -335,7 +351,7 @@ int main(int argc, char** argv) {
     std::vector<int> levels;
     const char* usage =
         "usage: level_check [--game DIR] [--level N]... [--routes DIR] [--search] [--review DIR] [--model] "
-        "[--budget BARS] [--blind] [--trace] [--slack [PX MS]]\n";
+        "[--budget BARS] [--blind] [--trace] [--center] [--slack [PX MS]]\n";
     for (int i = 1; i < argc; ++i) {
         std::string a = argv[i];
         if (a == "--game" && i + 1 < argc)
@@ -356,6 +372,8 @@ int main(int argc, char** argv) {
             o.blind = o.search = true;
         else if (a == "--trace")
             o.trace = true;
+        else if (a == "--center")
+            o.center = true;
         else if (a == "--slack") {
             o.slack = true;
             if (i + 2 < argc && std::isdigit(static_cast<unsigned char>(argv[i + 1][0]))) {

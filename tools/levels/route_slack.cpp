@@ -50,6 +50,21 @@ TGround PlayToLanding(TLevelSim& sim, const TFmpQuery& q, std::span<const unsign
     return {};
 }
 
+// The route with the jump key's press that starts at step `t0` moved by
+// `dk` steps (sooner when negative), the other keys as they were. Nobody
+// presses before the level starts: a press that soon is one on the first
+// step. False when the press would run past the route's end.
+bool ShiftJumpPress(std::span<const unsigned> keys, int t0, int& dk, std::vector<unsigned>& out) {
+    int held = 0;
+    while (t0 + held < int(keys.size()) && (keys[std::size_t(t0 + held)] & kSimUp)) ++held;
+    dk = std::max(dk, -t0);
+    if (t0 + dk + held > int(keys.size())) return false;
+    out.assign(keys.begin(), keys.end());
+    for (int i = t0; i < t0 + held; ++i) out[std::size_t(i)] &= ~unsigned(kSimUp);
+    for (int i = t0 + dk; i < t0 + dk + held; ++i) out[std::size_t(i)] |= kSimUp;
+    return true;
+}
+
 }  // namespace
 
 std::vector<TJumpSlack> MeasureSlack(const TLevelInfo& info, const std::function<std::shared_ptr<FmpMap>()>& loadMap,
@@ -77,7 +92,7 @@ std::vector<TJumpSlack> MeasureSlack(const TLevelInfo& info, const std::function
     }
 
     const int maxSteps = limits.ms / kStepMs;
-    std::vector<unsigned> shifted(keys.begin(), keys.end());
+    std::vector<unsigned> shifted;
     std::vector<TJumpSlack> out;
     for (int t0 : takeOffs) {
         sim.Restore(before[std::size_t(t0)]);
@@ -119,17 +134,9 @@ std::vector<TJumpSlack> MeasureSlack(const TLevelInfo& info, const std::function
         s.pxRight = room(1);
 
         // In time: the jump key's press moved by `dk` steps, the other keys kept.
-        int held = 0;
-        while (t0 + held < int(keys.size()) && (keys[std::size_t(t0 + held)] & kSimUp)) ++held;
         auto landsShifted = [&](int dk) {
-            // Nobody presses before the level starts: a press that soon is
-            // one on the first step.
-            dk = std::max(dk, -t0);
+            if (!ShiftJumpPress(keys, t0, dk, shifted)) return false;
             const int from = std::min(t0, t0 + dk);
-            if (t0 + dk + held > int(keys.size())) return false;
-            std::copy(keys.begin(), keys.end(), shifted.begin());
-            for (int i = t0; i < t0 + held; ++i) shifted[std::size_t(i)] &= ~unsigned(kSimUp);
-            for (int i = t0 + dk; i < t0 + dk + held; ++i) shifted[std::size_t(i)] |= kSimUp;
             sim.Restore(before[std::size_t(from)]);
             return landing.Holds(PlayToLanding(sim, query, shifted, from, block));
         };
@@ -147,10 +154,33 @@ const TJumpSlack* TightestJump(const std::vector<TJumpSlack>& jumps, int wantPx,
     const TJumpSlack* worst = nullptr;
     float worstShare = 0;
     for (const TJumpSlack& j : jumps) {
-        const float share = std::min(float(j.Px()) / float(std::max(1, wantPx)), float(j.Ms()) / float(std::max(1, wantMs)));
+        const float share =
+            std::min(float(j.Px()) / float(std::max(1, wantPx)), float(j.Ms()) / float(std::max(1, wantMs)));
         if (!worst || share < worstShare) worst = &j, worstShare = share;
     }
     return worst;
+}
+
+std::vector<unsigned> CenterJumps(const TLevelInfo& info, const std::function<std::shared_ptr<FmpMap>()>& loadMap,
+                                  std::span<const unsigned> keys, int seed,
+                                  const std::function<bool(std::span<const unsigned>)>& stillProven,
+                                  const TSlackLimits& limits) {
+    std::vector<unsigned> route(keys.begin(), keys.end()), candidate;
+    for (std::size_t n = 0;; ++n) {
+        const std::vector<TJumpSlack> jumps = MeasureSlack(info, loadMap, route, seed, limits);
+        if (n >= jumps.size()) break;
+        const TJumpSlack& j = jumps[n];
+        // Halfway between the soonest and the latest press that still land;
+        // if the rest of the route then fails, a smaller move, or none.
+        for (int dk = (j.msLate - j.msEarly) / 2 / kStepMs; dk != 0; dk /= 2) {
+            int moved = dk;
+            if (ShiftJumpPress(route, j.step, moved, candidate) && moved != 0 && stillProven(candidate)) {
+                route.swap(candidate);
+                break;
+            }
+        }
+    }
+    return route;
 }
 
 }  // namespace levels
