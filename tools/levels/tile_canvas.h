@@ -114,4 +114,12 @@ void PaintIce(TCanvas& c, int variant);
 void PaintRock(TCanvas& c, int variant);
 void PaintCandyPost(TCanvas& c, int variant);
 
+// The places of the later levels (tile_places.cpp), 16 x 16.
+void PaintCaveRock(TCanvas& c, int variant);
+void PaintFactoryFloor(TCanvas& c, int variant);
+void PaintFactoryWall(TCanvas& c, int variant);
+void PaintCrate(TCanvas& c, int variant);
+void PaintBelt(TCanvas& c, int variant, int frame);
+void PaintHouseWall(TCanvas& c, int variant, int frame);  // variant 1: with a lit window
+
 }  // namespace levels::art
