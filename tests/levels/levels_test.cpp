@@ -185,6 +185,28 @@ TEST(TileArt, EveryPieceIsPaintedAndAnimationsChange) {
     EXPECT_EQ(gift[3], 0);
 }
 
+TEST(TileArt, PlacePiecesShowWhatIsOpenAroundThem) {
+    auto opaque = [](const TTilePixels& t) {
+        for (size_t i = 3; i < t.size(); i += 4)
+            if (t[i] == 0) return false;
+        return true;
+    };
+    // rock shows its open faces: frost on top, icicles under it
+    const TTilePixels inner = PaintPiece({kCaveRock, 0}, 0);
+    EXPECT_NE(PaintPiece({kCaveRock, 1}, 0), inner);
+    EXPECT_NE(PaintPiece({kCaveRock, 8}, 0), inner);
+    EXPECT_TRUE(opaque(inner));
+    // the hazard stripe is drawn only where the floor is walked on
+    EXPECT_NE(PaintPiece({kFactoryFloor, 1}, 0), PaintPiece({kFactoryFloor, 0}, 0));
+    // a belt running left plays the right-running frames backwards
+    EXPECT_EQ(PaintPiece({kBelt, 1}, 1), PaintPiece({kBelt, 0}, 3));
+    EXPECT_NE(PaintPiece({kBelt, 0}, 0), PaintPiece({kBelt, 0}, 2));
+    // house fronts hide the backdrop completely, with or without a window
+    EXPECT_TRUE(opaque(PaintPiece({kHouseWall, 0}, 0)));
+    EXPECT_TRUE(opaque(PaintPiece({kHouseWall, 1}, 1)));
+    EXPECT_TRUE(opaque(PaintPiece({kCrate, 3}, 0)));
+}
+
 // ---- Rules ----
 
 class LevelRulesTest : public ::testing::Test {
