@@ -123,7 +123,7 @@ TEST(LevelLayout, PlacePiecesKnowTheirOpenSides) {
     rows[6].replace(3, 1, "K");
     rows[13].replace(6, 5, ">><<C");
     rows[12].replace(6, 2, "FW");
-    rows[11].replace(12, 2, "hw");
+    rows[11].replace(12, 4, "hwba");
     TLayout l = Layout(rows);
     const TPiece shelfEnd = l.At(0, 2, 5), shelfMiddle = l.At(0, 3, 5), hanging = l.At(0, 3, 6);
     EXPECT_EQ(shelfEnd.kind, kCaveRock);
@@ -141,7 +141,10 @@ TEST(LevelLayout, PlacePiecesKnowTheirOpenSides) {
     // house fronts stand behind the player: decoration, never solid
     EXPECT_EQ(l.At(2, 12, 11), (TPiece{kHouseWall, 0}));
     EXPECT_EQ(l.At(2, 13, 11), (TPiece{kHouseWall, 1}));
+    EXPECT_EQ(l.At(2, 14, 11), (TPiece{kHouseWall, 2}));
+    EXPECT_EQ(l.At(2, 15, 11), (TPiece{kHouseWall, 3}));
     EXPECT_FALSE(l.Solid(2, 13, 11));
+    EXPECT_FALSE(l.Solid(2, 15, 11));
     EXPECT_FALSE(l.Solid(0, 13, 11));
     EXPECT_GT(PieceInfo({kBelt, 0}).frames, 1);
 }
@@ -205,6 +208,10 @@ TEST(TileArt, PlacePiecesShowWhatIsOpenAroundThem) {
     EXPECT_TRUE(opaque(PaintPiece({kHouseWall, 0}, 0)));
     EXPECT_TRUE(opaque(PaintPiece({kHouseWall, 1}, 1)));
     EXPECT_TRUE(opaque(PaintPiece({kCrate, 3}, 0)));
+    // the tower's stone hides the outside, its windows let it show
+    EXPECT_TRUE(opaque(PaintPiece({kHouseWall, 2}, 0)));
+    EXPECT_FALSE(opaque(PaintPiece({kHouseWall, 3}, 0)));
+    EXPECT_EQ(PieceInfo({kHouseWall, 3}).frames, 1);
 }
 
 // ---- Rules ----

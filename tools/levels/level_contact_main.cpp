@@ -99,8 +99,8 @@ int main(int argc, char** argv) {
 
     const int count = int(chosen.size());
     const int cols = count < kPerRow ? count : kPerRow, rows = (count + kPerRow - 1) / kPerRow;
-    sq::PixmapRef sheet = sq::NewPixmap(cols * kScreenW + (cols + 1) * kGap, rows * kScreenH + (rows + 1) * kGap,
-                                        sq::kPfRGBA);
+    sq::PixmapRef sheet =
+        sq::NewPixmap(cols * kScreenW + (cols + 1) * kGap, rows * kScreenH + (rows + 1) * kGap, sq::kPfRGBA);
     for (int y = 0; y < sheet->height; ++y)
         for (int x = 0; x < sheet->width; ++x) sq::PixmapSetPixel(sheet, x, y, 0xFF202028u);
     const std::string stem = out.substr(0, out.rfind('.'));
@@ -113,9 +113,11 @@ int main(int argc, char** argv) {
         }
         const int x0 = kGap + (i % kPerRow) * (kScreenW + kGap), y0 = kGap + (i / kPerRow) * (kScreenH + kGap);
         for (int y = 0; y < kScreenH; ++y)
-            for (int x = 0; x < kScreenW; ++x) sq::PixmapSetPixel(sheet, x0 + x, y0 + y, sq::PixmapGetPixel(shot, x, y));
+            for (int x = 0; x < kScreenW; ++x)
+                sq::PixmapSetPixel(sheet, x0 + x, y0 + y, sq::PixmapGetPixel(shot, x, y));
         const std::string one = stem + "_level_" + std::to_string(chosen[i]) + ".png";
-        if (sq::SavePixmapPNG(shot, one)) std::printf("%s: level %d at its route's halfway step\n", one.c_str(), chosen[i]);
+        if (sq::SavePixmapPNG(shot, one))
+            std::printf("%s: level %d at its route's halfway step\n", one.c_str(), chosen[i]);
     }
     ResetGlobals();
     sq::CloseGraphicsMode();

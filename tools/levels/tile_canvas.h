@@ -120,6 +120,6 @@ void PaintFactoryFloor(TCanvas& c, int variant);
 void PaintFactoryWall(TCanvas& c, int variant);
 void PaintCrate(TCanvas& c, int variant);
 void PaintBelt(TCanvas& c, int variant, int frame);
-void PaintHouseWall(TCanvas& c, int variant, int frame);  // variant 1: with a lit window
+void PaintHouseWall(TCanvas& c, int variant, int frame);  // 1: with a lit window, 2: tower stone, 3: its window
 
 }  // namespace levels::art

@@ -53,7 +53,7 @@ TPieceInfo PieceInfo(const TPiece& p) {
         case kBelt:
             return {0, true, 4, 1, 2};
         case kHouseWall:
-            return {2, false, p.variant ? 2 : 1, 5, 40};
+            return {2, false, p.variant == 1 ? 2 : 1, 5, 40};
         case kGift:
             return {1, true, 1, 0, 0};
         case kSparkleGift:
@@ -223,7 +223,9 @@ bool BuildLayout(const TLevelSource& src, TLayout& out, std::vector<std::string>
                     break;
                 case 'h':
                 case 'w':
-                    out.At(2, c, r) = {kHouseWall, ch == 'w' ? 1 : 0};
+                case 'b':
+                case 'a':
+                    out.At(2, c, r) = {kHouseWall, ch == 'w' ? 1 : (ch == 'b' ? 2 : (ch == 'a' ? 3 : 0))};
                     break;
                 default:
                     errors.push_back(std::string("unknown character '") + ch + "' at " + where(c, r));

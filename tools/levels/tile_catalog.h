@@ -21,6 +21,7 @@
 //   ~  garland with twinkling bulbs    *  twinkling star
 //   ^  icicles                         f  picket fence
 //   h  house front (timber)            w  house front with a lit window
+//   b  tower wall seen from inside     a  tower window
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -56,7 +57,8 @@ enum TPieceKind : int {
     kFactoryWall,   // layer 0; variant: bit 0 open above, bits 1-2 open sides, bit 3 alternate seam
     kCrate,         // layer 0; variant: bit 0 mirrored brace, bit 1 stencil mark
     kBelt,          // layer 0, animated; variant: bit 0 runs left, bits 1-2 open ends
-    kHouseWall,     // layer 2, behind the player; variant 1 with a lit window that flickers
+    kHouseWall,     // layer 2, behind the player; variant 1 with a lit window that flickers,
+                    // 2 the stone inside of a tower, 3 the same with a window
     kPieceKindCount
 };
 

@@ -184,7 +184,36 @@ void PaintBelt(TCanvas& c, int variant, int frame) {
     if (variant & 4) c.Rect(15, 0, 1, 16, kBeltLight);
 }
 
+// The inside of a tower: dressed stone, darker than the solid blocks, with
+// now and then a tall window through which the outside shows.
+void PaintTowerWall(TCanvas& c, int variant) {
+    for (int y = 0; y < 16; ++y) {
+        const int row = y / 4, off = (row % 2) * 5;
+        for (int x = 0; x < 16; ++x) {
+            const int bx = (x + off) % 10;
+            uint32_t col = (Hash(x / 5, row, 29) % 4 == 0) ? kCave : kCaveDeep;
+            if (y % 4 == 3 || bx == 9) col = kRockEdge;
+            c.Set(x, y, col);
+        }
+    }
+    if (variant != 3) return;
+    // an arched window: the glass is left open so that the sky and the trees outside show
+    for (int y = 2; y < 16; ++y)
+        for (int x = 4; x < 12; ++x) {
+            const int dx = 2 * x - 15, dy = y - 6;
+            if (y < 6 && dx * dx + 4 * dy * dy > 64) continue;
+            const bool edge = x == 4 || x == 11 || y == 15 || (y < 6 && dx * dx + 4 * dy * dy > 36);
+            c.Set(x, y, edge ? kRockMid : kClear);
+        }
+    c.Rect(7, 3, 2, 12, kRockDark);  // the mullion
+    c.Rect(4, 15, 8, 1, kSnow);
+}
+
 void PaintHouseWall(TCanvas& c, int variant, int frame) {
+    if (variant >= 2) {
+        PaintTowerWall(c, variant);
+        return;
+    }
     // timber boards of a house front, darker than the ground blocks: it stands behind the player
     for (int y = 0; y < 16; ++y)
         for (int x = 0; x < 16; ++x) {
