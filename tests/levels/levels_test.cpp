@@ -199,6 +199,9 @@ TEST(TileArt, PlacePiecesShowWhatIsOpenAroundThem) {
     EXPECT_NE(PaintPiece({kCaveRock, 1}, 0), inner);
     EXPECT_NE(PaintPiece({kCaveRock, 8}, 0), inner);
     EXPECT_TRUE(opaque(inner));
+    // the lake's open surface shines, the ice under it does not
+    EXPECT_NE(PaintPiece({kLakeIce, 1}, 0), PaintPiece({kLakeIce, 0}, 0));
+    EXPECT_TRUE(opaque(PaintPiece({kLakeIce, 17}, 0)));
     // the hazard stripe is drawn only where the floor is walked on
     EXPECT_NE(PaintPiece({kFactoryFloor, 1}, 0), PaintPiece({kFactoryFloor, 0}, 0));
     // a belt running left plays the right-running frames backwards

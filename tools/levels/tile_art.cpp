@@ -360,6 +360,9 @@ TTilePixels PaintPiece(const TPiece& p, int frame) {
         case kCaveRock:
             PaintCaveRock(c, p.variant);
             break;
+        case kLakeIce:
+            PaintLakeIce(c, p.variant);
+            break;
         case kFactoryFloor:
             PaintFactoryFloor(c, p.variant);
             break;

@@ -116,6 +116,7 @@ void PaintCandyPost(TCanvas& c, int variant);
 
 // The places of the later levels (tile_places.cpp), 16 x 16.
 void PaintCaveRock(TCanvas& c, int variant);
+void PaintLakeIce(TCanvas& c, int variant);
 void PaintFactoryFloor(TCanvas& c, int variant);
 void PaintFactoryWall(TCanvas& c, int variant);
 void PaintCrate(TCanvas& c, int variant);

@@ -26,6 +26,7 @@ bool IsGroundChar(char c) {
         case 'R':
         case '|':
         case 'K':
+        case 'i':
         case 'F':
         case 'W':
         case 'C':
@@ -46,6 +47,7 @@ TPieceInfo PieceInfo(const TPiece& p) {
         case kRock:
         case kCandyPost:
         case kCaveRock:
+        case kLakeIce:
         case kFactoryFloor:
         case kFactoryWall:
         case kCrate:
@@ -153,6 +155,9 @@ bool BuildLayout(const TLevelSource& src, TLayout& out, std::vector<std::string>
                         p = {kCaveRock, sides | (below ? 8 : 0) | ((h >> 9) & 1 ? 16 : 0)};
                         break;
                     }
+                    case 'i':
+                        p = {kLakeIce, (cap ? 1 : 0) | ((h >> 9) & 1 ? 16 : 0)};
+                        break;
                     case 'F':
                         p = {kFactoryFloor, sides};
                         break;

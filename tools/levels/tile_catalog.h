@@ -7,6 +7,7 @@
 //   #  snowy earth        B  brick          =  wooden planks
 //   I  ice                R  rock           |  candy-cane post
 //   K  cave rock (frost on its open faces, icicles under it)
+//   i  the frozen surface of a lake
 //   F  factory floor      W  factory wall   C  crate
 //   >  <  conveyor belt running right or left
 //   (ground gets a snow cap where the block above it is open)
@@ -59,6 +60,7 @@ enum TPieceKind : int {
     kBelt,          // layer 0, animated; variant: bit 0 runs left, bits 1-2 open ends
     kHouseWall,     // layer 2, behind the player; variant 1 with a lit window that flickers,
                     // 2 the stone inside of a tower, 3 the same with a window
+    kLakeIce,       // layer 0; variant: bit 0 open above, bit 4 alternate texture
     kPieceKindCount
 };
 

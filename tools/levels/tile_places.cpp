@@ -81,6 +81,34 @@ void PaintCaveRock(TCanvas& c, int variant) {
     }
 }
 
+// The frozen surface of a lake: smooth dark ice with cracks, a pale sheen
+// where it lies open to the sky and now and then a drift of snow.
+void PaintLakeIce(TCanvas& c, int variant) {
+    const int seed = (variant & 16) ? 37 : 31;
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 16; ++x) {
+            uint32_t col = y < 6 ? kIceDark : kIceDeep;
+            if (Hash(x / 3, y / 2, seed) % 9 == 0) col = kIceMid;
+            c.Set(x, y, col);
+        }
+    // a crack wandering across the block
+    int y = 4 + int(Hash(seed, variant, 1) % 8);
+    for (int x = 0; x < 16; ++x) {
+        c.Set(x, y, kIceLight);
+        if (Hash(x, seed, 2) % 3 == 0) y += (Hash(x, seed, 3) % 2) ? 1 : -1;
+        y = y < 3 ? 3 : (y > 14 ? 14 : y);
+    }
+    if (variant & 1) {
+        c.Rect(0, 0, 16, 1, kIceWhite);
+        c.Rect(0, 1, 16, 1, kIceLight);
+        for (int x = 2; x < 14; x += 5) c.Set(x, 2, kIceWhite);  // the sheen of the open ice
+        if (variant & 16) {                                      // a little drift of snow
+            c.Rect(4, 0, 7, 1, kSnow);
+            c.Rect(6, 0, 3, 1, kSnowLight);
+        }
+    }
+}
+
 void PaintFactoryFloor(TCanvas& c, int variant) {
     const bool top = variant & 1;
     c.Rect(0, 0, 16, 16, kSteel);
