@@ -117,6 +117,38 @@ TEST(LevelLayout, GiftsExitAndDecorationGoToTheirLayers) {
     EXPECT_FALSE(l.Solid(2, 2, 5));
 }
 
+TEST(LevelLayout, PlacePiecesKnowTheirOpenSides) {
+    auto rows = Box(20, 15);
+    rows[5].replace(2, 3, "KKK");  // a rock shelf hanging in the air
+    rows[6].replace(3, 1, "K");
+    rows[13].replace(6, 5, ">><<C");
+    rows[12].replace(6, 2, "FW");
+    rows[11].replace(12, 4, "hwba");
+    TLayout l = Layout(rows);
+    const TPiece shelfEnd = l.At(0, 2, 5), shelfMiddle = l.At(0, 3, 5), hanging = l.At(0, 3, 6);
+    EXPECT_EQ(shelfEnd.kind, kCaveRock);
+    EXPECT_EQ(shelfEnd.variant & 15, 1 | 2 | 8);  // open above, left and below
+    EXPECT_EQ(shelfMiddle.variant & 15, 1);       // rock below it and on both sides
+    EXPECT_EQ(hanging.variant & 15, 2 | 4 | 8);   // covered only above
+    // belts run one way per run of characters and round off their ends
+    EXPECT_EQ(l.At(0, 6, 13), (TPiece{kBelt, 0 | 2}));
+    EXPECT_EQ(l.At(0, 7, 13), (TPiece{kBelt, 0 | 4}));
+    EXPECT_EQ(l.At(0, 8, 13), (TPiece{kBelt, 1 | 2}));
+    EXPECT_EQ(l.At(0, 10, 13).kind, kCrate);
+    EXPECT_EQ(l.At(0, 6, 12).kind, kFactoryFloor);
+    EXPECT_EQ(l.At(0, 7, 12).kind, kFactoryWall);
+    for (int c : {2, 6, 7, 10}) EXPECT_TRUE(l.Solid(0, c, c == 2 ? 5 : 13));
+    // house fronts stand behind the player: decoration, never solid
+    EXPECT_EQ(l.At(2, 12, 11), (TPiece{kHouseWall, 0}));
+    EXPECT_EQ(l.At(2, 13, 11), (TPiece{kHouseWall, 1}));
+    EXPECT_EQ(l.At(2, 14, 11), (TPiece{kHouseWall, 2}));
+    EXPECT_EQ(l.At(2, 15, 11), (TPiece{kHouseWall, 3}));
+    EXPECT_FALSE(l.Solid(2, 13, 11));
+    EXPECT_FALSE(l.Solid(2, 15, 11));
+    EXPECT_FALSE(l.Solid(0, 13, 11));
+    EXPECT_GT(PieceInfo({kBelt, 0}).frames, 1);
+}
+
 TEST(LevelLayout, ReportsOverlapsHalfDoorsAndUnknownCharacters) {
     TLevelSource src;
     std::string error;
@@ -156,6 +188,35 @@ TEST(TileArt, EveryPieceIsPaintedAndAnimationsChange) {
     EXPECT_EQ(gift[3], 0);
 }
 
+TEST(TileArt, PlacePiecesShowWhatIsOpenAroundThem) {
+    auto opaque = [](const TTilePixels& t) {
+        for (size_t i = 3; i < t.size(); i += 4)
+            if (t[i] == 0) return false;
+        return true;
+    };
+    // rock shows its open faces: frost on top, icicles under it
+    const TTilePixels inner = PaintPiece({kCaveRock, 0}, 0);
+    EXPECT_NE(PaintPiece({kCaveRock, 1}, 0), inner);
+    EXPECT_NE(PaintPiece({kCaveRock, 8}, 0), inner);
+    EXPECT_TRUE(opaque(inner));
+    // the lake's open surface shines, the ice under it does not
+    EXPECT_NE(PaintPiece({kLakeIce, 1}, 0), PaintPiece({kLakeIce, 0}, 0));
+    EXPECT_TRUE(opaque(PaintPiece({kLakeIce, 17}, 0)));
+    // the hazard stripe is drawn only where the floor is walked on
+    EXPECT_NE(PaintPiece({kFactoryFloor, 1}, 0), PaintPiece({kFactoryFloor, 0}, 0));
+    // a belt running left plays the right-running frames backwards
+    EXPECT_EQ(PaintPiece({kBelt, 1}, 1), PaintPiece({kBelt, 0}, 3));
+    EXPECT_NE(PaintPiece({kBelt, 0}, 0), PaintPiece({kBelt, 0}, 2));
+    // house fronts hide the backdrop completely, with or without a window
+    EXPECT_TRUE(opaque(PaintPiece({kHouseWall, 0}, 0)));
+    EXPECT_TRUE(opaque(PaintPiece({kHouseWall, 1}, 1)));
+    EXPECT_TRUE(opaque(PaintPiece({kCrate, 3}, 0)));
+    // the tower's stone hides the outside, its windows let it show
+    EXPECT_TRUE(opaque(PaintPiece({kHouseWall, 2}, 0)));
+    EXPECT_FALSE(opaque(PaintPiece({kHouseWall, 3}, 0)));
+    EXPECT_EQ(PieceInfo({kHouseWall, 3}).frames, 1);
+}
+
 // ---- Rules ----
 
 class LevelRulesTest : public ::testing::Test {
@@ -193,6 +254,30 @@ TEST_F(LevelRulesTest, MonsterInTheAirFails) {
     TRulesReport r = Check({{100, 150}});
     ASSERT_FALSE(r.faults.empty());
     EXPECT_NE(r.faults[0].find("no ground"), std::string::npos);
+}
+
+TEST_F(LevelRulesTest, MonsterBuriedInRockFails) {
+    // new rock laid over a spawn point: the monster is inside it, and a
+    // shelf built through its middle leaves it standing on nothing it can walk
+    rows[12].replace(5, 4, "KKKK");
+    rows[13].replace(5, 4, "KKKK");
+    TRulesReport r = Check({{100, 198}});
+    bool inside = false;
+    for (auto& f : r.faults) inside |= f.find("inside solid ground") != std::string::npos;
+    EXPECT_TRUE(inside);
+
+    rows = Box(20, 15);
+    gifts = 20;
+    rows[14].replace(0, 17, std::string(17, '.'));
+    rows[13].replace(6, 3, "KKK");  // a shelf at the monster's waist, no floor under its feet
+    TRulesReport r2 = Check({{100, 198}});
+    bool noGround = false, wall = false;
+    for (auto& f : r2.faults) {
+        noGround |= f.find("no ground") != std::string::npos;
+        wall |= f.find("inside solid ground") != std::string::npos || f.find("half height") != std::string::npos;
+    }
+    EXPECT_TRUE(noGround);
+    EXPECT_TRUE(wall);
 }
 
 TEST_F(LevelRulesTest, WallBesideMonsterAndShortLedgeFail) {

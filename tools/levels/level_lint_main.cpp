@@ -74,7 +74,7 @@ int main(int argc, char** argv) {
                 if (layout.Solid(1, c, r) && !reached.count({c, r})) pic[r][c] = '?';
         for (auto [c, r] : route.visitedBlocks)
             if (c >= 0 && r >= 0 && c < src.columns && r < src.rows && pic[r][c] == '.') pic[r][c] = ',';
-        // The route's path, every 20 steps, as ':' in open air.
+        // The route's path, every 20 steps, as ':' in open air (over the places reached).
         if (route.found) {
             mover.Restore(start);
             for (size_t i = 0; i < route.routeKeys.size(); ++i) {
@@ -82,7 +82,8 @@ int main(int argc, char** argv) {
                 if (i % 20) continue;
                 TMoverState s = mover.Save();
                 int c = int(s.x + 14) / 16, r = int(s.y + 14) / 16;
-                if (c >= 0 && r >= 0 && c < src.columns && r < src.rows && pic[r][c] == '.') pic[r][c] = ':';
+                if (c >= 0 && r >= 0 && c < src.columns && r < src.rows && (pic[r][c] == '.' || pic[r][c] == ','))
+                    pic[r][c] = ':';
             }
         }
         for (const TPatrol& p : rules.patrols) {

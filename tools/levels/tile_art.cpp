@@ -357,6 +357,27 @@ TTilePixels PaintPiece(const TPiece& p, int frame) {
         case kFence:
             PaintFence(c);
             break;
+        case kCaveRock:
+            PaintCaveRock(c, p.variant);
+            break;
+        case kLakeIce:
+            PaintLakeIce(c, p.variant);
+            break;
+        case kFactoryFloor:
+            PaintFactoryFloor(c, p.variant);
+            break;
+        case kFactoryWall:
+            PaintFactoryWall(c, p.variant);
+            break;
+        case kCrate:
+            PaintCrate(c, p.variant);
+            break;
+        case kBelt:
+            PaintBelt(c, p.variant, frame % 4);
+            break;
+        case kHouseWall:
+            PaintHouseWall(c, p.variant, frame % 2);
+            break;
         default:
             break;
     }

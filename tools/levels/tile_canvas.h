@@ -114,4 +114,13 @@ void PaintIce(TCanvas& c, int variant);
 void PaintRock(TCanvas& c, int variant);
 void PaintCandyPost(TCanvas& c, int variant);
 
+// The places of the later levels (tile_places.cpp), 16 x 16.
+void PaintCaveRock(TCanvas& c, int variant);
+void PaintLakeIce(TCanvas& c, int variant);
+void PaintFactoryFloor(TCanvas& c, int variant);
+void PaintFactoryWall(TCanvas& c, int variant);
+void PaintCrate(TCanvas& c, int variant);
+void PaintBelt(TCanvas& c, int variant, int frame);
+void PaintHouseWall(TCanvas& c, int variant, int frame);  // 1: with a lit window, 2: tower stone, 3: its window
+
 }  // namespace levels::art

@@ -25,6 +25,13 @@ bool IsGroundChar(char c) {
         case 'I':
         case 'R':
         case '|':
+        case 'K':
+        case 'i':
+        case 'F':
+        case 'W':
+        case 'C':
+        case '>':
+        case '<':
             return true;
         default:
             return false;
@@ -39,7 +46,16 @@ TPieceInfo PieceInfo(const TPiece& p) {
         case kIce:
         case kRock:
         case kCandyPost:
+        case kCaveRock:
+        case kLakeIce:
+        case kFactoryFloor:
+        case kFactoryWall:
+        case kCrate:
             return {0, true, 1, 0, 0};
+        case kBelt:
+            return {0, true, 4, 1, 2};
+        case kHouseWall:
+            return {2, false, p.variant == 1 ? 2 : 1, 5, 40};
         case kGift:
             return {1, true, 1, 0, 0};
         case kSparkleGift:
@@ -66,8 +82,9 @@ TPieceInfo PieceInfo(const TPiece& p) {
 
 std::string PieceName(const TPiece& p) {
     static const char* const kNames[kPieceKindCount] = {
-        "none", "snow earth", "brick", "plank",    "ice",     "rock", "candy post", "gift", "sparkling gift",
-        "door", "tree",       "lamp",  "signpost", "garland", "star", "icicles",    "fence"};
+        "none",           "snow earth", "brick",         "plank",        "ice",      "rock",    "candy post", "gift",
+        "sparkling gift", "door",       "tree",          "lamp",         "signpost", "garland", "star",       "icicles",
+        "fence",          "cave rock",  "factory floor", "factory wall", "crate",    "belt",    "house wall"};
     if (p.kind < 0 || p.kind >= kPieceKindCount) return "?";
     return std::string(kNames[p.kind]) + "/" + std::to_string(p.variant);
 }
@@ -133,6 +150,29 @@ bool BuildLayout(const TLevelSource& src, TLayout& out, std::vector<std::string>
                     case '|':
                         p = {kCandyPost, src.At(c, r - 1) != '|' ? 1 : 0};
                         break;
+                    case 'K': {
+                        bool below = !IsGroundChar(src.At(c, r + 1)) && r < src.rows - 1;
+                        p = {kCaveRock, sides | (below ? 8 : 0) | ((h >> 9) & 1 ? 16 : 0)};
+                        break;
+                    }
+                    case 'i':
+                        p = {kLakeIce, (cap ? 1 : 0) | ((h >> 9) & 1 ? 16 : 0)};
+                        break;
+                    case 'F':
+                        p = {kFactoryFloor, sides};
+                        break;
+                    case 'W':
+                        p = {kFactoryWall, sides | ((h >> 9) & 1 ? 8 : 0)};
+                        break;
+                    case 'C':
+                        p = {kCrate, int((h >> 9) % 4)};
+                        break;
+                    case '>':
+                    case '<': {
+                        bool endL = src.At(c - 1, r) != ch, endR = src.At(c + 1, r) != ch;
+                        p = {kBelt, (ch == '<' ? 1 : 0) | (endL ? 2 : 0) | (endR ? 4 : 0)};
+                        break;
+                    }
                 }
                 out.At(0, c, r) = p;
                 continue;
@@ -185,6 +225,12 @@ bool BuildLayout(const TLevelSource& src, TLayout& out, std::vector<std::string>
                     break;
                 case 'f':
                     out.At(2, c, r) = {kFence, 0};
+                    break;
+                case 'h':
+                case 'w':
+                case 'b':
+                case 'a':
+                    out.At(2, c, r) = {kHouseWall, ch == 'w' ? 1 : (ch == 'b' ? 2 : (ch == 'a' ? 3 : 0))};
                     break;
                 default:
                     errors.push_back(std::string("unknown character '") + ch + "' at " + where(c, r));

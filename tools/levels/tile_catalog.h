@@ -6,6 +6,10 @@
 //   layer 0, solid ground:
 //   #  snowy earth        B  brick          =  wooden planks
 //   I  ice                R  rock           |  candy-cane post
+//   K  cave rock (frost on its open faces, icicles under it)
+//   i  the frozen surface of a lake
+//   F  factory floor      W  factory wall   C  crate
+//   >  <  conveyor belt running right or left
 //   (ground gets a snow cap where the block above it is open)
 //   layer 1, gifts (collected by walking over them):
 //   g  wrapped gift       G  sparkling gift
@@ -17,6 +21,8 @@
 //   S  snowman, foot at this block (1 wide, 2 tall)
 //   ~  garland with twinkling bulbs    *  twinkling star
 //   ^  icicles                         f  picket fence
+//   h  house front (timber)            w  house front with a lit window
+//   b  tower wall seen from inside     a  tower window
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -46,6 +52,15 @@ enum TPieceKind : int {
     kStar,
     kIcicles,
     kFence,
+    // the places of the later levels, appended so that older pieces keep their codes
+    kCaveRock,      // layer 0; variant: bit 0 open above, 1 left, 2 right, 3 below, bit 4 alternate texture
+    kFactoryFloor,  // layer 0; variant: bit 0 open above, bits 1-2 open sides
+    kFactoryWall,   // layer 0; variant: bit 0 open above, bits 1-2 open sides, bit 3 alternate seam
+    kCrate,         // layer 0; variant: bit 0 mirrored brace, bit 1 stencil mark
+    kBelt,          // layer 0, animated; variant: bit 0 runs left, bits 1-2 open ends
+    kHouseWall,     // layer 2, behind the player; variant 1 with a lit window that flickers,
+                    // 2 the stone inside of a tower, 3 the same with a window
+    kLakeIce,       // layer 0; variant: bit 0 open above, bit 4 alternate texture
     kPieceKindCount
 };
 
