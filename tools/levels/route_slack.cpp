@@ -4,6 +4,7 @@
 
 #include "fmp_query.h"
 #include "game/level_sim.h"
+#include "game/player.h"
 #include "level_table.h"
 #include "map/fmp_map.h"
 
@@ -114,8 +115,13 @@ std::vector<TJumpSlack> MeasureSlack(const TLevelInfo& info, const std::function
             TPlayerState p = atTakeOff;
             p.x += float(dx);
             p.prevX += float(dx);
+            // The game's wall probes, at the feet either side: a place where
+            // one is in rock is one the player is always pushed back from.
+            const int feet = int(p.y + float(kPlayerHeight));
             if (p.x < 0 || p.x > float(query.PixelWidth() - kPlayerWidth) ||
-                query.Solid(0, int(p.x) + kPlayerWidth / 2, int(p.y) + kPlayerHeight - 1))
+                query.Solid(0, int(p.x) + kPlayerWidth / 2, int(p.y) + kPlayerHeight - 1) ||
+                query.Solid(0, int(p.x + float(player_tuning::kWallInset)), feet) ||
+                query.Solid(0, int(p.x + float(kPlayerWidth - player_tuning::kWallInset)), feet))
                 return kNoStanding;
             sim.RestorePlayer(p);
             return landing.Holds(PlayToLanding(sim, query, keys, t0, block)) ? kLands : kMisses;
