@@ -66,6 +66,12 @@ void DrawTallyPage() {
     DrawTally(lines, 108, 156, 76, 0);
     SetDrawColor(255, 0, 0);
     DrawTextAt(lines.score, 108, 180);
+    if (gameSpeed < 100) {
+        // An assisted game says so, and that its score is not ranked.
+        const std::string note = "SPEED " + std::to_string(gameSpeed) + "% - NOT RANKED";
+        SetDrawColor(200, 90, 0);
+        DrawTextAt(note, float(160 - TextWidth(note) / 2), 190);  // NOLINT(bugprone-integer-division)
+    }
 }
 }  // namespace
 
@@ -166,6 +172,9 @@ void DrawEndScreen(const ImageRef& picture) {
 }
 
 void CheckHighScore(THiScore& table) {
+    // A game played slower than full speed is not ranked with the others
+    // (its tallies say so); the table and its file stay as they were.
+    if (gameSpeed < 100) return;
     table.entries = DefaultHiScoreTable();
     table.Load();
     if (table.AddScore(gameScore->total, 0, "") != 0) {

@@ -9,4 +9,8 @@ struct TDisplayOptions {
     bool hidden = false;    // tests: a hidden window (still renders)
 };
 
+// The largest whole scale of a width x height picture whose window fits the
+// desktop (at least 1; 1 before the video starts).
+int LargestWindowScale(int width, int height);
+
 }  // namespace sq
