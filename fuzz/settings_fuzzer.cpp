@@ -16,9 +16,9 @@ std::string path;
 
 bool InRange(const TSettings& s) {
     auto volume = [](int v) { return v >= 0 && v <= 100 && v % kVolumeStep == 0; };
-    return volume(s.musicVolume) && volume(s.effectsVolume) && s.windowScale >= 0 &&
-           s.windowScale <= kMaxWindowScale && s.gameSpeed >= kMinGameSpeed && s.gameSpeed <= 100 &&
-           s.gameSpeed % kGameSpeedStep == 0 && s.lastName.size() <= kMaxLastNameLength;
+    return volume(s.musicVolume) && volume(s.effectsVolume) && s.windowScale >= 0 && s.windowScale <= kMaxWindowScale &&
+           s.gameSpeed >= kMinGameSpeed && s.gameSpeed <= 100 && s.gameSpeed % kGameSpeedStep == 0 &&
+           s.lastName.size() <= kMaxLastNameLength;
 }
 }  // namespace
 

@@ -183,8 +183,9 @@ int main(int argc, char** argv) {
     sq::InstallQuitSignals();
     SettleDataLocation(scoresFile, settingsFile);
     // A replay is played as it was recorded, and a scripted recording is made
-    // from the defaults, whatever this computer's settings.
-    const bool ownSettings = replay.replayPath.empty() && replay.scriptPath.empty();
+    // from the defaults (or the settings --settings-file names), whatever this
+    // computer's settings.
+    const bool ownSettings = replay.replayPath.empty() && (replay.scriptPath.empty() || !settingsFile.empty());
     if (ownSettings) LoadSettings();
     SetSettingsReadOnly(!ownSettings);
     ApplySettings();

@@ -97,14 +97,18 @@ private:
             const std::string word = ActionWord(a);
             if (key == "key_" + word) {
                 int sc = ScancodeFromName(value);
-                if (!BindableScancode(sc)) Bad(key, value, "the name of a key");
-                else out_.settings.bindings.keys[std::size_t(a)] = sc;
+                if (!BindableScancode(sc))
+                    Bad(key, value, "the name of a key");
+                else
+                    out_.settings.bindings.keys[std::size_t(a)] = sc;
                 return true;
             }
             if (key == "pad_" + word) {
                 int button = PadButtonFromName(value);
-                if (button < 0 && value != "none") Bad(key, value, "a pad button's name or none");
-                else out_.settings.bindings.buttons[std::size_t(a)] = button;
+                if (button < 0 && value != "none")
+                    Bad(key, value, "a pad button's name or none");
+                else
+                    out_.settings.bindings.buttons[std::size_t(a)] = button;
                 return true;
             }
         }
@@ -124,9 +128,7 @@ private:
         Problem(key + " '" + Shown(value) + "' is not " + wanted);
     }
 
-    void Problem(const std::string& what) {
-        out_.problems.push_back("line " + std::to_string(number_) + ": " + what);
-    }
+    void Problem(const std::string& what) { out_.problems.push_back("line " + std::to_string(number_) + ": " + what); }
 
     TSettingsParse& out_;
     int number_ = 0;
@@ -136,9 +138,9 @@ private:
 
 bool TSettings::operator==(const TSettings& o) const {
     return musicVolume == o.musicVolume && effectsVolume == o.effectsVolume && fullScreen == o.fullScreen &&
-           windowScale == o.windowScale && pauseOnFocusLoss == o.pauseOnFocusLoss &&
-           bindings.keys == o.bindings.keys && bindings.buttons == o.bindings.buttons && gameSpeed == o.gameSpeed &&
-           reducedFlashing == o.reducedFlashing && lastName == o.lastName;
+           windowScale == o.windowScale && pauseOnFocusLoss == o.pauseOnFocusLoss && bindings.keys == o.bindings.keys &&
+           bindings.buttons == o.bindings.buttons && gameSpeed == o.gameSpeed && reducedFlashing == o.reducedFlashing &&
+           lastName == o.lastName;
 }
 
 TSettingsParse ParseSettings(const std::string& text) {

@@ -4,8 +4,8 @@
 
 #include "platform/audio/sound.h"
 #include "platform/files/paths.h"
-#include "platform/input/keyboard.h"
 #include "platform/files/safe_file.h"
+#include "platform/input/keyboard.h"
 
 using namespace sq;
 
@@ -50,7 +50,8 @@ TSettingsLoad ReadSettingsFile(const std::string& path) {
         load.settings = parse.settings;
         if (!parse.problems.empty()) {
             load.problem = parse.problems.front();
-            if (parse.problems.size() > 1) load.problem += " (and " + std::to_string(parse.problems.size() - 1) + " more)";
+            if (parse.problems.size() > 1)
+                load.problem += " (and " + std::to_string(parse.problems.size() - 1) + " more)";
             load.problem += "; the defaults stand for what could not be used";
         }
     }

@@ -204,8 +204,8 @@ void tOptions::Bind(int action, int scancode, int button) {
         b.buttons[a] = button;
     }
     ApplySettings();
-    TraceState("options-bound", std::string(ActionWord(action)) + " " +
-                                    (scancode > 0 ? ScancodeName(scancode) : PadButtonName(button)));
+    TraceState("options-bound",
+               std::string(ActionWord(action)) + " " + (scancode > 0 ? ScancodeName(scancode) : PadButtonName(button)));
 }
 
 void tOptions::FinishCapture() {

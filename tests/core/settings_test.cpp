@@ -1,17 +1,17 @@
 // The settings file: every setting survives a write and a read, and every
 // kind of bad file starts the game with the defaults for what it cannot
 // give, one line naming the file and the fault, and the file left alone.
-#include <sys/stat.h>
-#include <unistd.h>
+#include "core/settings.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 
-#include "core/settings.h"
 #include "core/settings_file.h"
 
 using namespace sq;
@@ -59,11 +59,14 @@ TSettings EverythingChanged() {
     s.fullScreen = false;
     s.windowScale = 3;
     s.pauseOnFocusLoss = false;
-    s.bindings.keys = {ScancodeFromName("A"),      ScancodeFromName("D"), ScancodeFromName("W"),
+    s.bindings.keys = {ScancodeFromName("A"),     ScancodeFromName("D"), ScancodeFromName("W"),
                        ScancodeFromName("Space"), ScancodeFromName("Q"), ScancodeFromName("Return")};
-    s.bindings.buttons = {PadButtonFromName("leftshoulder"), PadButtonFromName("rightshoulder"),
-                          PadButtonFromName("b"),            PadButtonFromName("y"),
-                          -1,                                PadButtonFromName("start")};
+    s.bindings.buttons = {PadButtonFromName("leftshoulder"),
+                          PadButtonFromName("rightshoulder"),
+                          PadButtonFromName("b"),
+                          PadButtonFromName("y"),
+                          -1,
+                          PadButtonFromName("start")};
     s.gameSpeed = 50;
     s.reducedFlashing = true;
     s.lastName = "ANNA 2";
@@ -77,10 +80,10 @@ TEST_F(SettingsFile, EverySettingSurvivesAWriteAndARead) {
     ASSERT_TRUE(SaveSettings());
     const std::string text = Read();
     EXPECT_EQ(text.rfind("# ", 0), 0u) << "a comment line says what the file is";
-    for (const char* line : {"music_volume = 30\n", "effects_volume = 0\n", "display = window\n", "window_scale = 3\n",
-                             "pause_on_focus_loss = off\n", "key_jump = W\n", "key_throw = Space\n",
-                             "pad_give_up = none\n", "pad_pause = start\n", "game_speed = 50\n",
-                             "reduced_flashing = on\n", "last_name = ANNA 2\n"})
+    for (const char* line :
+         {"music_volume = 30\n", "effects_volume = 0\n", "display = window\n", "window_scale = 3\n",
+          "pause_on_focus_loss = off\n", "key_jump = W\n", "key_throw = Space\n", "pad_give_up = none\n",
+          "pad_pause = start\n", "game_speed = 50\n", "reduced_flashing = on\n", "last_name = ANNA 2\n"})
         EXPECT_NE(text.find(line), std::string::npos) << line;
     ResetSettings();
     SetSettingsFilePath(file.string());

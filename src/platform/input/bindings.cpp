@@ -72,7 +72,7 @@ int UnlessMoved(int code, bool (*moved)(int)) {
 
 TBindings DefaultBindings() {
     TBindings b;
-    b.keys = {SDL_SCANCODE_LEFT, SDL_SCANCODE_RIGHT,  SDL_SCANCODE_UP,
+    b.keys = {SDL_SCANCODE_LEFT,  SDL_SCANCODE_RIGHT,  SDL_SCANCODE_UP,
               SDL_SCANCODE_LCTRL, SDL_SCANCODE_ESCAPE, SDL_SCANCODE_P};
     b.buttons = {SDL_CONTROLLER_BUTTON_DPAD_LEFT, SDL_CONTROLLER_BUTTON_DPAD_RIGHT, SDL_CONTROLLER_BUTTON_A,
                  SDL_CONTROLLER_BUTTON_X,         SDL_CONTROLLER_BUTTON_BACK,       -1};
@@ -86,8 +86,7 @@ int ActionKeyCode(int action) {
 }
 
 const char* ActionWord(int action) {
-    static constexpr std::array<const char*, kActionCount> kWords{"left",  "right",   "jump",
-                                                                  "throw", "give_up", "pause"};
+    static constexpr std::array<const char*, kActionCount> kWords{"left", "right", "jump", "throw", "give_up", "pause"};
     return action >= 0 && action < kActionCount ? kWords[std::size_t(action)] : "";
 }
 
