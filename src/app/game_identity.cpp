@@ -228,6 +228,8 @@ TReplayHeader DescribeThisGame(int startLevel) {
     h.emplace_back("checkpoints", std::to_string(kCheckpointMillis));
     h.emplace_back(kMenuHeader, kMenuHeaderValue);
     h.emplace_back("speed", std::to_string(Settings().gameSpeed));
+    // The name entry starts from it, so a replay must too.
+    if (!Settings().lastName.empty()) h.emplace_back("last-name", Settings().lastName);
     for (int level = 1; level <= kLevelCount; ++level) h.emplace_back("map", DescribeMap(level));
     auto table = ReadFileBytes(HiScoreFilePath());
     h.emplace_back("scores", table && table->size() <= kMaxScoreFile ? ToHex(*table) : "none");

@@ -47,7 +47,7 @@ void PrintUsage(std::FILE* out, const std::string& scoresFile, const std::string
         "  --windowed          play in a window this time\n"
         "  --nosound           play without sound this time\n"
         "  --scores-file PATH  keep the high-score table in PATH\n"
-        "  --settings-file PATH keep the Options' settings in PATH\n"
+        "  --settings-file PATH  keep the Options' settings in PATH\n"
         "  --demo-idle SECONDS how long the title waits before it plays a demo (30; 0: never)\n"
         "  --frame-stats FILE  at exit, write every frame's time and a summary to FILE\n"
         "  --record FILE       write everything the run takes in (keys, clock) to FILE\n"

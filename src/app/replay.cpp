@@ -293,6 +293,7 @@ int Replay(TStartOptions start, const TReplayOptions& options) {
     // The speed the game was played at; a level alone takes it from here too.
     Settings().gameSpeed = RecordedGameSpeed(replay);
     gameSpeed = Settings().gameSpeed;
+    Settings().lastName = replay.Value("last-name");
     // A game kept from the menu starts where the menu started it, straight
     // after start-up; the replay takes over the input there.
     const bool oneGame = startValue == "game";

@@ -15,6 +15,7 @@ constexpr int kKeyPause = 'P';
 
 TBindings bindings = DefaultBindings();
 bool active = false;
+bool spelling = false;
 // The code each key went down with, so its release lets go of the same one
 // even when the bindings began or stopped applying meanwhile.
 std::array<int, SDL_NUM_SCANCODES> downAs{};
@@ -164,7 +165,10 @@ int GameKeyForKeyRepeat(int scancode) {
     return scancode > 0 && scancode < SDL_NUM_SCANCODES ? downAs[std::size_t(scancode)] : 0;
 }
 
+void SetPadSpelling(bool on) { spelling = on; }
+
 TPadKeys PadKeysForButton(int button) {
+    if (spelling && button == SDL_CONTROLLER_BUTTON_A) return {kKeyPadNextLetter, 0};
     TPadKeys plain = PlainPadKeys(button);
     if (!active) return plain;
     // A button the player gave an action does that action alone.

@@ -56,6 +56,11 @@ bool BindingsActive();
 int GameKeyForKeyDown(int sdlKeycode, int scancode);
 int GameKeyForKeyUp(int sdlKeycode, int scancode);
 int GameKeyForKeyRepeat(int scancode);
+// While the name entry spells with the pad, its south button stands for this
+// code (a virtual-key number no key has) instead of a jump: it adds the next
+// letter there.
+inline constexpr int kKeyPadNextLetter = 136;
+void SetPadSpelling(bool spelling);
 // The same for pad buttons; up to two codes, 0 for none.
 struct TPadKeys {
     int first = 0, second = 0;
