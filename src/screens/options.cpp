@@ -8,6 +8,7 @@
 #include "game/snow.h"
 #include "platform/input/bindings.h"
 #include "platform/input/keyboard.h"
+#include "platform/replay/input_journal.h"
 #include "platform/video/display_options.h"
 #include "platform/video/graphics.h"
 
@@ -209,8 +210,14 @@ void tOptions::Bind(int action, int scancode, int button) {
 }
 
 void tOptions::FinishCapture() {
-    const int scancode = TakeCapturedKey();
-    const int button = TakeCapturedButton();
+    // What was pressed passes through the input journal as the keys do (as a
+    // number: a scan code, or kButtonBase plus a button), so that a recording
+    // made while binding a key replays the same binding.
+    constexpr int kButtonBase = 1000;
+    const int key = TakeCapturedKey(), pad = TakeCapturedButton();
+    const int pressed = JournalSeed(key > 0 ? key : pad >= 0 ? kButtonBase + pad : 0);
+    const int scancode = pressed > 0 && pressed < kButtonBase ? pressed : 0;
+    const int button = pressed >= kButtonBase ? pressed - kButtonBase : -1;
     if (scancode == 0 && button < 0) {
         if (!Capturing()) CaptureNextInput(true);  // an unbindable key was let through: keep waiting
         return;

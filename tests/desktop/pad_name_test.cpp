@@ -5,13 +5,13 @@
 
 #include <vector>
 
+#include "../screens/screen_fixture.h"
 #include "core/globals.h"
 #include "core/settings_file.h"
 #include "game/game_score.h"
 #include "platform/input/gamepad.h"
 #include "platform/input/keyboard.h"
 #include "scores/hi_score.h"
-#include "../screens/screen_fixture.h"
 #include "screens/end_screens.h"
 
 using namespace sq;
@@ -61,9 +61,9 @@ protected:
 TEST_F(PadNameTest, ANameSpelledOnTheWheelIsSavedInTheTable) {
     // South (the first letter, A), Up (B), south (a second B), Down (A),
     // Start: "BA". Each button is held for a while and let go.
-    const std::vector<SDL_GameControllerButton> presses = {
-        SDL_CONTROLLER_BUTTON_A, SDL_CONTROLLER_BUTTON_DPAD_UP, SDL_CONTROLLER_BUTTON_A,
-        SDL_CONTROLLER_BUTTON_DPAD_DOWN, SDL_CONTROLLER_BUTTON_START};
+    const std::vector<SDL_GameControllerButton> presses = {SDL_CONTROLLER_BUTTON_A, SDL_CONTROLLER_BUTTON_DPAD_UP,
+                                                           SDL_CONTROLLER_BUTTON_A, SDL_CONTROLLER_BUTTON_DPAD_DOWN,
+                                                           SDL_CONTROLLER_BUTTON_START};
     long n = 0;
     pump = [&] {
         // A button every 40 polls, after the first 40: down for 20, then up.
