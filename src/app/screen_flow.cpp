@@ -163,6 +163,7 @@ void PlayGame() {
     liveBar->lives = 2;
     liveBar->giftCount = 0;
     liveBar->energy = kFullEnergy;
+    SetBindingsActive(true);  // the level runs under its fade already
     while (fade->IsRunning()) {
         gameLoop->Run();
         gameLoop->Draw();

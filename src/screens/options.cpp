@@ -39,6 +39,27 @@ void tOptions::Init() {
     line = 0;
     capturing = -1;
     confirmReset = false;
+    Refresh();
+}
+
+void tOptions::Refresh() {
+    for (int i = 0; i < kMainLines; ++i) {
+        shownTitle[i] = i < LineCount() ? LineTitle(i) : std::string();
+        shownValue[i] = i < LineCount() ? LineValue(i) : std::string();
+        // Arrows show what Left and Right change.
+        if (i == line && page == kPageMain && !shownValue[i].empty()) shownValue[i] = "< " + shownValue[i] + " >";
+    }
+    // Two short lines under the list say what the keys do here.
+    if (capturing >= 0) {
+        help[0] = std::string("Press a key or button for ") + ActionTitle(capturing);
+        help[1] = "(Escape cancels)";
+    } else if (page == kPageMain) {
+        help[0] = "Up/Down: choose a line";
+        help[1] = "Left/Right: change it";
+    } else {
+        help[0] = "Enter: set its key or button";
+        help[1] = "Escape: back";
+    }
 }
 
 void tOptions::Release() {
@@ -244,6 +265,7 @@ int tOptions::Update() {
     cloudAngleB -= 0.025f * tickDelta;
     if (capturing >= 0) {
         FinishCapture();
+        if (capturing < 0) Refresh();
         return 0;
     }
     const int key = FirstKeyHit();
@@ -277,5 +299,6 @@ int tOptions::Update() {
         default:
             break;
     }
+    if (key != 0 && page >= 0) Refresh();
     return page < 0 ? 1 : 0;
 }

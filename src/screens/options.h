@@ -41,6 +41,9 @@ public:
     std::string LineTitle(int line) const;
     std::string LineValue(int line) const;
     int LineCount() const { return page == kPageMain ? kMainLines : kControlLines; }
+    // Makes the words drawn from the settings and the screen's state; done
+    // after a change, so that drawing a frame makes no text.
+    void Refresh();
 
     int page = kPageMain;
     int line = 0;
@@ -49,6 +52,8 @@ public:
     int largestScale = 1;       // the largest whole window scale the desktop takes
     std::shared_ptr<CSnow> snowEffect;
     sq::ChannelRef keyChannel;
+    // What Draw shows: each line's title and value, the two lines of help.
+    std::string shownTitle[kMainLines], shownValue[kMainLines], help[2];
 
 private:
     void Move(int by);

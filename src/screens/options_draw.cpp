@@ -56,7 +56,8 @@ void tOptions::Draw() {
     SetDrawAlpha(1);
     SetDrawColor(255, 255, 255);
     DrawImageAt(imgOptions, 160, 20, 0);
-    if (page == kPageControls) CentredText("KEY / PAD BUTTON", 40, 150, 200, 255);
+    static const std::string kColumns = "KEY / PAD BUTTON";
+    if (page == kPageControls) CentredText(kColumns, 40, 150, 200, 255);
 
     const float top = page == kPageControls ? kFirstLineY + 8 : kFirstLineY;
     for (int i = 0; i < LineCount(); ++i) {
@@ -69,25 +70,14 @@ void tOptions::Draw() {
             SetDrawAlpha(1);
         }
         const int shade = chosen ? 255 : 200;
-        ShadowedText(LineTitle(i), kTitleX, y, shade, shade, 255);
-        std::string value = LineValue(i);
-        // Arrows show what Left and Right change.
-        if (chosen && page == kPageMain && !value.empty()) value = "< " + value + " >";
+        ShadowedText(shownTitle[i], kTitleX, y, shade, shade, 255);
+        const std::string& value = shownValue[i];
         if (!value.empty())
             ShadowedText(value, kValueRight - float(TextWidth(value)), y, 255, chosen ? 255 : 220, chosen ? 160 : 120);
     }
-
-    // Two short lines under the list say what the keys do here.
-    if (capturing >= 0) {
-        CentredText(std::string("Press a key or button for ") + ActionTitle(capturing), 186, 255, 255, 160);
-        CentredText("(Escape cancels)", 198, 255, 255, 160);
-    } else if (page == kPageMain) {
-        CentredText("Up/Down: choose a line", 186, 200, 220, 255);
-        CentredText("Left/Right: change it", 198, 200, 220, 255);
-    } else {
-        CentredText("Enter: set its key or button", 186, 200, 220, 255);
-        CentredText("Escape: back", 198, 200, 220, 255);
-    }
+    const bool asking = capturing >= 0;
+    CentredText(help[0], 186, asking ? 255 : 200, asking ? 255 : 220, asking ? 160 : 255);
+    CentredText(help[1], 198, asking ? 255 : 200, asking ? 255 : 220, asking ? 160 : 255);
 
     SetDrawColor(255, 255, 255);
     SetBlendMode(kBlendMask);

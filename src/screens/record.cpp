@@ -107,7 +107,7 @@ void CRecord::Draw() {
     FillRect(float(nameLength * 8 + 81), 150, 8, 10);
     if (cursor < nameLength) FillRect(float(cursor * 8 + 80), 158, 8, 2);
     if (OpenGamepadCount() > 0) {
-        const char* lines[] = {"Pad: Up/Down turn the letter,", "Left/Right move, A next, Start keep"};
+        static const std::string lines[] = {"Pad: Up/Down turn the letter,", "Left/Right move, A next, Start keep"};
         for (int i = 0; i < 2; ++i) {
             const float x = float(160 - TextWidth(lines[i]) / 2), y = float(212 + 11 * i);  // NOLINT
             SetDrawColor(0, 0, 0);

@@ -7,6 +7,7 @@
 #include <sstream>
 #include <vector>
 
+#include "alloc_counter.h"
 #include "core/globals.h"
 #include "core/settings_file.h"
 #include "platform/input/bindings.h"
@@ -140,6 +141,23 @@ TEST_F(OptionsTest, ResetToDefaultsAsksOnce) {
     EXPECT_EQ(Press(kKeyEscape), 0);
     EXPECT_EQ(screen->page, tOptions::kPageMain);
     EXPECT_EQ(Press(kKeyEscape), 1);
+}
+
+// Drawing and stepping the screen makes no text: the words are made when
+// something changes, not once a frame.
+TEST_F(OptionsTest, AFrameAllocatesNothing) {
+    for (int page = 0; page < 2; ++page) {
+        screen->Update();
+        screen->Draw();
+        sqtest::StartCountingAllocations();
+        for (int i = 0; i < 10; ++i) {
+            screen->Update();
+            screen->Draw();
+        }
+        EXPECT_EQ(sqtest::StopCountingAllocations(), 0) << "page " << page;
+        while (screen->line != tOptions::kLineControls) Press(kKeyDown);
+        Press(kKeyEnter);
+    }
 }
 
 // Binding a key in a recorded run: the key taken by "press a key" goes
