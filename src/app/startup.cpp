@@ -164,7 +164,7 @@ int RunGame(const TStartOptions& options) {
 
     TDisplayOptions display;
     display.windowed = options.windowed;
-    display.windowScale = Settings().windowScale;
+    display.pictureScale = Settings().windowScale;
     SetDisplayOptions(display);
     if (options.headless) SetGraphicsBackend(GraphicsBackend::kHeadless);
     InitDegreeTables();

@@ -24,7 +24,7 @@ int Step(int value, int by, int step, int low, int high) { return std::clamp(val
 void ApplyDisplay() {
     TDisplayOptions display;
     display.windowed = !Settings().fullScreen;
-    display.windowScale = Settings().windowScale;
+    display.pictureScale = Settings().windowScale;
     SetDisplayOptions(display);
 }
 

@@ -103,6 +103,11 @@ void TGLDevice::WindowedSize(int& w, int& h) const {
         if (web::CanvasPixels(width_, height_, w, h)) return;
         if (scale <= 0) scale = 1;
     }
+    if (options_.pictureScale > 0) {
+        w = options_.pictureWidth * options_.pictureScale;
+        h = options_.pictureHeight * options_.pictureScale;
+        return;
+    }
     if (scale <= 0) {
         SDL_Rect usable{0, 0, 1024, 768};
         if (SDL_GetDisplayUsableBounds(0, &usable) != 0) {
