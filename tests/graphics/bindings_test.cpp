@@ -7,6 +7,7 @@
 #include <SDL.h>
 #include <gtest/gtest.h>
 
+#include "gl_render_fixture.h"
 #include "platform/input/keyboard.h"
 
 using namespace sq;
@@ -104,6 +105,64 @@ TEST_F(Bindings, ACaptureTakesOnePressAndOnlyWhenAsked) {
     CaptureNextInput(true);
     EXPECT_TRUE(CaptureButtonDown(SDL_CONTROLLER_BUTTON_Y));
     EXPECT_EQ(TakeCapturedButton(), SDL_CONTROLLER_BUTTON_Y);
+}
+
+// Through a real window: the bound key's event, "press a key" taking one
+// press whole, and a lost focus passed on only while it is to pause the game.
+void Push(Uint32 type, SDL_Keycode key, SDL_Scancode sc) {
+    SDL_Event e{};
+    e.type = type;
+    e.key.state = type == SDL_KEYDOWN ? SDL_PRESSED : SDL_RELEASED;
+    e.key.keysym.sym = key;
+    e.key.keysym.scancode = sc;
+    SDL_PushEvent(&e);
+}
+
+class WindowBindings : public sqtest::GLRender {
+protected:
+    void TearDown() override {
+        SetBindings(DefaultBindings());
+        SetBindingsActive(false);
+        CaptureNextInput(false);
+        SetFocusLossPauses(true);
+        ClearKeys();
+    }
+};
+
+TEST_F(WindowBindings, TheWindowHandsOnTheBoundKeyTheCaptureAndTheFocus) {
+    ClearKeys();
+    TBindings b = DefaultBindings();
+    b.keys[kActJump] = SDL_SCANCODE_W;
+    SetBindings(b);
+    SetBindingsActive(true);
+    Push(SDL_KEYDOWN, SDLK_w, SDL_SCANCODE_W);
+    sq::PresentFrame(0);
+    EXPECT_EQ(IsKeyDown(kKeyUp), 1);
+    EXPECT_EQ(IsKeyDown('W'), 0);
+    Push(SDL_KEYUP, SDLK_w, SDL_SCANCODE_W);
+    sq::PresentFrame(0);
+    EXPECT_EQ(IsKeyDown(kKeyUp), 0);
+
+    ClearKeys();
+    CaptureNextInput(true);
+    Push(SDL_KEYDOWN, SDLK_q, SDL_SCANCODE_Q);
+    Push(SDL_KEYUP, SDLK_q, SDL_SCANCODE_Q);
+    sq::PresentFrame(0);
+    EXPECT_EQ(TakeCapturedKey(), SDL_SCANCODE_Q);
+    EXPECT_EQ(FirstKeyHit(), 0) << "the taken key is no press of the game's";
+
+    SDL_Event focus{};
+    focus.type = SDL_WINDOWEVENT;
+    focus.window.event = SDL_WINDOWEVENT_FOCUS_LOST;
+    TakeFocusLost();
+    SetFocusLossPauses(false);
+    SDL_PushEvent(&focus);
+    sq::PresentFrame(0);
+    EXPECT_FALSE(TakeFocusLost()) << "the player asked to play on";
+    SetFocusLossPauses(true);
+    SDL_PushEvent(&focus);
+    sq::PresentFrame(0);
+    EXPECT_TRUE(TakeFocusLost());
 }
 
 }  // namespace
