@@ -23,6 +23,7 @@ TARGETS=(
   "ogg_fuzzer 65536 fuzz/dict/ogg.dict sfx fast_unwind_on_malloc=0"
   "hiscore_fuzzer 1024 - - -"
   "replay_fuzzer 65536 - - -"
+  "settings_fuzzer 20000 fuzz/dict/settings.dict - -"
 )
 WANTED=("$@")
 

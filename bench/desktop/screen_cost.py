@@ -82,7 +82,7 @@ class Game:
 
     def choose(self, current, item):
         while current != item:
-            self.tap("Down" if (item - current) % 5 <= 2 else "Up")
+            self.tap("Down" if (item - current) % 6 <= 3 else "Up")  # six items: Options came before Quit
             current = int(self.wait("menu").split()[1])
         return current
 

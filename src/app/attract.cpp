@@ -105,6 +105,7 @@ TDemoEnd PlayDemo(const std::string& path, TReplayContents demo) {
     SetClock(MakeJournalClock());
     SetFrameOverlay(DrawDemoCaption);
     TraceState("demo", level);
+    gameSpeed = RecordedGameSpeed(demo);
     try {
         ResetForRecordedGame(0);  // the seed comes from the recording
         PlayLevelAlone(level);

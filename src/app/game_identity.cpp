@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "core/globals.h"
+#include "core/settings_file.h"
 #include "game/enemy.h"
 #include "game/game_score.h"
 #include "game/level_table.h"
@@ -20,6 +21,7 @@
 #include "platform/files/safe_file.h"
 #include "platform/replay/input_journal.h"
 #include "scores/hi_score.h"
+#include "screens/title.h"
 
 using namespace sq;
 
@@ -224,6 +226,10 @@ TReplayHeader DescribeThisGame(int startLevel) {
     h.emplace_back("game", kGameVersion);
     h.emplace_back("start", startLevel > 0 ? "level " + std::to_string(startLevel) : "menu");
     h.emplace_back("checkpoints", std::to_string(kCheckpointMillis));
+    h.emplace_back(kMenuHeader, kMenuHeaderValue);
+    h.emplace_back("speed", std::to_string(Settings().gameSpeed));
+    // The name entry starts from it, so a replay must too.
+    if (!Settings().lastName.empty()) h.emplace_back("last-name", Settings().lastName);
     for (int level = 1; level <= kLevelCount; ++level) h.emplace_back("map", DescribeMap(level));
     auto table = ReadFileBytes(HiScoreFilePath());
     h.emplace_back("scores", table && table->size() <= kMaxScoreFile ? ToHex(*table) : "none");
@@ -256,4 +262,11 @@ std::string CompareWithThisGame(const TReplayContents& replay) {
     if (recorded.size() != std::size_t(kLevelCount) && differs.empty()) differs = "the list of level maps";
     if (!differs.empty()) return "its level data differs from this game's: " + differs;
     return {};
+}
+
+int RecordedGameSpeed(const TReplayContents& replay) {
+    const std::string speed = replay.Value("speed");
+    for (int percent = 100; percent >= kMinGameSpeed; percent -= kGameSpeedStep)
+        if (speed == std::to_string(percent)) return percent;
+    return 100;  // recordings made before the assist, or a value this game does not know
 }

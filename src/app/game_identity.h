@@ -33,6 +33,8 @@ uint32_t CheckpointMillisOf(const sq::TReplayContents& replay);
 // current directory; `startLevel` 0 is a run from the title menu.
 using TReplayHeader = std::vector<std::pair<std::string, std::string>>;
 TReplayHeader DescribeThisGame(int startLevel);
+// The game speed a recording was made at (100 when it does not say).
+int RecordedGameSpeed(const sq::TReplayContents& replay);
 // Empty when a replay with this header may be played here; otherwise the
 // reason it may not, naming each file that differs.
 std::string CompareWithThisGame(const sq::TReplayContents& replay);

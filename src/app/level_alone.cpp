@@ -10,6 +10,7 @@
 #include "game/shoot.h"
 #include "game/snow.h"
 #include "platform/audio/sound.h"
+#include "platform/input/bindings.h"
 #include "platform/input/keyboard.h"
 #include "platform/system/clock.h"
 #include "platform/system/random.h"
@@ -57,11 +58,13 @@ void PlayLevelAlone(int level) {
     // The level's first logic step comes with the next frame, as in the
     // level simulation the routes are found with.
     int lastTick = CurrentMillis();
+    gameLoop->SetSpeedPercent(gameSpeed);
     gameLoop->lastTime = CurrentMillis();
     fade->SetFadeIn();
     fade->Start();
+    SetBindingsActive(true);
     while (playState == kPlayStatePlaying) {
-        if (CurrentMillis() > lastTick + 1001 && playerDying == 0) {
+        if (CurrentMillis() > lastTick + GameMillis(1001) && playerDying == 0) {
             lastTick = CurrentMillis();
             liveBar->TickSecond();
             PlaySoundOn(sndTimclick, clockChannel);
@@ -72,5 +75,6 @@ void PlayLevelAlone(int level) {
         if (IsKeyDown(kKeyEscape)) playState = kPlayStateGameOver;
         PresentFrame(1);
     }
+    SetBindingsActive(false);
     HaltChannel(clockChannel);
 }

@@ -15,6 +15,7 @@
 #include "app/resources.h"
 #include "app/startup.h"
 #include "core/globals.h"
+#include "core/settings_file.h"
 #include "platform/files/paths.h"
 #include "platform/files/stream.h"
 #include "platform/input/keyboard.h"
@@ -30,37 +31,39 @@ namespace {
 
 constexpr const char* kVersion = "1.0.0";
 
-void PrintUsage(std::FILE* out, const std::string& scoresFile) {
-    TDataLocation where = FindDataLocation(sq::ExecutableDir(), sq::WorkingDir(), sq::UserDataDir("snowquill"));
-    if (!scoresFile.empty()) where.scoresFile = sq::AbsolutePath(scoresFile), where.mode = TDataMode::kWorkingDir;
+void PrintUsage(std::FILE* out, const std::string& scoresFile, const std::string& settingsFile) {
+    TDataLocation where = LocateRunFiles(scoresFile, settingsFile);
     std::string lastGame = where.scoresFile.substr(0, where.scoresFile.find_last_of('/') + 1) + kLastGameFile;
-    std::fprintf(out,
-                 "Usage: snowquill [--fullscreen | --windowed] [--nosound] [--scores-file PATH] [--frame-stats FILE]\n"
-                 "                 [--demo-idle SECONDS]\n"
-                 "                 [--help] [--version]\n"
-                 "       snowquill --record FILE [--level N [--demo]] [--script KEYS]\n"
-                 "       snowquill --replay FILE [--headless | --timedemo]\n"
-                 "Runs Snowquill with the data beside the executable or in its installed place (share/snowquill),\n"
-                 "else from the current directory, which then holds the folders gfx, sfx, musica and maps.\n"
-                 "  --fullscreen        play on the full screen (the default)\n"
-                 "  --windowed          play in a window instead of the full screen\n"
-                 "  --nosound           play without sound\n"
-                 "  --scores-file PATH  keep the high-score table in PATH\n"
-                 "  --demo-idle SECONDS how long the title waits before it plays a demo (30; 0: never)\n"
-                 "  --frame-stats FILE  at exit, write every frame's time and a summary to FILE\n"
-                 "  --record FILE       write everything the run takes in (keys, clock) to FILE\n"
-                 "  --level N           play level N alone from its start (with --record)\n"
-                 "  --demo              record only the level, from its start, as the title's demos are\n"
-                 "  --script KEYS       drive the recorded run from a key script, with no window\n"
-                 "  --replay FILE       play FILE back exactly and check its final state\n"
-                 "  --headless          replay with no window and no sound, as fast as possible\n"
-                 "  --timedemo          replay drawn without pacing and report the frame times\n"
-                 "  --help              show this text and exit\n"
-                 "  --version           show the version and exit\n"
-                 "The high-score table is kept in %s.\n"
-                 "Your last game and your best are kept beside it as last.sqr and best.sqr;\n"
-                 "watch one with: snowquill --replay %s\n",
-                 (!scoresFile.empty() ? where.scoresFile : DescribeScoresFile(where)).c_str(), lastGame.c_str());
+    std::fprintf(
+        out,
+        "Usage: snowquill [--fullscreen | --windowed] [--nosound] [--scores-file PATH] [--settings-file PATH]\n"
+        "                 [--frame-stats FILE] [--demo-idle SECONDS]\n"
+        "                 [--help] [--version]\n"
+        "       snowquill --record FILE [--level N [--demo]] [--script KEYS]\n"
+        "       snowquill --replay FILE [--headless | --timedemo]\n"
+        "Runs Snowquill with the data beside the executable or in its installed place (share/snowquill),\n"
+        "else from the current directory, which then holds the folders gfx, sfx, musica and maps.\n"
+        "  --fullscreen        play on the full screen this time (the default; see Options)\n"
+        "  --windowed          play in a window this time\n"
+        "  --nosound           play without sound this time\n"
+        "  --scores-file PATH  keep the high-score table in PATH\n"
+        "  --settings-file PATH  keep the Options' settings in PATH\n"
+        "  --demo-idle SECONDS how long the title waits before it plays a demo (30; 0: never)\n"
+        "  --frame-stats FILE  at exit, write every frame's time and a summary to FILE\n"
+        "  --record FILE       write everything the run takes in (keys, clock) to FILE\n"
+        "  --level N           play level N alone from its start (with --record)\n"
+        "  --demo              record only the level, from its start, as the title's demos are\n"
+        "  --script KEYS       drive the recorded run from a key script, with no window\n"
+        "  --replay FILE       play FILE back exactly and check its final state\n"
+        "  --headless          replay with no window and no sound, as fast as possible\n"
+        "  --timedemo          replay drawn without pacing and report the frame times\n"
+        "  --help              show this text and exit\n"
+        "  --version           show the version and exit\n"
+        "The high-score table is kept in %s.\n"
+        "The settings chosen in Options are kept in %s.\n"
+        "Your last game and your best are kept beside it as last.sqr and best.sqr;\n"
+        "watch one with: snowquill --replay %s\n",
+        DescribeScoresFile(where).c_str(), DescribeSettingsFile(where).c_str(), lastGame.c_str());
 }
 
 // Reports an error that stops the game on standard error and, while a
@@ -88,7 +91,7 @@ int ReportFatal(const std::string& message, const std::string& subject) {
 
 int main(int argc, char** argv) {
     TStartOptions options;
-    std::string scoresFile;
+    std::string scoresFile, settingsFile;
     bool help = false;
     TReplayOptions replay;
     for (int i = 1; i < argc; ++i) {
@@ -121,10 +124,12 @@ int main(int argc, char** argv) {
             replay.timedemo = true;
         } else if (std::strcmp(argv[i], "--windowed") == 0) {
             options.windowed = true;
+            options.displayGiven = true;
         } else if (std::strcmp(argv[i], "--frame-stats") == 0 && i + 1 < argc) {
             sq::EnableFrameStats(sq::AbsolutePath(argv[++i]));
         } else if (std::strcmp(argv[i], "--fullscreen") == 0) {
             options.windowed = false;
+            options.displayGiven = true;
         } else if (std::strcmp(argv[i], "--nosound") == 0) {
             options.sound = false;
         } else if (std::strcmp(argv[i], "--scores-file") == 0) {
@@ -133,6 +138,12 @@ int main(int argc, char** argv) {
                 return 2;
             }
             scoresFile = argv[++i];
+        } else if (std::strcmp(argv[i], "--settings-file") == 0) {
+            if (i + 1 >= argc || argv[i + 1][0] == '\0') {
+                std::fprintf(stderr, "snowquill: --settings-file needs the path of the settings\n");
+                return 2;
+            }
+            settingsFile = argv[++i];
         } else if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
             help = true;
         } else if (std::strcmp(argv[i], "--version") == 0) {
@@ -140,12 +151,12 @@ int main(int argc, char** argv) {
             return 0;
         } else {
             std::fprintf(stderr, "snowquill: unknown option '%s'\n", argv[i]);
-            PrintUsage(stderr, scoresFile);
+            PrintUsage(stderr, scoresFile, settingsFile);
             return 2;
         }
     }
     if (help) {
-        PrintUsage(stdout, scoresFile);
+        PrintUsage(stdout, scoresFile, settingsFile);
         return 0;
     }
     if ((replay.headless || replay.timedemo) && replay.replayPath.empty()) {
@@ -164,11 +175,21 @@ int main(int argc, char** argv) {
         // The page sizes the game's canvas and asks for the full screen on
         // F11; the table lives in the browser's storage, mounted by the page.
         options.windowed = true;
+        options.displayGiven = true;
         if (scoresFile.empty()) scoresFile = std::string(sq::web::kSaveDir) + kHiScoreFile;
+        if (settingsFile.empty()) settingsFile = std::string(sq::web::kSaveDir) + kSettingsFileName;
     }
     // Before any SDL subsystem starts, so SDL leaves the signals to the game.
     sq::InstallQuitSignals();
-    SettleDataLocation(scoresFile);
+    SettleDataLocation(scoresFile, settingsFile);
+    // A replay is played as it was recorded, and a scripted recording is made
+    // from the defaults (or the settings --settings-file names), whatever this
+    // computer's settings.
+    const bool ownSettings = replay.replayPath.empty() && (replay.scriptPath.empty() || !settingsFile.empty());
+    if (ownSettings) LoadSettings();
+    SetSettingsReadOnly(!ownSettings);
+    ApplySettings();
+    if (!options.displayGiven) options.windowed = !Settings().fullScreen;
     int status = 0;
     try {
         status = replay.Any() ? RunJournaledGame(options, replay) : RunGame(options);

@@ -66,7 +66,11 @@ void KeepGameFiles(const std::string& dir, const TReplayHeader& header, const st
         return;
     }
     WriteFile(dir + kLastGameFile, bytes);
-    if (ended && score > KeptGameScore(dir + kBestGameFile)) WriteFile(dir + kBestGameFile, bytes);
+    // A game played slower than full speed is not ranked, so it is not the best either.
+    bool assisted = false;
+    for (const auto& [key, value] : header)
+        if (key == "speed" && value != "100") assisted = true;
+    if (ended && !assisted && score > KeptGameScore(dir + kBestGameFile)) WriteFile(dir + kBestGameFile, bytes);
 }
 
 void WaitForKeptGames() {

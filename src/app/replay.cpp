@@ -18,6 +18,7 @@
 #include "app/recent_games.h"
 #include "app/replay_watch.h"
 #include "core/globals.h"
+#include "core/settings_file.h"
 #include "game/enemy.h"
 #include "game/game_score.h"
 #include "game/level_table.h"
@@ -30,6 +31,7 @@
 #include "platform/system/runtime_error.h"
 #include "platform/video/graphics.h"
 #include "scores/hi_score.h"
+#include "screens/title.h"
 
 using namespace sq;
 namespace fs = std::filesystem;
@@ -287,6 +289,11 @@ int Replay(TStartOptions start, const TReplayOptions& options) {
         return kReplayRefused;
     }
     std::string startValue = replay.Value("start");
+    SetMenuWithOptions(replay.Value(kMenuHeader) == kMenuHeaderValue);
+    // The speed the game was played at; a level alone takes it from here too.
+    Settings().gameSpeed = RecordedGameSpeed(replay);
+    gameSpeed = Settings().gameSpeed;
+    Settings().lastName = replay.Value("last-name");
     // A game kept from the menu starts where the menu started it, straight
     // after start-up; the replay takes over the input there.
     const bool oneGame = startValue == "game";

@@ -39,6 +39,7 @@ const std::vector<TResource> table = {
     SQ_IMAGE(imgInstruction, "gfx/instruction.png", -1),
     SQ_IMAGE(imgCredits, "gfx/credits.png", -1),
     SQ_IMAGE(imgQuit, "gfx/quit.png", -1),
+    SQ_IMAGE(imgOptions, "gfx/options.png", -1),
     SQ_IMAGE(imgGameOver, "gfx/gameover.png", -1),
     SQ_IMAGE(imgCreditsBack, "gfx/creditsBack.png", -1),
     SQ_IMAGE(imgRecord, "gfx/record.png", -1),
@@ -93,8 +94,8 @@ void LoadResources() {
 }
 
 void CenterResourceHandles() {
-    for (ImageRef* image :
-         {&imgNuvole, &imgPacco, &imgGameOver, &imgStartGFX, &imgHIScores, &imgInstruction, &imgCredits, &imgQuit})
+    for (ImageRef* image : {&imgNuvole, &imgPacco, &imgGameOver, &imgStartGFX, &imgHIScores, &imgInstruction,
+                            &imgCredits, &imgQuit, &imgOptions})
         CenterImageHandle(*image);
     // The hurt flash is placed as a 32 x 30 burst would be, its corner 2
     // pixels left of and 1 above the player's frame; a larger burst grows

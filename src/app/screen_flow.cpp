@@ -7,11 +7,13 @@
 #include "audio/game_music.h"
 #include "core/frame_helpers.h"
 #include "core/globals.h"
+#include "core/settings_file.h"
 #include "core/trace.h"
 #include "game/game_score.h"
 #include "game/live_bar.h"
 #include "game/main_game_loop.h"
 #include "platform/audio/sound.h"
+#include "platform/input/bindings.h"
 #include "platform/input/keyboard.h"
 #include "platform/system/clock.h"
 #include "platform/video/graphics.h"
@@ -21,6 +23,7 @@
 #include "screens/fade.h"
 #include "screens/hi_score_screen.h"
 #include "screens/instructions.h"
+#include "screens/options.h"
 #include "screens/title.h"
 
 using namespace sq;
@@ -31,6 +34,7 @@ namespace {
 // when it is abandoned by closing the window or a signal. A run that is
 // itself recorded or replayed plays the game unrecorded.
 void PlayFromMenu() {
+    gameSpeed = Settings().gameSpeed;
     gameScore->Reset();
     ClearKeys();
     SelectTune(kTuneInGame);
@@ -104,7 +108,7 @@ void RunMenu() {
             continue;
         }
         if (choice == kMenuStart || choice == kMenuHighScores || choice == kMenuCredits ||
-            choice == kMenuInstructions) {
+            choice == kMenuInstructions || choice == kMenuOptions) {
             fadeMenu(true);
             switch (choice) {
                 case kMenuStart:
@@ -130,6 +134,10 @@ void RunMenu() {
                     music->Pause();
                     ShowInstructions();
                     break;
+                case kMenuOptions:
+                    // The menu's tune plays on, so the music volume is heard as it changes.
+                    ShowOptions();
+                    break;
             }
             fadeMenu(false);
             TraceState("menu", title->selected);
@@ -147,6 +155,7 @@ void PlayGame() {
     ChannelRef clockChannel = NewChannel();
     int lastTick = CurrentMillis();
     auto fade = Object_Fade::NewColourFade(10, 10, 10);
+    gameLoop->SetSpeedPercent(gameSpeed);
     SetUpLevel(currentLevel);
     fade->SetFadeIn();
     fade->Start();
@@ -154,6 +163,7 @@ void PlayGame() {
     liveBar->lives = 2;
     liveBar->giftCount = 0;
     liveBar->energy = kFullEnergy;
+    SetBindingsActive(true);  // the level runs under its fade already
     while (fade->IsRunning()) {
         gameLoop->Run();
         gameLoop->Draw();
@@ -163,10 +173,13 @@ void PlayGame() {
     TraceState("level", currentLevel);
     ForgetPauseRequests();
     while (playState != kPlayStateGameOver) {
+        // The player's own keys and buttons work in the level; the tallies
+        // and the name entry have the keys they always had.
+        SetBindingsActive(true);
         if (PauseWanted()) RunPause();
         // The level clock stands still during the death sequence; the tick
         // alternates between a lower one on the left and a higher one on the right.
-        if (CurrentMillis() > lastTick + 1001 && playerDying == 0) {
+        if (CurrentMillis() > lastTick + GameMillis(1001) && playerDying == 0) {
             lastTick = CurrentMillis();
             liveBar->TickSecond();
             if (liveBar->timeLeft % 2 != 0) {
@@ -183,6 +196,7 @@ void PlayGame() {
         gameLoop->Draw();
         if (IsKeyDown(kKeyEscape)) playState = kPlayStateGameOver;
         int state = playState;
+        if (state == kPlayStateExitReached || state == kPlayStateGameOver) SetBindingsActive(false);
         if (state == kPlayStateExitReached) {
             gameScore->Tally();
             if (currentLevel == kLevelCount) {
@@ -197,6 +211,7 @@ void PlayGame() {
         }
         PresentFrame(1);
     }
+    SetBindingsActive(false);
     HaltChannel(clockChannel);
     clockChannel = nullptr;
     TearDownLevel();
@@ -209,6 +224,7 @@ void ShowLevelComplete() {
     screen->Init();
     ClearKeys();
     music->Pause();
+    channel->SetSoundGroup(SoundGroup::kMusic);  // the level's jingle goes with the tunes
     PlaySoundOn(sndCambioLivello, channel);
     // The last frame of the level stays on screen; nothing is polled meanwhile.
     WaitMillis(1800);
@@ -234,7 +250,8 @@ void GameOver() {
     auto screen = std::make_shared<tGameOver>();
     ImageRef background = GrabScreenImage();
     music->Pause();
-    // Left to play out while the tally shows.
+    // Left to play out while the tally shows; a jingle, so it goes with the tunes.
+    channel->SetSoundGroup(SoundGroup::kMusic);
     PlaySoundOn(sndGameOver, channel);
     ShowGameOverTally(background);
     CheckHighScore(*table);

@@ -12,6 +12,7 @@
 #include "audio/game_music.h"
 #include "core/frame_helpers.h"
 #include "core/globals.h"
+#include "core/settings_file.h"
 #include "core/trace.h"
 #include "game/game_score.h"
 #include "game/live_bar.h"
@@ -163,6 +164,7 @@ int RunGame(const TStartOptions& options) {
 
     TDisplayOptions display;
     display.windowed = options.windowed;
+    display.pictureScale = Settings().windowScale;
     SetDisplayOptions(display);
     if (options.headless) SetGraphicsBackend(GraphicsBackend::kHeadless);
     InitDegreeTables();
@@ -208,6 +210,7 @@ int RunGame(const TStartOptions& options) {
                 options.beforeGame();
                 ResetForRecordedGame(startSeed);
             }
+            gameSpeed = Settings().gameSpeed;
             PlayLevelAlone(options.startLevel);
             if (options.afterGame) options.afterGame();
         } else if (options.oneGame) {

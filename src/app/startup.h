@@ -6,11 +6,12 @@
 #include <functional>
 
 struct TStartOptions {
-    bool windowed = false;  // a window instead of the full screen
-    bool sound = true;      // false: no sound device is opened
-    bool headless = false;  // no window and no sound device (replays, demo making)
-    int startLevel = 0;     // 1..6: that level alone from its start, no menu (demos)
-    bool oneGame = false;   // one game as the menu starts it, no splash or menu (recorded games)
+    bool windowed = false;      // a window instead of the full screen
+    bool displayGiven = false;  // windowed was asked for this run: the settings do not choose
+    bool sound = true;          // false: no sound device is opened
+    bool headless = false;      // no window and no sound device (replays, demo making)
+    int startLevel = 0;         // 1..6: that level alone from its start, no menu (demos)
+    bool oneGame = false;       // one game as the menu starts it, no splash or menu (recorded games)
     // With oneGame or startLevel: just before the game or the level (a
     // recording or replay takes over there), and as soon as it has ended.
     // With startLevel, the level then starts from the state start-up left.

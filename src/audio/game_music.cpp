@@ -17,7 +17,10 @@ constexpr TTuneInfo kTunes[4] = {
 
 const TTuneInfo* TuneInfo(int n) { return (n >= 1 && n <= 4) ? &kTunes[n - 1] : nullptr; }
 
-void CGameMusic::Init() { channel = NewChannel(); }
+void CGameMusic::Init() {
+    channel = NewChannel();
+    channel->SetSoundGroup(SoundGroup::kMusic);
+}
 
 void CGameMusic::Select(int n) {
     const TTuneInfo* info = TuneInfo(n);

@@ -5,7 +5,7 @@ using sq::SoundRef;
 
 ImageRef imgBackground, imgFiocco, imgStar, imgTitle, imgAdventure, imgBnatale4, imgLives, imgPneve, imgGring2,
     imgAureola, imgScores, imgLevelComplete, imgTimer, imgPagina2, imgStartGFX, imgHIScores, imgInstruction, imgCredits,
-    imgQuit, imgGameOver, imgCreditsBack, imgRecord, imgPacco, imgFlash, imgNuvole;
+    imgQuit, imgOptions, imgGameOver, imgCreditsBack, imgRecord, imgPacco, imgFlash, imgNuvole;
 
 SoundRef sndPassi, sndPop, sndJump2, sndCaduta, sndAhh, sndLancio, sndMorto, sndKey, sndRide, sndHoho, sndDead,
     sndTimclick, sndGameOver, sndCambioLivello;
@@ -27,6 +27,9 @@ float cloudAngleA = 0, cloudAngleB = 0;
 int currentLevel = 1;
 int playState = 1;
 int playerDying = 0;
+int gameSpeed = 100;
+
+int GameMillis(int ms) { return gameSpeed >= 100 || gameSpeed <= 0 ? ms : ms * 100 / gameSpeed; }
 int deathStart = 0;
 int levelTimeLimit = 300;
 float tickDelta = 1.0f;
@@ -34,10 +37,10 @@ std::array<cStars, kStarCount> stars;
 
 void ResetGlobals() {
     for (ImageRef* img :
-         {&imgBackground, &imgFiocco,   &imgStar,        &imgTitle,   &imgAdventure,     &imgBnatale4, &imgLives,
-          &imgPneve,      &imgGring2,   &imgAureola,     &imgScores,  &imgLevelComplete, &imgTimer,    &imgPagina2,
-          &imgStartGFX,   &imgHIScores, &imgInstruction, &imgCredits, &imgQuit,          &imgGameOver, &imgCreditsBack,
-          &imgRecord,     &imgPacco,    &imgFlash,       &imgNuvole})
+         {&imgBackground,  &imgFiocco,   &imgStar,        &imgTitle,   &imgAdventure,     &imgBnatale4, &imgLives,
+          &imgPneve,       &imgGring2,   &imgAureola,     &imgScores,  &imgLevelComplete, &imgTimer,    &imgPagina2,
+          &imgStartGFX,    &imgHIScores, &imgInstruction, &imgCredits, &imgQuit,          &imgOptions,  &imgGameOver,
+          &imgCreditsBack, &imgRecord,   &imgPacco,       &imgFlash,   &imgNuvole})
         img->reset();
     for (SoundRef* snd : {&sndPassi, &sndPop, &sndJump2, &sndCaduta, &sndAhh, &sndLancio, &sndMorto, &sndKey, &sndRide,
                           &sndHoho, &sndDead, &sndTimclick, &sndGameOver, &sndCambioLivello})
@@ -58,6 +61,7 @@ void ResetGlobals() {
     currentLevel = 1;
     playState = 1;
     playerDying = 0;
+    gameSpeed = 100;
     deathStart = 0;
     levelTimeLimit = 300;
     tickDelta = 1.0f;

@@ -26,7 +26,7 @@ class FmpMap;
 // ---- Pictures (loaded once at start-up, in this order) ----
 extern sq::ImageRef imgBackground, imgFiocco, imgStar, imgTitle, imgAdventure, imgBnatale4, imgLives, imgPneve,
     imgGring2, imgAureola, imgScores, imgLevelComplete, imgTimer, imgPagina2, imgStartGFX, imgHIScores, imgInstruction,
-    imgCredits, imgQuit, imgGameOver, imgCreditsBack, imgRecord, imgPacco, imgFlash, imgNuvole;
+    imgCredits, imgQuit, imgOptions, imgGameOver, imgCreditsBack, imgRecord, imgPacco, imgFlash, imgNuvole;
 
 // ---- Sounds ----
 extern sq::SoundRef sndPassi, sndPop, sndJump2, sndCaduta, sndAhh, sndLancio, sndMorto, sndKey, sndRide, sndHoho,
@@ -50,9 +50,15 @@ extern std::shared_ptr<CEnemy> enemies;
 
 // ---- Game state ----
 extern float cloudAngleA, cloudAngleB;
-extern int currentLevel;    // 1..6
-extern int playState;       // 1 menu, 6 playing, 4 exit reached, 5 game over
-extern int playerDying;     // the death sequence runs
+extern int currentLevel;  // 1..6
+extern int playState;     // 1 menu, 6 playing, 4 exit reached, 5 game over
+extern int playerDying;   // the death sequence runs
+// The speed of the game being played, in per cent (the assist: 100 down to
+// 50). Logic steps, animations, the death sequence and the level clock all
+// run that much slower, as if time did.
+extern int gameSpeed;
+// What `ms` milliseconds of game time take at the current game speed.
+int GameMillis(int ms);
 extern int deathStart;      // ms: the last logic step in which the player was not dying
 extern int levelTimeLimit;  // seconds on the clock of the current level (300 before any level)
 

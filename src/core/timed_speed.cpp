@@ -28,6 +28,11 @@ void CTimedSpeed::ComputeTicks() {
     lastSteps = pendingSteps;
 }
 
+void CTimedSpeed::SetSpeedPercent(int percent) {
+    msPerStep = 1000.0f / stepsPerSecond;
+    if (percent > 0 && percent < 100) msPerStep = msPerStep * 100.0f / float(percent);
+}
+
 void CTimedSpeed::SetTween(float value) { tickDelta = value; }
 
 int CTimedSpeed::Run() {

@@ -12,6 +12,8 @@ public:
     virtual void SetTween(float value);
     virtual int Update() = 0;
     virtual int Run();
+    // Steps come that much slower (per cent of stepsPerSecond; 100 as set).
+    void SetSpeedPercent(int percent);
 
     float stepsPerSecond = 200.0f;
     double lastTime = 0;

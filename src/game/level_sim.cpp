@@ -186,9 +186,9 @@ void TLevelSim::SetKeys(unsigned keys) {
 
 void TLevelSim::TickLevelClock() {
     // As the frame loop of play does it: a second off the clock whenever
-    // more than 1001 ms have passed, never while the player is dying.
+    // more than 1001 ms of game time have passed, never while the player is dying.
     const uint32_t now = uint32_t(CurrentMillis());
-    if (int32_t(now - (lastTick_ + 1001)) > 0 && playerDying == 0) {
+    if (int32_t(now - (lastTick_ + uint32_t(GameMillis(1001)))) > 0 && playerDying == 0) {
         lastTick_ = now;
         liveBar->TickSecond();
     }

@@ -5,6 +5,7 @@
 #include "audio/game_music.h"
 #include "core/frame_helpers.h"
 #include "core/globals.h"
+#include "core/settings_file.h"
 #include "game/game_score.h"
 #include "game/level_table.h"
 #include "game/live_bar.h"
@@ -109,7 +110,7 @@ int tMainGameLoop::Update() {
             mapAnimTimer = 0;
             levelMap->UpdateAnims();
         }
-    } else if (CurrentMillis() - deathStart < kDeathSequenceMs) {
+    } else if (CurrentMillis() - deathStart < GameMillis(kDeathSequenceMs)) {
         // The player floats up in a sideways wave and fades with the halo.
         haloAlpha -= 0.001f * tickDelta;
         player->y -= 0.1f * tickDelta;
@@ -139,8 +140,10 @@ void tMainGameLoop::Draw() {
     const float px = player->x - player->scrollX, py = player->y - player->scrollY;
     if (touching && playerDying == 0) {
         // The hurt flash flickers in size: a fresh scale every frame.
+        // Reduced flashing only dims it: the same random draws keep a
+        // recording's course.
         SetBlendMode(kBlendAlpha);
-        SetDrawAlpha(0.6f);
+        SetDrawAlpha(Settings().reducedFlashing ? 0.6f * kReducedFlashStrength : 0.6f);
         const float syf = float(RandomFloat(0.9, 1.1));
         const float sxf = float(RandomFloat(0.9, 1.1));
         SetDrawScale(sxf, syf);

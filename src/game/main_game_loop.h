@@ -23,6 +23,8 @@ using MainGameLoopRef = std::shared_ptr<tMainGameLoop>;
 
 // How long the death sequence runs, in ms from the last step before the death.
 inline constexpr int kDeathSequenceMs = 5000;
+// How strong a full-bright flash is drawn with reduced flashing on.
+inline constexpr float kReducedFlashStrength = 0.3f;
 
 void SetUpLevel(int level);
 void PlacePlayerAtStart(int level);

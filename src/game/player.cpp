@@ -4,6 +4,7 @@
 
 #include "core/globals.h"
 #include "core/timed_speed.h"
+#include "core/trace.h"
 #include "game/live_bar.h"
 #include "game/shoot.h"
 #include "map/fmp_map.h"
@@ -79,6 +80,7 @@ int CPlayer::Update() {
         s.vy = s.jumpSpeed;
         jumping = 1;
         PlaySoundOn(sndJump2, jumpChannel);
+        TraceState("jump");  // a script driving the game sees its jump key work
     }
 
     // Walk; Right wins over Left. The limit is tested before the step, so

@@ -74,12 +74,28 @@ void DrawTally(const TTallyLines& lines, float x, int r, int g, int b) {
 
 // The level and game-over tallies share their page: the four icons, the
 // four lines in brown and the score in red below them.
+// An assisted game says so on its tallies, and that its score is not
+// ranked; x -1 centres the note. The words are made once per speed.
+void DrawAssistNote(float x, float y) {
+    if (gameSpeed >= 100) return;
+    static int madeFor = 0;
+    static std::string note;
+    if (madeFor != gameSpeed) {
+        note = "SPEED " + std::to_string(gameSpeed) + "% - NOT RANKED";
+        madeFor = gameSpeed;
+    }
+    if (x < 0) x = float(160 - TextWidth(note) / 2);  // NOLINT(bugprone-integer-division)
+    SetDrawColor(200, 90, 0);
+    DrawTextAt(note, x, y);
+}
+
 void DrawTallyPage() {
     DrawTallyIcons(0);
     TTallyLines lines = MakeTallyLines(*gameScore);
     DrawTally(lines, 108, 156, 76, 0);
     SetDrawColor(255, 0, 0);
     DrawTextAt(lines.score, 108, 180);
+    DrawAssistNote(-1, 190);
 }
 }  // namespace
 
@@ -173,10 +189,14 @@ void DrawEndScreen(const ImageRef& picture) {
     DrawTextAt(totals.score, 17, 179);
     DrawTextAt(totals.time, 17, 191);
     DrawTextAt(totals.gifts, 17, 203);
+    DrawAssistNote(17, 216);
     SetDrawColor(255, 255, 255);
 }
 
 void CheckHighScore(THiScore& table) {
+    // A game played slower than full speed is not ranked with the others
+    // (its tallies say so); the table and its file stay as they were.
+    if (gameSpeed < 100) return;
     table.entries = DefaultHiScoreTable();
     table.Load();
     if (table.AddScore(gameScore->total, 0, "") != 0) {

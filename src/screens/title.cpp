@@ -23,6 +23,8 @@ const ImageRef& ItemPicture(int item) {
             return imgInstruction;
         case 3:
             return imgCredits;
+        case kOptionsItem:
+            return imgOptions;
         default:
             return imgQuit;
     }
@@ -56,6 +58,13 @@ void CreateStars() {
     }
 }
 
+namespace {
+bool menuWithOptions = true;
+}  // namespace
+
+void SetMenuWithOptions(bool with) { menuWithOptions = with; }
+bool MenuWithOptions() { return menuWithOptions; }
+
 float& tTitle::ItemScale(int item) {
     switch (item) {
         case 0:
@@ -66,13 +75,21 @@ float& tTitle::ItemScale(int item) {
             return scaleInstructions;
         case 3:
             return scaleCredits;
+        case kOptionsItem:
+            return scaleOptions;
         default:
             return scaleQuit;
     }
 }
 
+float tTitle::ItemY(int shown) const {
+    if (!withOptions) return float(kFiveItemYs[std::size_t(shown)]);
+    return float(kMenuItems[std::size_t(shown)].y);
+}
+
 void tTitle::Init() {
     CTimedSpeed::Init();
+    withOptions = menuWithOptions;
     snowEffect = CSnow::Create(300);
     keyChannel = NewChannel();
 }
@@ -115,16 +132,17 @@ int tTitle::Update() {
         ClearKeys();
         PlaySoundOn(sndKey, keyChannel);
     }
-    if (selected > 4) selected = 0;
-    if (selected < 0) selected = 4;
+    const int last = ItemCount() - 1;
+    if (selected > last) selected = 0;
+    if (selected < 0) selected = last;
     if (moved) TraceState("menu", selected);
     for (int i = 0; i < int(kMenuItems.size()); ++i) {
-        if (i == selected)
+        if (i == ItemOf(selected))
             ItemScale(i) += SinDeg(pulsePhase) / 80 * tickDelta;
         else
             ItemScale(i) = 1;
     }
-    if (IsKeyDown(kKeySpace) || IsKeyDown(kKeyEnter)) return kMenuItems[selected].code;
+    if (IsKeyDown(kKeySpace) || IsKeyDown(kKeyEnter)) return kMenuItems[std::size_t(ItemOf(selected))].code;
     return kMenuNothing;
 }
 
@@ -157,14 +175,15 @@ void tTitle::Draw() {
     DrawImageAt(imgTitle, 30, 2, 0);
     DrawImageAt(imgAdventure, 140, 72, 0);
 
-    for (int i = 0; i < int(kMenuItems.size()); ++i) {
+    for (int shown = 0; shown < ItemCount(); ++shown) {
+        const int i = ItemOf(shown);
         float s = ItemScale(i);
         SetDrawScale(s, s);
-        if (i == selected)
+        if (shown == selected)
             SetDrawColor(255, 255, 255);
         else
             SetDrawColor(200, 200, 255);
-        DrawImageAt(ItemPicture(i), 160, float(kMenuItems[i].y), 0);
+        DrawImageAt(ItemPicture(i), 160, ItemY(shown), 0);
     }
 
     SetDrawScale(1, 1);

@@ -92,6 +92,34 @@ TEST_F(DataLocationTest, UserDataFolderFollowsXdgThenHome) {
     oldHome ? setenv("HOME", savedHome.c_str(), 1) : unsetenv("HOME");
 }
 
+// The settings: the user's settings folder for an installed game, beside
+// the table for a portable one or the working folder; --settings-file wins.
+TEST_F(DataLocationTest, TheSettingsGoWhereTheLayoutSays) {
+    const std::string work = Dir("work"), user = Dir("home/data/snowquill"), config = Dir("home/config/snowquill");
+    const std::string build = Dir("build/game");
+    Dir("build/game/gfx");
+    EXPECT_EQ(FindDataLocation(build, work, user, config).settingsFile, build + "settings.ini");
+    const std::string bin = Dir("moved/prefix/bin");
+    Dir("moved/prefix/share/snowquill/gfx");
+    TDataLocation w = FindDataLocation(bin, work, user, config);
+    EXPECT_EQ(w.settingsFile, config + "settings.ini");
+    EXPECT_NE(DescribeSettingsFile(w).find("XDG_CONFIG_HOME"), std::string::npos);
+    // Without a settings folder they stay beside the table.
+    EXPECT_EQ(FindDataLocation(bin, work, user, "").settingsFile, user + "settings.ini");
+    EXPECT_EQ(FindDataLocation(Dir("bare/bin"), work, user, config).settingsFile, work + "settings.ini");
+
+    const char* oldXdg = std::getenv("XDG_CONFIG_HOME");
+    const char* oldHome = std::getenv("HOME");
+    const std::string savedXdg = oldXdg ? oldXdg : "", savedHome = oldHome ? oldHome : "";
+    setenv("XDG_CONFIG_HOME", "/x/config", 1);
+    setenv("HOME", "/h", 1);
+    EXPECT_EQ(sq::UserConfigDir("snowquill"), "/x/config/snowquill/");
+    setenv("XDG_CONFIG_HOME", "relative", 1);
+    EXPECT_EQ(sq::UserConfigDir("snowquill"), "/h/.config/snowquill/");
+    oldXdg ? setenv("XDG_CONFIG_HOME", savedXdg.c_str(), 1) : unsetenv("XDG_CONFIG_HOME");
+    oldHome ? setenv("HOME", savedHome.c_str(), 1) : unsetenv("HOME");
+}
+
 TEST_F(DataLocationTest, MakeFoldersCreatesTheWholePathOnce) {
     const std::string deep = (root / "a/b/c/snowquill/").string();
     EXPECT_TRUE(sq::MakeFolders(deep));

@@ -19,7 +19,8 @@ import sys
 import tempfile
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from play_through import SKIP, Display, Game, differing_pixels, fail, run, unmet_needs  # noqa: E402
+from play_through import (  # noqa: E402
+    MENU_QUIT, SKIP, Display, Game, differing_pixels, fail, run, unmet_needs)
 
 
 def main():
@@ -69,7 +70,7 @@ def main():
         game.wait_trace("menu")
 
         print("quit")
-        game.menu_choose(4)
+        game.menu_choose(MENU_QUIT)
         game.wait_trace("quit", tap="space")
         status = game.wait_exit(120)
         if status != 0:

@@ -36,6 +36,10 @@ NAME = "TESTER"
 # The title's demos would start whenever a slow step leaves the menu alone
 # for half a minute; tests/e2e/attract.py plays them.
 NO_DEMOS = ["--demo-idle", "0"]
+# The title menu: Start, High scores, Instructions, Credits, Options, Quit.
+MENU_ITEMS = 6
+MENU_OPTIONS = 4
+MENU_QUIT = 5
 
 
 def fail(message):
@@ -133,11 +137,11 @@ class Game:
             run(["xdotool", "windowfocus", "--sync", wid])
 
     def menu_choose(self, item):
-        """Moves the menu's selection to `item` (0 start ... 4 quit), one tap
-        at a time, each waited for until the game has moved."""
+        """Moves the menu's selection to `item` (0 start ... 4 options, 5
+        quit), one tap at a time, each waited for until the game has moved."""
         current = self.menu_item
         while current != item:
-            line = self.wait_trace("menu", tap="Down" if (item - current) % 5 <= 2 else "Up")
+            line = self.wait_trace("menu", tap="Down" if (item - current) % MENU_ITEMS <= MENU_ITEMS // 2 else "Up")
             current = int(line.split()[1])
         self.menu_item = current
 
@@ -314,7 +318,7 @@ def main():
         game.shot("menu-after-game")
 
         print("quit")
-        game.menu_choose(4)
+        game.menu_choose(MENU_QUIT)
         game.wait_trace("quit", tap="space")
         status = game.wait_exit(120)
         if status != 0:

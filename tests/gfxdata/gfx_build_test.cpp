@@ -49,7 +49,7 @@ TEST_F(GeneratorRun, WritesTheSameBytesEveryTime) {
             EXPECT_EQ(a, Bytes(built)) << name << " differs from the game folder";
         }
     }
-    EXPECT_EQ(files, 34);
+    EXPECT_EQ(files, 35);
 }
 
 TEST_F(GeneratorRun, FailsCleanlyWithoutItsSources) {

@@ -39,6 +39,7 @@ const std::vector<Expected> kPictures = {
     {"instruction.png", 0, 0, true},
     {"credits.png", 0, 0, true},
     {"quit.png", 0, 0, true},
+    {"options.png", 0, 0, true},
     {"gameover.png", 0, 0, true},
     {"creditsBack.png", 320, 240, false},
     {"record.png", 0, 0, true},
@@ -147,7 +148,8 @@ TEST(Layout, TitleAndSubtitleStayAboveTheMenu) {
 }
 
 TEST(Layout, MenuItemsFitTheirRowsEvenWhenSwollen) {
-    for (const char* file : {"StartGFX.png", "HIScores.png", "instruction.png", "credits.png", "quit.png"}) {
+    for (const char* file :
+         {"StartGFX.png", "HIScores.png", "instruction.png", "credits.png", "options.png", "quit.png"}) {
         sq::PixmapRef p = Load(file);
         ASSERT_NE(p, nullptr) << file;
         EXPECT_LE(p->height, 18) << file;

@@ -191,3 +191,24 @@ TEST_F(ReplayRunTest, AChangedKeyStopsTheReplayAtTheFirstDifferingCheckpoint) {
 }
 
 }  // namespace
+
+// A game played at half speed is recorded with its speed and replays to the
+// same final state; the same keys at full speed end elsewhere.
+TEST_F(ReplayRunTest, ARecordingAtHalfSpeedReplaysExactly) {
+    std::ofstream(work_ / "slow.ini") << "game_speed = 50\n";
+    TRun slow = RunGame(game_, "--record '" + (work_ / "slow.sqr").string() + "' --level 1 --script '" +
+                                   (work_ / "walk.keys").string() + "' --settings-file '" +
+                                   (work_ / "slow.ini").string() + "'");
+    ASSERT_EQ(slow.status, 0) << slow.output;
+    sq::TReplayContents contents = sq::ReadReplayFile((work_ / "slow.sqr").string());
+    EXPECT_EQ(contents.Value("speed"), "50");
+    EXPECT_NE(slow.Digest(), recorded_.Digest()) << "the same keys at half speed get less far";
+    TRun replayed = RunGame(game_, "--replay '" + (work_ / "slow.sqr").string() + "' --headless");
+    EXPECT_EQ(replayed.status, 0) << replayed.output;
+    EXPECT_EQ(replayed.Digest(), slow.Digest());
+    // The recording's speed holds, whatever the settings of the computer replaying it.
+    std::ofstream(work_ / "fast.ini") << "game_speed = 100\n";
+    TRun again = RunGame(game_, "--replay '" + (work_ / "slow.sqr").string() + "' --headless --settings-file '" +
+                                    (work_ / "fast.ini").string() + "'");
+    EXPECT_EQ(again.Digest(), slow.Digest());
+}

@@ -108,7 +108,7 @@ TEST_F(AttractTest, AnIdleMenuPlaysADemoAndAKeyEndsItWithoutChoosing) {
     // The demo ended at the next look at the keys.
     EXPECT_LE(pumpsToEnd, 1);
     EXPECT_FALSE(gameStarted) << "the key that ended the demo started a game";
-    EXPECT_EQ(title->selected, 4);     // Quit, one step up from Start
+    EXPECT_EQ(title->selected, 5);     // Quit, one step up from Start
     EXPECT_LE(framesAfter, 110 + 70);  // chosen at once, then the menu's fade out
     EXPECT_EQ(ReadBytes(kHiScoreFile), tableBytes);
 }

@@ -105,6 +105,29 @@ TEST_F(PlayGameTest, TheExitOfLevelSixShowsTheEndScreen) {
     EXPECT_EQ(TopEntry()->level, 6);
 }
 
+// A game played at half speed is tallied as any other but never reaches the
+// table: no name is asked for and the file is not touched.
+TEST_F(PlayGameTest, AnAssistedGameIsNotEnteredInTheTable) {
+    gameSpeed = 50;
+    gameScore->total = 50000;  // a place in the table at full speed
+    pump = [&] {
+        if (playState == 6) {
+            sq::PostKeyDown(sq::kKeyEscape);
+        } else if (playState == 5) {
+            sq::PostKeyDown(sq::kKeySpace);  // the tally; never Enter, which a name entry would need
+        }
+    };
+    const bool hadTable = fs::exists(kHiScoreFile);
+    const auto before = hadTable ? fs::last_write_time(kHiScoreFile) : fs::file_time_type{};
+    PlayGame();
+    EXPECT_EQ(playState, 5);
+    ASSERT_EQ(fs::exists(kHiScoreFile), hadTable);
+    if (hadTable) {
+        EXPECT_EQ(fs::last_write_time(kHiScoreFile), before);
+    }
+    EXPECT_NE(TopEntry()->score, gameScore->total);
+}
+
 TEST_F(PlayGameTest, TheClockRunningOutOnTheLastLifeEndsTheGame) {
     bool armed = false;
     pump = [&] {

@@ -7,6 +7,8 @@
 
 #include "audio/game_music.h"
 #include "core/globals.h"
+#include "core/settings_file.h"
+#include "platform/input/bindings.h"
 #include "platform/input/keyboard.h"
 #include "screen_fixture.h"
 
@@ -86,6 +88,60 @@ TEST_F(RecordTest, EnterRecordNamePadsTheNameToTwelve) {
 TEST_F(RecordTest, EnterAtOnceGivesTwelveSpaces) {
     pump = [] { sq::PostKeyDown(13); };
     EXPECT_EQ(EnterRecordName(), std::string(12, ' '));
+}
+
+}  // namespace
+
+namespace {
+
+// The letter wheel a pad spells with, and the last name that comes back.
+TEST_F(RecordTest, TheWheelTurnsMovesAndAddsLetters) {
+    Step({sq::kKeyUp});  // the first turn makes the first letter
+    EXPECT_EQ(entry->name, "A");
+    Step({sq::kKeyDown});
+    Step({sq::kKeyDown});
+    EXPECT_EQ(entry->name, "9") << "A turns back round through space to 9";
+    Step({sq::kKeyUp});
+    Step({sq::kKeyUp});
+    Step({sq::kKeyUp});
+    EXPECT_EQ(entry->name, "B");
+    Step({sq::kKeyPadNextLetter});  // the next letter starts as the one before
+    Step({sq::kKeyUp});
+    Step({sq::kKeyPadNextLetter});
+    EXPECT_EQ(entry->name, "BCC");
+    Step({sq::kKeyLeft});
+    Step({sq::kKeyLeft});
+    Step({sq::kKeyDown});
+    EXPECT_EQ(entry->name, "ACC") << "the cursor went back to the first letter";
+    Step({sq::kKeyRight});
+    EXPECT_EQ(entry->cursor, 1);
+    Step({sq::kKeyPadNextLetter});  // within the name it only moves on
+    EXPECT_EQ(entry->name, "ACC");
+    EXPECT_EQ(entry->cursor, 2);
+    // Never more than twelve letters.
+    for (int i = 0; i < 20; ++i) Step({sq::kKeyPadNextLetter});
+    EXPECT_EQ(entry->nameLength, CRecord::kMaxName);
+    EXPECT_EQ(entry->name, "ACCCCCCCCCCC");
+}
+
+TEST_F(RecordTest, TheLastNameIsOfferedAgainAndKeptAfterTheEntry) {
+    Settings().lastName = "ANNA";
+    entry->Init();
+    EXPECT_EQ(entry->name, "ANNA");
+    EXPECT_EQ(entry->nameLength, 4);
+    Step({sq::kKeyBackspace});
+    Step({'E'});
+    EXPECT_EQ(entry->name, "ANNE");
+    // Through the whole entry: Enter keeps it, padded, and it is remembered
+    // (and written) without the padding.
+    pump = [n = 0]() mutable {
+        if (n++ == 20) Tap(sq::kKeyEnter);
+    };
+    Settings().lastName = "ROB";
+    EXPECT_EQ(EnterRecordName(), "ROB         ");
+    EXPECT_EQ(Settings().lastName, "ROB");
+    TSettingsLoad saved = ReadSettingsFile(SettingsFilePath());
+    EXPECT_EQ(saved.settings.lastName, "ROB");
 }
 
 }  // namespace

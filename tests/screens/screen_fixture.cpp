@@ -11,8 +11,10 @@
 #include "audio/game_music.h"
 #include "core/frame_helpers.h"
 #include "core/globals.h"
+#include "core/settings_file.h"
 #include "game/game_score.h"
 #include "ogg_tone.h"
+#include "platform/input/bindings.h"
 #include "platform/input/keyboard.h"
 #include "platform/video/graphics.h"
 #include "platform/video/pixmap.h"
@@ -50,6 +52,9 @@ void ScreenTest::SetUp() {
         if (pump) pump();
     });
     sq::ClearKeys();
+    // The player's settings start from the defaults, kept in the test's folder.
+    ResetSettings();
+    ApplySettings();
     FakeResources();
     gameScore = std::make_shared<CGameScore>();
     music = std::make_shared<CGameMusic>();
@@ -63,6 +68,9 @@ void ScreenTest::TearDown() {
     sq::ClearKeys();
     sq::CloseGraphicsMode();
     ResetGlobals();
+    ResetSettings();
+    ApplySettings();
+    sq::SetBindingsActive(false);
     sq::SetClock(nullptr);
     fs::current_path(oldDir);
     std::error_code ec;

@@ -39,7 +39,7 @@ protected:
 };
 
 TEST_F(StartupTest, TheTableLoadsEveryGlobalOnceInItsOrder) {
-    ASSERT_EQ(ResourceTable().size(), 25u + 14u);
+    ASSERT_EQ(ResourceTable().size(), 26u + 14u);
     EXPECT_EQ(std::string(ResourceTable().front().file), "gfx/MenuBack.png");
     EXPECT_EQ(std::string(ResourceTable().back().file), "sfx\\cambiolivello.ogg");
     ResetGlobals();

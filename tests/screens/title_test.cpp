@@ -33,11 +33,35 @@ protected:
 TEST_F(TitleTest, TheSelectionWrapsAtBothEnds) {
     sq::PostKeyDown(sq::kKeyUp);
     Step();
-    EXPECT_EQ(title->selected, 4);  // up from Start is Quit
+    EXPECT_EQ(title->selected, 5);  // up from Start is Quit
     sq::PostKeyUp(sq::kKeyUp);
     sq::PostKeyDown(sq::kKeyDown);
     Step();
     EXPECT_EQ(title->selected, 0);  // down from Quit is Start
+}
+
+// A recording made before Options came is replayed on the five-item menu it
+// was made on: four steps down from Start are Quit there.
+TEST_F(TitleTest, OlderRecordingsGetTheFiveItemMenu) {
+    SetMenuWithOptions(false);
+    title->Init();
+    SetMenuWithOptions(true);
+    EXPECT_EQ(title->ItemCount(), 5);
+    for (int i = 0; i < 4; ++i) {
+        sq::PostKeyDown(sq::kKeyDown);
+        Step();
+        sq::PostKeyUp(sq::kKeyDown);
+    }
+    EXPECT_EQ(title->selected, 4);
+    sq::PostKeyDown(sq::kKeyEnter);
+    EXPECT_EQ(Step(), kMenuQuit);
+    sq::PostKeyUp(sq::kKeyEnter);
+    sq::PostKeyDown(sq::kKeyDown);
+    Step();
+    EXPECT_EQ(title->selected, 0);
+    auto draws = sq::DrawStats().imageDraws;
+    title->Draw();
+    EXPECT_EQ(sq::DrawStats().imageDraws - draws, 1u + 2 + 20 + 2 + 5 + 300);
 }
 
 TEST_F(TitleTest, AHeldArrowMovesOncePerKeyDownAndDownWinsOverUp) {
@@ -63,8 +87,8 @@ TEST_F(TitleTest, ChoosingNeedsSpaceOrEnterWithoutAnArrowInTheSameStep) {
     sq::PostKeyDown(sq::kKeyEnter);
     EXPECT_EQ(Step(), kMenuHighScores);
     EXPECT_EQ(Step(), kMenuHighScores);  // held: not cleared by the menu
-    const int codes[] = {kMenuStart, kMenuHighScores, kMenuInstructions, kMenuCredits, kMenuQuit};
-    for (int i = 0; i < 5; ++i) {
+    const int codes[] = {kMenuStart, kMenuHighScores, kMenuInstructions, kMenuCredits, kMenuOptions, kMenuQuit};
+    for (int i = 0; i < 6; ++i) {
         title->selected = i;
         EXPECT_EQ(Step(), codes[i]);
     }
@@ -117,7 +141,7 @@ TEST_F(TitleTest, DrawLeavesTheDrawingStatePlain) {
     sq::SetDrawAlpha(0.3f);
     auto draws = sq::DrawStats().imageDraws;
     title->Draw();
-    EXPECT_EQ(sq::DrawStats().imageDraws - draws, 1u + 2 + 20 + 2 + 5 + 300);
+    EXPECT_EQ(sq::DrawStats().imageDraws - draws, 1u + 2 + 20 + 2 + 6 + 300);
     float sx, sy;
     sq::GetDrawScale(sx, sy);
     EXPECT_EQ(sx, 1.0f);
@@ -142,7 +166,7 @@ TEST_F(MenuLoopTest, QuitEndsTheMenuAfterItsFadeAndTheSelectionIsKept) {
         ++phase;
     };
     RunMenu();
-    EXPECT_EQ(title->selected, 4);
+    EXPECT_EQ(title->selected, 5);
     EXPECT_EQ(sq::IsKeyDown(sq::kKeySpace), 0);  // cleared on the way out
     title->Release();
 }

@@ -32,6 +32,8 @@ import { checkSite, offline, scaling, touch } from './web_app.mjs';
 const SKIP = 77;
 const DEMOS = new URL('../demos/', import.meta.url).pathname;
 const NAME = 'WEB';
+// The title menu: Start, High scores, Instructions, Credits, Options, Quit.
+const MENU_ITEMS = 6;
 
 function parseArgs() {
   const args = { site: 'build-web/site', data: 'build/game', desktop: '', chromium: '/usr/bin/chromium', timeout: 180, bench: false, shots: '' };
@@ -83,7 +85,7 @@ async function playGame(context, base, args) {
     document.addEventListener('keydown', e => window.sqKeys.push(e.code + (e.defaultPrevented ? ':kept' : ':passed')));
   });
   line = await tab.waitTrace('menu', 'ArrowDown');
-  if (Number(line.split(' ')[1]) !== (item + 1) % 5) fail(`Down moved the menu from ${item} to ${line}`);
+  if (Number(line.split(' ')[1]) !== (item + 1) % MENU_ITEMS) fail(`Down moved the menu from ${item} to ${line}`);
   line = await tab.waitTrace('menu', 'ArrowUp');
   item = Number(line.split(' ')[1]);
   const keys = await tab.page.evaluate(() => window.sqKeys);
@@ -167,10 +169,14 @@ async function playGame(context, base, args) {
   const names = readTable(await second.page.evaluate(() => Array.from(FS.readFile('/save/HISCORES.DAT'))));
   if (!names.includes(NAME)) fail(`a new tab does not see the saved table: ${names}`);
   console.log(`scores: a new tab reads the table with ${NAME} in it`);
+  // The name entry kept the name in the settings, beside the table.
+  const settings = await second.page.evaluate(() => new TextDecoder().decode(FS.readFile('/save/settings.ini')));
+  if (!settings.includes(`last_name = ${NAME}`)) fail(`a new tab does not see the saved settings: ${settings}`);
+  console.log('settings: a new tab reads the settings with the last name in them');
   await second.page.close();
 
   // Quit from the menu ends the game cleanly.
-  while (item !== 4) {
+  while (item !== MENU_ITEMS - 1) {  // Quit, the last
     line = await tab.waitTrace('menu', 'ArrowUp');
     item = Number(line.split(' ')[1]);
   }

@@ -250,11 +250,12 @@ Canvas RecordPanel(const Context& ctx) {
 void MakeLettering(Context& ctx) {
     ctx.Add("title.png", Title(ctx), PngKind::kMasked, "logo 'Snowquill', drawn at (30, 2)");
     ctx.Add("adventure.png", Subtitle(ctx), PngKind::kMasked, "subtitle, drawn at (140, 72)");
-    ctx.Add("StartGFX.png", MenuItem(ctx, "START GAME"), PngKind::kMasked, "menu item, centred at (160, 142)");
-    ctx.Add("HIScores.png", MenuItem(ctx, "HIGH SCORES"), PngKind::kMasked, "menu item, centred at (160, 163)");
-    ctx.Add("instruction.png", MenuItem(ctx, "INSTRUCTIONS"), PngKind::kMasked, "menu item, centred at (160, 184)");
-    ctx.Add("credits.png", MenuItem(ctx, "CREDITS"), PngKind::kMasked, "menu item, centred at (160, 204)");
-    ctx.Add("quit.png", MenuItem(ctx, "QUIT"), PngKind::kMasked, "menu item, centred at (160, 225)");
+    ctx.Add("StartGFX.png", MenuItem(ctx, "START GAME"), PngKind::kMasked, "menu item, centred at (160, 140)");
+    ctx.Add("HIScores.png", MenuItem(ctx, "HIGH SCORES"), PngKind::kMasked, "menu item, centred at (160, 158)");
+    ctx.Add("instruction.png", MenuItem(ctx, "INSTRUCTIONS"), PngKind::kMasked, "menu item, centred at (160, 176)");
+    ctx.Add("credits.png", MenuItem(ctx, "CREDITS"), PngKind::kMasked, "menu item, centred at (160, 194)");
+    ctx.Add("options.png", MenuItem(ctx, "OPTIONS"), PngKind::kMasked, "menu item, centred at (160, 212)");
+    ctx.Add("quit.png", MenuItem(ctx, "QUIT"), PngKind::kMasked, "menu item, centred at (160, 229)");
     ctx.Add("levelcomplete.png", LevelComplete(ctx), PngKind::kMasked, "heading, drawn at (91, 45)");
     ctx.Add("pagina2.png", Page(ctx), PngKind::kMasked, "scroll behind the level tally, drawn at (-10, 0)");
     ctx.Add("gameover.png", GameOver(ctx), PngKind::kMasked, "game-over card, centred at (160, 120)");

@@ -196,9 +196,10 @@ void WriteMockups(const Context& ctx) {
         }
         Image(c, ctx, "title.png", 30, 2, false, {}, true);
         Image(c, ctx, "adventure.png", 140, 72, false, {}, true);
-        const char* items[] = {"StartGFX.png", "HIScores.png", "instruction.png", "credits.png", "quit.png"};
-        const int ys[] = {142, 163, 184, 204, 225};
-        for (int i = 0; i < 5; ++i) {
+        const char* items[] = {"StartGFX.png", "HIScores.png", "instruction.png",
+                               "credits.png",  "options.png",  "quit.png"};
+        const int ys[] = {140, 158, 176, 194, 212, 229};
+        for (int i = 0; i < 6; ++i) {
             DrawState s;
             if (i == 1)
                 s.scaleX = s.scaleY = 1.36f;

@@ -24,6 +24,7 @@ struct TVoice {
     uint32_t frames = 0;
     uint32_t serial = 0;
     float gainLeft = 1.0f, gainRight = 1.0f;
+    uint8_t group = 0;
     bool loop = false;
     bool playing = false;
     bool paused = false;
@@ -42,6 +43,9 @@ struct TMixerState {
     // Mixer side.
     TVoice voices[kMaxVoices];
     float accum[kChunkFrames * 2];
+
+    // Written by the game thread, read once a chunk by the mixer.
+    std::atomic<float> groupGain[kGroupCount] = {1.0f, 1.0f};
 
     // Game side.
     std::atomic<Mode> mode{Mode::kSilent};
@@ -80,7 +84,8 @@ bool TryPush(const TMixCommand& c) {
     return true;
 }
 
-void SetGains(TVoice& v, float gain, float balance, float rate) {
+void SetGains(TVoice& v, float gain, float balance, float rate, uint8_t group) {
+    v.group = group < kGroupCount ? group : 0;
     if (!(gain >= 0.0f)) gain = 0.0f;  // also catches NaN
     if (gain > 16.0f) gain = 16.0f;
     if (!(balance >= -1.0f)) balance = balance > 1.0f ? 1.0f : -1.0f;
@@ -117,7 +122,7 @@ void Apply(const TMixCommand& c) {
             v.serial = c.serial;
             v.paused = c.paused;
             v.playing = true;
-            SetGains(v, c.gain, c.balance, c.rate);
+            SetGains(v, c.gain, c.balance, c.rate, c.group);
             s.position[c.voice].store(0, std::memory_order_relaxed);
             if (v.ring) {
                 // A stream starts wherever its decoder began; its length is not known.
@@ -130,7 +135,7 @@ void Apply(const TMixCommand& c) {
         case Op::kSettings:
             if (v.serial != c.serial) break;  // meant for a play that has been replaced
             v.paused = c.paused;
-            SetGains(v, c.gain, c.balance, c.rate);
+            SetGains(v, c.gain, c.balance, c.rate, c.group);
             break;
         case Op::kStop:
             v.serial = c.serial;
@@ -152,12 +157,13 @@ void ProcessCommands() {
     s.tail.store(t, std::memory_order_release);
 }
 
-// Adds `frames` frames of voice `index` to the chunk accumulator.
-void MixVoice(TMixerState& s, int index, float* acc, int frames) {
+// Adds `frames` frames of voice `index` to the chunk accumulator, at the
+// volume of its group.
+void MixVoice(TMixerState& s, int index, float* acc, int frames, const float* groupGain) {
     TVoice& v = s.voices[index];
     const int16_t* smp = v.samples;
     const uint32_t last = v.frames - 1;
-    const float gl = v.gainLeft, gr = v.gainRight;
+    const float gl = v.gainLeft * groupGain[v.group], gr = v.gainRight * groupGain[v.group];
     constexpr float kFrac = 1.0f / 4294967296.0f;
     for (int i = 0; i < frames; ++i) {
         if (v.pos >= v.end) {
@@ -186,7 +192,7 @@ void MixVoice(TMixerState& s, int index, float* acc, int frames) {
 // business: the ring simply goes on. When the decoder has fallen behind, the
 // rest of the chunk stays silent and the voice waits where it is, so a late
 // start or a stall delays the tune instead of skipping it.
-void MixStreamVoice(TMixerState& s, int index, float* acc, int frames) {
+void MixStreamVoice(TMixerState& s, int index, float* acc, int frames, const float* groupGain) {
     TVoice& v = s.voices[index];
     TStreamRing& ring = *v.ring;
     // `ended` before `written`: once the end is seen, the count is final.
@@ -194,7 +200,7 @@ void MixStreamVoice(TMixerState& s, int index, float* acc, int frames) {
     const uint32_t written = ring.written.load(std::memory_order_acquire);
     const int16_t* smp = ring.data.get();
     const uint32_t mask = ring.mask;
-    const float gl = v.gainLeft, gr = v.gainRight;
+    const float gl = v.gainLeft * groupGain[v.group], gr = v.gainRight * groupGain[v.group];
     constexpr float kFrac = 1.0f / 4294967296.0f;
     bool finished = false;
     for (int i = 0; i < frames; ++i) {
@@ -231,6 +237,13 @@ TStreamRing::TStreamRing(uint32_t capacityFrames) {
     // Left unset: the decoder writes every frame before the mixer reads it.
     data.reset(new int16_t[std::size_t(n) * 2]);
     mask = n - 1;
+}
+
+void SetGroupGain(int group, float gain) {
+    if (group < 0 || group >= kGroupCount) return;
+    if (!(gain >= 0.0f)) gain = 0.0f;  // also catches NaN
+    if (gain > 1.0f) gain = 1.0f;
+    S().groupGain[group].store(gain, std::memory_order_relaxed);
 }
 
 void SetMode(Mode mode) { S().mode.store(mode, std::memory_order_release); }
@@ -299,6 +312,8 @@ void MixAudio(int16_t* out, int frames) {
     TMixerState& s = S();
     ProcessCommands();
     if (!out || frames <= 0) return;
+    float groupGain[kGroupCount];
+    for (int g = 0; g < kGroupCount; ++g) groupGain[g] = s.groupGain[g].load(std::memory_order_relaxed);
     while (frames > 0) {
         int n = frames < kChunkFrames ? frames : kChunkFrames;
         float* acc = s.accum;
@@ -307,9 +322,9 @@ void MixAudio(int16_t* out, int frames) {
             TVoice& v = s.voices[i];
             if (!v.playing || v.paused) continue;
             if (v.ring)
-                MixStreamVoice(s, i, acc, n);
+                MixStreamVoice(s, i, acc, n, groupGain);
             else
-                MixVoice(s, i, acc, n);
+                MixVoice(s, i, acc, n, groupGain);
         }
         for (int i = 0; i < n * 2; ++i) {
             float x = acc[i];

@@ -41,6 +41,7 @@ struct TMixCommand {
     TStreamRing* ring = nullptr;       // a streamed sound instead of samples, kept alive the same way
     uint32_t frames = 0;
     float gain = 1.0f, balance = 0.0f, rate = 1.0f;
+    uint8_t group = 0;  // whose volume the voice follows (SoundGroup)
 };
 
 // Who runs the mixer. kSilent: no device, nothing is mixed and channels time
@@ -54,6 +55,9 @@ Mode CurrentMode();
 int AllocVoice();  // -1 when every voice is taken
 void FreeVoice(int voice);
 void Send(const TMixCommand& command);
+inline constexpr int kGroupCount = 2;
+// The volume of a group of voices, 0..1, read by the mixer at every chunk.
+void SetGroupGain(int group, float gain);
 // Commands sent so far and commands the mixer has taken (both counting from
 // the start of the run, wrapping at 2^32): a sound dropped by the command
 // numbered n is no longer read by the mixer once Consumed() reaches n.

@@ -189,6 +189,7 @@ struct TChannelAccess {
         m.gain = c.gain_;
         m.balance = c.balance_;
         m.rate = c.rate_;
+        m.group = uint8_t(c.group_);
         if (c.play_) {
             m.ring = &c.play_->ring;
             m.loop = c.play_->loop;
@@ -264,6 +265,13 @@ void TChannel::SetPlaybackRate(float r) {
     rate_ = r;
     TChannelAccess::SendSettings(*this);
 }
+
+void TChannel::SetSoundGroup(SoundGroup group) {
+    group_ = group;
+    TChannelAccess::SendSettings(*this);
+}
+
+void SetGroupVolume(SoundGroup group, float volume) { mixer::SetGroupGain(int(group), volume); }
 
 void TChannel::SetSuspended(int flag) {
     TChannelAccess::AdvanceClock(*this);

@@ -44,6 +44,14 @@ SoundRef OpenSoundStream(const std::string& path, int flags, bool measure = fals
 // (nothing of it is kept); when not, `why` says what is wrong, in words.
 bool SoundFileDecodes(const std::string& path, std::string& why);
 
+// Which of the player's two volumes a channel follows: the tunes and
+// jingles are music, everything else is an effect.
+enum class SoundGroup : uint8_t { kEffects = 0, kMusic = 1 };
+// 0 silent .. 1 full: a factor on the amplitude of every sound of the group,
+// playing or to come, applied by the mixer (the channels' own gains and what
+// they report stay as they are).
+void SetGroupVolume(SoundGroup group, float volume);
+
 ChannelRef NewChannel();
 void PlaySoundOn(const SoundRef& sound, const ChannelRef& channel);
 void CueSoundOn(const SoundRef& sound, const ChannelRef& channel);
@@ -61,6 +69,8 @@ public:
     void SetBalance(float p);       // -1 left .. +1 right
     void SetPlaybackRate(float r);  // speed and pitch factor, 1 normal
     void SetSuspended(int flag);    // 1 pause, 0 resume
+    void SetSoundGroup(SoundGroup group);
+    SoundGroup Group() const { return group_; }
     float Gain() const { return gain_; }
     float Balance() const { return balance_; }
     float PlaybackRate() const { return rate_; }
@@ -77,6 +87,7 @@ private:
     int voice_ = -1;  // the mixer's voice slot, taken at the first play
     float gain_ = 1.0f, balance_ = 0.0f, rate_ = 1.0f;
     bool suspended_ = false;
+    SoundGroup group_ = SoundGroup::kEffects;
     bool active_ = false;                           // started and neither halted nor seen finished
     SoundRef sound_;                                // keeps the samples alive while the mixer reads them
     std::shared_ptr<streaming::TStreamPlay> play_;  // the play of a streamed sound

@@ -30,6 +30,14 @@ std::string ExecutableDir() {
     return slash == std::string::npos ? std::string() : exe.substr(0, slash + 1);
 }
 
+std::string UserConfigDir(const std::string& app) {
+    const char* xdg = std::getenv("XDG_CONFIG_HOME");
+    if (xdg && xdg[0] == '/') return WithSlash(xdg) + app + '/';
+    const char* home = std::getenv("HOME");
+    if (home && home[0] == '/') return WithSlash(home) + ".config/" + app + '/';
+    return {};
+}
+
 std::string UserDataDir(const std::string& app) {
     const char* xdg = std::getenv("XDG_DATA_HOME");
     if (xdg && xdg[0] == '/') return WithSlash(xdg) + app + '/';

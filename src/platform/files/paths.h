@@ -13,6 +13,10 @@ std::string ExecutableDir();
 // ending in '/'. "" when neither variable gives a place.
 std::string UserDataDir(const std::string& app);
 
+// The user's settings folder for `app` ("$XDG_CONFIG_HOME/app/", or
+// "~/.config/app/"), ending in '/'; "" when neither variable gives a place.
+std::string UserConfigDir(const std::string& app);
+
 // Creates `path` and every missing folder above it. True when it exists as a
 // folder afterwards.
 bool MakeFolders(const std::string& path);

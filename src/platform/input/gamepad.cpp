@@ -5,6 +5,7 @@
 #include <array>
 #include <map>
 
+#include "platform/input/bindings.h"
 #include "platform/input/keyboard.h"
 
 namespace sq {
@@ -21,6 +22,9 @@ constexpr int kKeyCount = 256;
 struct TPad {
     SDL_GameController* controller = nullptr;
     std::array<bool, SDL_CONTROLLER_BUTTON_MAX> held{};
+    // The codes each held button went down with: its release lets go of
+    // them even when the bindings began or stopped applying meanwhile.
+    std::array<TPadKeys, SDL_CONTROLLER_BUTTON_MAX> heldAs{};
     int stickKey = 0;  // kKeyLeft, kKeyRight or 0
 };
 
@@ -41,9 +45,12 @@ void Release(int key) {
 
 void SetButton(TPad& pad, int button, bool down) {
     if (button < 0 || button >= SDL_CONTROLLER_BUTTON_MAX || pad.held[button] == down) return;
+    if (down && CaptureButtonDown(button)) return;  // taken by the options screen, not pressed
     pad.held[button] = down;
-    TPadKeys keys = KeysForPadButton(button);
+    TPadKeys& keys = pad.heldAs[std::size_t(button)];
+    if (down) keys = PadKeysForButton(button);
     for (int key : {keys.first, keys.second}) down ? Hold(key) : Release(key);
+    if (!down) keys = {};
 }
 
 void SetStick(TPad& pad, int value) {
@@ -87,32 +94,6 @@ void Close(SDL_JoystickID id) {
 }
 
 }  // namespace
-
-TPadKeys KeysForPadButton(int button) {
-    switch (button) {
-        case SDL_CONTROLLER_BUTTON_DPAD_LEFT:
-            return {kKeyLeft, 0};
-        case SDL_CONTROLLER_BUTTON_DPAD_RIGHT:
-            return {kKeyRight, 0};
-        case SDL_CONTROLLER_BUTTON_DPAD_UP:
-            return {kKeyUp, 0};
-        case SDL_CONTROLLER_BUTTON_DPAD_DOWN:
-            return {kKeyDown, 0};
-        case SDL_CONTROLLER_BUTTON_A:
-            return {kKeyUp, 0};        // south: jump
-        case SDL_CONTROLLER_BUTTON_X:  // west: throw
-        case SDL_CONTROLLER_BUTTON_B:
-            return {kKeyLControl, 0};  // east: throw
-        // The menu chooses with Enter or Space, the tallies go on with Space,
-        // and the name entry takes Enter before a typed space.
-        case SDL_CONTROLLER_BUTTON_START:
-            return {kKeyEnter, kKeySpace};
-        case SDL_CONTROLLER_BUTTON_BACK:
-            return {kKeyEscape, 0};
-        default:
-            return {};
-    }
-}
 
 bool StartGamepads() {
     if (SDL_WasInit(SDL_INIT_GAMECONTROLLER)) return true;

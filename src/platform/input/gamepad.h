@@ -17,13 +17,6 @@ bool StartGamepads();
 // other event.
 bool HandleGamepadEvent(const SDL_Event& event);
 
-// The key codes a controller button stands for (up to two; 0 fills the
-// rest). None for a button the game does not use.
-struct TPadKeys {
-    int first = 0, second = 0;
-};
-TPadKeys KeysForPadButton(int button);
-
 // Pads currently open.
 int OpenGamepadCount();
 

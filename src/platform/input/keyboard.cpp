@@ -23,6 +23,7 @@ uint8_t keyDown[kKeyCount];
 uint8_t keyUnseen[kKeyCount];
 int keyHits[kKeyCount];
 bool focusLost = false;
+bool focusLossPauses = true;
 // Keys held when IgnoreHeldKeys was called, until they are let go.
 std::bitset<kKeyCount> ignoredUntilUp;
 bool pointerHidden = false;
@@ -152,6 +153,9 @@ bool TakeFocusLost() {
     focusLost = false;
     return lost;
 }
+
+void SetFocusLossPauses(bool pauses) { focusLossPauses = pauses; }
+bool FocusLossPauses() { return focusLossPauses; }
 
 void PostQuitRequest() { RequestQuit(); }
 

@@ -38,7 +38,11 @@ void PostWindowEvent();
 // The keys held down right now are ignored, auto-repeat and all, until they
 // are let go: a key that ended a demo is not also taken by the menu.
 void IgnoreHeldKeys();
-bool TakeFocusLost();    // true once for every loss since the last call
+bool TakeFocusLost();  // true once for every loss since the last call
+// Whether the window passes a loss of the focus on (a level then pauses; on
+// unless the player turned it off). Asked by the window, never in a replay.
+void SetFocusLossPauses(bool pauses);
+bool FocusLossPauses();
 void PostQuitRequest();  // recorded, never acted on by the game
 bool QuitRequested();
 void ResetQuitRequest();

@@ -35,6 +35,9 @@ public:
     virtual bool VsyncWorks() const = 0;
     virtual int ModeAvailable(int width, int height, int depth, int hz) = 0;
     virtual void SetCaption(const std::string& caption) = 0;
+    // The open display goes to the full screen or to a window of the new
+    // scale, keeping its mode and textures.
+    virtual void ChangeDisplay(const TDisplayOptions& options) { (void)options; }
     virtual void ShowErrorBox(const std::string& title, const std::string& message) = 0;
 
     virtual void SetProjection(float width, float height) = 0;

@@ -126,6 +126,7 @@ private:
     void WindowedSize(int& w, int& h) const;
     void FollowPageCanvas();
     void ToggleFullScreen();
+    void ChangeDisplay(const TDisplayOptions& options) override;
     void EnterFullScreen();
     void LeaveFullScreen();
     void DesktopBounds(SDL_Rect& r) const;

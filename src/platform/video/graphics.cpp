@@ -229,10 +229,12 @@ void SetGraphicsBackend(GraphicsBackend backend) {
     layer.kind = backend;
 }
 
-void SetDisplayOptions(const TDisplayOptions& options) { layer.options = options; }
+void SetDisplayOptions(const TDisplayOptions& options) {
+    layer.options = options;
+    if (layer.open && layer.device) layer.device->ChangeDisplay(options);  // the options screen: at once
+}
 
-bool OpenGraphicsMode(int width, int height, int depth, int hz, int flags) {
-    (void)flags;
+bool OpenGraphicsMode(int width, int height, int depth, int hz, int /*flags*/) {
     TOpenRequest request;
     request.width = width;
     request.height = height;

@@ -10,9 +10,9 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/input/bindings.h"
 #include "platform/input/gamepad.h"
 #include "platform/input/keyboard.h"
-#include "platform/input/sdl_keymap.h"
 #include "platform/system/web.h"
 #include "platform/video/gl_device.h"
 #include "platform/video/graphics.h"
@@ -102,6 +102,11 @@ void TGLDevice::WindowedSize(int& w, int& h) const {
     if constexpr (web::kBrowser) {
         if (web::CanvasPixels(width_, height_, w, h)) return;
         if (scale <= 0) scale = 1;
+    }
+    if (options_.pictureScale > 0) {
+        w = options_.pictureWidth * options_.pictureScale;
+        h = options_.pictureHeight * options_.pictureScale;
+        return;
     }
     if (scale <= 0) {
         SDL_Rect usable{0, 0, 1024, 768};
@@ -277,6 +282,18 @@ void TGLDevice::ToggleFullScreen() {
         EnterFullScreen();
 }
 
+void TGLDevice::ChangeDisplay(const TDisplayOptions& options) {
+    const bool hidden = options_.hidden;
+    options_ = options;
+    options_.hidden = hidden;
+    // The page owns the canvas's size and the full screen in the browser.
+    if (!window_ || web::kBrowser) return;
+    if (options.windowed)
+        LeaveFullScreen();
+    else
+        EnterFullScreen();
+}
+
 void TGLDevice::PumpEvents() {
     if (!window_ || inPump_) return;
     inPump_ = true;
@@ -292,12 +309,16 @@ void TGLDevice::PumpEvents() {
                     if (e.type == SDL_KEYDOWN && !e.key.repeat && !web::kBrowser) ToggleFullScreen();
                     break;
                 }
-                int vk = VirtualKeyFromSdl(e.key.keysym.sym, e.key.keysym.scancode);
-                if (!vk) break;
-                if (e.type == SDL_KEYDOWN)
-                    PostKeyDown(vk, e.key.repeat != 0);
-                else
+                // The options screen's "press a key" takes the next press whole.
+                if (e.type == SDL_KEYDOWN && !e.key.repeat && CaptureKeyDown(e.key.keysym.scancode)) break;
+                if (e.type == SDL_KEYDOWN) {
+                    // An auto-repeat keeps the code its key went down with.
+                    int vk = e.key.repeat ? GameKeyForKeyRepeat(e.key.keysym.scancode)
+                                          : GameKeyForKeyDown(e.key.keysym.sym, e.key.keysym.scancode);
+                    if (vk) PostKeyDown(vk, e.key.repeat != 0);
+                } else if (int vk = GameKeyForKeyUp(e.key.keysym.sym, e.key.keysym.scancode)) {
                     PostKeyUp(vk);
+                }
                 break;
             }
             case SDL_WINDOWEVENT:
@@ -305,7 +326,7 @@ void TGLDevice::PumpEvents() {
                     PostFocusChange();
                 else
                     PostWindowEvent();
-                if (e.window.event == SDL_WINDOWEVENT_FOCUS_LOST) PostFocusLost();
+                if (e.window.event == SDL_WINDOWEVENT_FOCUS_LOST && FocusLossPauses()) PostFocusLost();
                 break;
             case SDL_MOUSEBUTTONDOWN:
                 PostClick();
@@ -358,6 +379,17 @@ int TGLDevice::ModeAvailable(int width, int height, int depth, int hz) {
 }
 
 }  // namespace gl
+
+int LargestWindowScale(int width, int height) {
+    if (!SDL_WasInit(SDL_INIT_VIDEO) || width <= 0 || height <= 0) return 1;
+    SDL_Rect usable{0, 0, 1024, 768};
+    if (SDL_GetDisplayUsableBounds(0, &usable) != 0) {
+        SDL_DisplayMode desk;
+        if (SDL_GetDesktopDisplayMode(0, &desk) == 0) usable.w = desk.w, usable.h = desk.h;
+    }
+    // As WindowedSize leaves room for the window frame and panels.
+    return std::max(1, std::min((usable.w - 16) / width, (usable.h - 64) / height));
+}
 
 bool VideoShowsNothing() {
     const char* driver = SDL_GetCurrentVideoDriver();
