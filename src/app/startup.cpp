@@ -224,6 +224,9 @@ int RunGame(const TStartOptions& options) {
         // Closed or signalled: whatever screen was running is abandoned; the
         // table on disk is only ever written whole, so it stays as it was.
     }
+    // A choice made in Options is kept even when the window is closed with
+    // the options screen still open.
+    SaveSettings();
     // The recording of the last game reaches its file before the run ends.
     WaitForKeptGames();
     ArmQuit(false);

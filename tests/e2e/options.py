@@ -17,13 +17,14 @@ been built, or the X tools are missing.
 import argparse
 import os
 import shutil
+import signal
 import sys
 import tempfile
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from play_through import (  # noqa: E402
-    MENU_OPTIONS, MENU_QUIT, NO_DEMOS, SKIP, Display, Game, fail, run, unmet_needs)
+    MENU_OPTIONS, NO_DEMOS, SKIP, Display, Game, fail, run, unmet_needs)
 
 # The main page's line of "Keys and buttons", and the keys page's lines.
 CONTROLS_LINE = 7
@@ -165,11 +166,15 @@ def main():
         options.leave()
         expect(folder, key_jump="Up", key_throw="Left Ctrl", key_left="Left")
 
-        game.menu_choose(MENU_QUIT)
-        game.wait_trace("quit", tap="space")
+        print("music a step down, then a close with the options screen open: the change is kept")
+        options.open()
+        game.wait_trace("option Music volume 90%", tap="Left")
+        game.proc.send_signal(signal.SIGTERM)
+        # Shut down cleanly, the game ends the way a signal ends a program.
         status = game.wait_exit(120)
-        if status != 0:
-            fail(f"the game exited with status {status}")
+        if status != -signal.SIGTERM:
+            fail(f"the game exited with status {status}, not by its signal")
+        expect(folder, music_volume="90", key_jump="Up")
     finally:
         if game.proc.poll() is None:
             game.proc.kill()
