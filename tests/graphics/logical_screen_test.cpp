@@ -49,39 +49,70 @@ TEST_F(GLRender, LogicalResolutionScalesDrawsClipsAndGrabs) {
     EXPECT_EQ(Px(30, 20), 0xFFFF0000u);
 }
 
-// A logical screen that the mode shows a whole number of times larger is
-// drawn at its own size: a turned picture keeps whole logical pixels. One
-// that does not divide the mode, and the mode's own size again, draw at the
-// mode's pixels.
-TEST_F(GLRender, TheDrawingTargetIsTheLogicalScreenOnlyWhenItDividesTheMode) {
-    ASSERT_TRUE(Reopen(128, 96));
-    SetVirtualResolution(64, 48);
-    SetDrawColor(255, 255, 255);
-    SetDrawScale(1, 1);
-    SetDrawRotation(45);
-    FillRect(20, 20, 8, 8);
-    SetDrawRotation(0);
-    // Every 2 x 2 block of the display is one logical pixel: all one colour.
+// Every display pixel of the logical screen (x, y) shows the logical pixel
+// the mode's enlargement puts there; lit counts the white ones.
+void ExpectWholeLogicalPixels(int logicalW, int logicalH, int& lit) {
     PixmapRef screen = ReadScreenPixels();
     ASSERT_TRUE(screen);
-    ASSERT_EQ(screen->width, 128);
-    ASSERT_EQ(screen->height, 96);
-    int lit = 0;
-    for (int y = 0; y < 96; y += 2)
-        for (int x = 0; x < 128; x += 2) {
+    ASSERT_EQ(screen->width, ScreenWidth());
+    ASSERT_EQ(screen->height, ScreenHeight());
+    ImageRef shot = GrabScreenImage();
+    ASSERT_TRUE(shot);
+    ASSERT_EQ(shot->width, logicalW);
+    ASSERT_EQ(shot->height, logicalH);
+    const double sx = double(logicalW) / screen->width, sy = double(logicalH) / screen->height;
+    lit = 0;
+    for (int y = 0; y < screen->height; ++y)
+        for (int x = 0; x < screen->width; ++x) {
             const uint32_t c = PixmapGetPixel(screen, x, y);
             lit += c == 0xFFFFFFFFu;
-            ASSERT_EQ(PixmapGetPixel(screen, x + 1, y), c) << x << "," << y;
-            ASSERT_EQ(PixmapGetPixel(screen, x, y + 1), c) << x << "," << y;
-            ASSERT_EQ(PixmapGetPixel(screen, x + 1, y + 1), c) << x << "," << y;
+            // The grab is masked on black: a clear pixel of it is black.
+            const uint32_t want = PixmapGetPixel(shot->frames[0].pixmap, int((x + 0.5) * sx), int((y + 0.5) * sy));
+            ASSERT_EQ(c, want >> 24 ? want : 0xFF000000u) << x << "," << y;
         }
-    EXPECT_GT(lit, 40);
+}
 
-    // 80 x 60 in 128 x 96 (1.6 times): drawn at the display's pixels, the
-    // left half of the logical screen is exactly the left half.
+// A logical screen that fits in the mode is drawn at its own size and
+// enlarged once: a turned picture keeps whole logical pixels, however many
+// times (whole or not, the same across and down or not) the mode enlarges
+// it. One larger than the mode, and the mode's own size, draw at the mode's
+// pixels.
+TEST_F(GLRender, TheDrawingTargetIsTheLogicalScreenWhereverItFits) {
+    ASSERT_TRUE(Reopen(128, 96));
+    SetDrawColor(255, 255, 255);
+    SetDrawScale(1, 1);
+    const int sizes[][2] = {{64, 48}, {80, 60}, {64, 32}};
+    for (const auto& size : sizes) {
+        SCOPED_TRACE(std::to_string(size[0]) + " x " + std::to_string(size[1]));
+        SetVirtualResolution(float(size[0]), float(size[1]));
+        ClearScreen(0, 0, 0);
+        SetDrawRotation(45);
+        FillRect(20, 14, 8, 8);
+        SetDrawRotation(0);
+        int lit = 0;
+        ExpectWholeLogicalPixels(size[0], size[1], lit);
+        EXPECT_GT(lit, 40);
+    }
+    // 64 x 48 in 128 x 96 repeats every logical pixel as a 2 x 2 block.
+    SetVirtualResolution(64, 48);
+    ClearScreen(0, 0, 0);
+    FillRect(5, 5, 1, 1);
+    EXPECT_EQ(Px(10, 10), 0xFFFFFFFFu);
+    EXPECT_EQ(Px(11, 11), 0xFFFFFFFFu);
+    EXPECT_EQ(Px(12, 11), 0xFF000000u);
+    // 80 x 60 in 128 x 96 (1.6 times): the left half of the logical screen
+    // is exactly the left half of the display.
     SetVirtualResolution(80, 60);
     ClearScreen(0, 0, 0);
     FillRect(0, 0, 40, 60);
+    EXPECT_EQ(Px(63, 50), 0xFFFFFFFFu);
+    EXPECT_EQ(Px(64, 50), 0xFF000000u);
+
+    // Larger than the mode, a logical screen is drawn at the mode's pixels:
+    // a 1-pixel line of a 256 x 192 screen is thinner than a display pixel.
+    SetVirtualResolution(256, 192);
+    ClearScreen(0, 0, 0);
+    FillRect(0, 0, 128, 192);
     EXPECT_EQ(Px(63, 50), 0xFFFFFFFFu);
     EXPECT_EQ(Px(64, 50), 0xFF000000u);
 

@@ -413,8 +413,10 @@ void TGLDevice::Present(bool waitVblank) {
     glDisable(GL_BLEND);
     UseProgram(2);
     if (dw > 0 && dh > 0) {
-        double scale = std::min(double(dw) / targetW_, double(dh) / targetH_);
-        int w = int(std::lround(targetW_ * scale)), h = int(std::lround(targetH_ * scale));
+        // The picture fills what the mode would: a smaller target is
+        // stretched to the mode's shape, not kept at its own.
+        double scale = std::min(double(dw) / width_, double(dh) / height_);
+        int w = int(std::lround(width_ * scale)), h = int(std::lround(height_ * scale));
         // Black bars only where the picture leaves room for them.
         if (w != dw || h != dh) {
             glClearColor(0, 0, 0, 1);

@@ -94,15 +94,17 @@ void RebuildTransform() {
 float TargetScaleX() { return layer.virtualW > 0 ? float(layer.targetW) / layer.virtualW : 1.0f; }
 float TargetScaleY() { return layer.virtualH > 0 ? float(layer.targetH) / layer.virtualH : 1.0f; }
 
-// A logical screen that the mode shows enlarged a whole number of times is
-// drawn at its own size, and enlarged once when the frame is shown: every
-// picture drawn then fills the logical screen's pixels rather than the mode's.
+// A logical screen of whole pixels that fits in the mode is drawn at its own
+// size and enlarged once, to the whole mode, when the frame is shown: every
+// picture drawn fills the logical screen's pixels rather than the mode's, so
+// the cost of a frame no longer grows with the window. Nearest sampling keeps
+// each logical pixel one solid block, as wide as the mode gives it.
 void ChooseTarget() {
     const int w = int(layer.virtualW), h = int(layer.virtualH);
-    const bool whole = w > 0 && h > 0 && float(w) == layer.virtualW && float(h) == layer.virtualH &&
-                       layer.modeW % w == 0 && layer.modeH % h == 0 && layer.modeW / w == layer.modeH / h;
-    layer.targetW = whole ? w : layer.modeW;
-    layer.targetH = whole ? h : layer.modeH;
+    const bool own = w > 0 && h > 0 && float(w) == layer.virtualW && float(h) == layer.virtualH && w <= layer.modeW &&
+                     h <= layer.modeH;
+    layer.targetW = own ? w : layer.modeW;
+    layer.targetH = own ? h : layer.modeH;
     layer.device->SetTargetSize(layer.targetW, layer.targetH);
 }
 
