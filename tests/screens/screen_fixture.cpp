@@ -51,6 +51,9 @@ void ScreenTest::SetUp() {
         if (++polls > pollLimit) throw std::runtime_error("the screen never ended");
         if (pump) pump();
     });
+    // Every key starts up: one a test before left held down would be
+    // ignored, until let go, by the next screen that ignores held keys.
+    for (int key = 1; key < 256; ++key) sq::PostKeyUp(key);
     sq::ClearKeys();
     // The player's settings start from the defaults, kept in the test's folder.
     ResetSettings();
