@@ -95,10 +95,8 @@ float TargetScaleX() { return layer.virtualW > 0 ? float(layer.targetW) / layer.
 float TargetScaleY() { return layer.virtualH > 0 ? float(layer.targetH) / layer.virtualH : 1.0f; }
 
 // A logical screen of whole pixels that fits in the mode is drawn at its own
-// size and enlarged once, to the whole mode, when the frame is shown: every
-// picture drawn fills the logical screen's pixels rather than the mode's, so
-// the cost of a frame no longer grows with the window. Nearest sampling keeps
-// each logical pixel one solid block, as wide as the mode gives it.
+// size and enlarged to the mode once, when shown, so a frame's cost does not
+// grow with the window; each logical pixel stays one solid block.
 void ChooseTarget() {
     const int w = int(layer.virtualW), h = int(layer.virtualH);
     const bool own = w > 0 && h > 0 && float(w) == layer.virtualW && float(h) == layer.virtualH && w <= layer.modeW &&
