@@ -8,6 +8,7 @@
 #include "platform/video/graphics.h"
 #include "screens/fade.h"
 #include "screens/options.h"
+#include "screens/title.h"
 
 using namespace sq;
 
@@ -32,21 +33,7 @@ void CentredText(const std::string& text, float y, int r, int g, int b) {
 
 void tOptions::Draw() {
     // The menu's backdrop and clouds, dimmed under a panel.
-    SetDrawColor(255, 255, 255);
-    DrawImageAt(imgBackground, 0, 0, 0);
-    SetDrawColor(150, 150, 150);
-    SetDrawScale(8, 8);
-    SetDrawAlpha(0.5f);
-    SetBlendMode(kBlendAlpha);
-    SetDrawRotation(cloudAngleA);
-    DrawImageAt(imgNuvole, 160, 120, 0);
-    SetDrawRotation(cloudAngleB);
-    DrawImageAt(imgNuvole, 160, 120, 0);
-    SetDrawScale(1, 1);
-    SetDrawRotation(0);
-    SetDrawAlpha(1);
-    SetDrawColor(255, 255, 255);
-    SetBlendMode(kBlendMask);
+    DrawMenuBackdrop(cloudAngleA, cloudAngleB);
     snowEffect->Draw();
 
     SetBlendMode(kBlendAlpha);

@@ -146,7 +146,7 @@ int tTitle::Update() {
     return kMenuNothing;
 }
 
-void tTitle::Draw() {
+void DrawMenuBackdrop(float cloudAngleA, float cloudAngleB) {
     SetDrawColor(255, 255, 255);
     DrawImageAt(imgBackground, 0, 0, 0);
 
@@ -163,7 +163,10 @@ void tTitle::Draw() {
     SetDrawAlpha(1);
     SetDrawColor(255, 255, 255);
     SetBlendMode(kBlendMask);
+}
 
+void tTitle::Draw() {
+    DrawMenuBackdrop(cloudAngleA, cloudAngleB);
     snowEffect->Draw();
 
     SetBlendMode(kBlendAlpha);

@@ -16,6 +16,11 @@ class CSnow;
 // Fills the stars with new random values (the start of the menu loop).
 void CreateStars();
 
+// The menu's backdrop with its two clouds turned to the angles given, as the
+// title and the options screen draw it. Leaves the drawing state plain (white,
+// opaque, unturned, full size) with the mask blend the snow is drawn in.
+void DrawMenuBackdrop(float cloudAngleA, float cloudAngleB);
+
 // Whether the menu has its Options item (taken by the title's Init). A
 // recording made before the item came says so by lacking the header line
 // kMenuHeader names, and is replayed on the five-item menu it was made on.
