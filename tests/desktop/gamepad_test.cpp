@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/input/keyboard.h"
+#include "virtual_pad.h"
 
 using namespace sq;
 
@@ -29,14 +30,7 @@ protected:
     }
 
     void Plug() {
-        SDL_VirtualJoystickDesc desc;
-        SDL_zero(desc);
-        desc.version = SDL_VIRTUAL_JOYSTICK_DESC_VERSION;
-        desc.type = SDL_JOYSTICK_TYPE_GAMECONTROLLER;
-        desc.naxes = SDL_CONTROLLER_AXIS_MAX;
-        desc.nbuttons = SDL_CONTROLLER_BUTTON_MAX;
-        desc.name = "Virtual test pad";
-        index = SDL_JoystickAttachVirtualEx(&desc);
+        index = AttachVirtualPad();
         ASSERT_GE(index, 0) << SDL_GetError();
         joystick = SDL_JoystickOpen(index);
         ASSERT_NE(joystick, nullptr) << SDL_GetError();

@@ -13,6 +13,7 @@
 #include "platform/input/keyboard.h"
 #include "scores/hi_score.h"
 #include "screens/end_screens.h"
+#include "virtual_pad.h"
 
 using namespace sq;
 
@@ -25,14 +26,7 @@ protected:
         SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "1");
         ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_EVENTS), 0) << SDL_GetError();
         ASSERT_TRUE(StartGamepads()) << SDL_GetError();
-        SDL_VirtualJoystickDesc desc;
-        SDL_zero(desc);
-        desc.version = SDL_VIRTUAL_JOYSTICK_DESC_VERSION;
-        desc.type = SDL_JOYSTICK_TYPE_GAMECONTROLLER;
-        desc.naxes = SDL_CONTROLLER_AXIS_MAX;
-        desc.nbuttons = SDL_CONTROLLER_BUTTON_MAX;
-        desc.name = "Virtual test pad";
-        index = SDL_JoystickAttachVirtualEx(&desc);
+        index = AttachVirtualPad();
         ASSERT_GE(index, 0) << SDL_GetError();
         joystick = SDL_JoystickOpen(index);
         ASSERT_NE(joystick, nullptr) << SDL_GetError();
