@@ -1,6 +1,7 @@
 #include "route_slack.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 #include "fmp_query.h"
 #include "game/level_sim.h"
@@ -181,6 +182,26 @@ std::vector<unsigned> CenterJumps(const TLevelInfo& info, const std::function<st
         for (int dk = (j.msLate - j.msEarly) / 2 / kStepMs; dk != 0; dk /= 2) {
             int moved = dk;
             if (ShiftJumpPress(route, j.step, moved, candidate) && moved != 0 && stillProven(candidate)) {
+                route.swap(candidate);
+                break;
+            }
+        }
+        // The room in time often runs past the range tried while the room in
+        // place does not (a step up): then the take-off itself is moved to
+        // the middle of its room in place, a later press taking off further
+        // on, as long as the room in place grows and the route still passes.
+        const std::vector<TJumpSlack> now = MeasureSlack(info, loadMap, route, seed, limits);
+        if (n >= now.size()) break;
+        const TJumpSlack& c = now[n];
+        const int uneven = c.pxRight - c.pxLeft;
+        if (c.pxLeft >= limits.px || c.pxRight >= limits.px || std::abs(uneven) < 2) continue;
+        // About 0.4 px a step at a walk: half the difference, in steps.
+        for (int dk = uneven * 5 / 4; dk != 0; dk = dk * 2 / 3) {
+            int moved = dk;
+            if (!ShiftJumpPress(route, c.step, moved, candidate) || moved == 0) continue;
+            const std::vector<TJumpSlack> tried = MeasureSlack(info, loadMap, candidate, seed, limits);
+            if (n < tried.size() && tried[n].Px() > c.Px() && tried[n].Ms() >= std::min(c.Ms(), limits.ms / 3) &&
+                stillProven(candidate)) {
                 route.swap(candidate);
                 break;
             }
