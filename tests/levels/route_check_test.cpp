@@ -214,10 +214,11 @@ TEST_F(MonsterRouteTest, SearchKeepsClearOfThePatrol) {
 
 // Flat ground with a gap a block wide; the door beyond it. With `step`, a
 // step one block high instead of the gap, the door on top of it.
-std::shared_ptr<FmpMap> GapMap(bool step = false) {
+std::shared_ptr<FmpMap> GapMap(bool step = false, int doorColumn = 22) {
     std::vector<std::string> rows(15, std::string(28, '.'));
     rows[14] = rows[13] = "##########.#################";
-    rows[12] = "......................EE....";
+    rows[12] = std::string(28, '.');
+    rows[12].replace(std::size_t(doorColumn), 2, "EE");
     if (step) {
         rows[14] = rows[13] = std::string(28, '#');
         rows[12] = "..........##################";
@@ -280,6 +281,13 @@ TEST_F(MonsterRouteTest, SlackIsTheRoomBeforeTheJumpFallsShort) {
     // take-off is the room in place, walked.
     EXPECT_NEAR(float(j.msEarly) / 5.0f * 0.405f, float(j.pxLeft), 2.5f);
 
+    // A take-off further on that comes down in the door has not missed.
+    const std::vector<TJumpSlack> byTheDoor =
+        MeasureSlack(info, [] { return GapMap(false, 13); }, RunAndJump(128), 1, {32, 150});
+    ASSERT_EQ(byTheDoor.size(), 1u);
+    EXPECT_EQ(byTheDoor[0].pxRight, 32);
+    EXPECT_EQ(byTheDoor[0].pxLeft, j.pxLeft);
+
     // A route that takes off sooner leaves less room behind; of the two it
     // is the tightest jump.
     const std::vector<TJumpSlack> sooner = MeasureSlack(info, load, RunAndJump(float(j.x - j.pxLeft + 3)), 1);
@@ -315,9 +323,11 @@ TEST_F(MonsterRouteTest, CenteringMovesTheJumpToTheMiddleOfItsRoom) {
     ASSERT_EQ(after.size(), 1u);
     EXPECT_GT(asked, 0);
     EXPECT_GT(after[0].step, before[0].step);
-    // Room ahead runs past the 150 ms tried: the press goes halfway there.
-    EXPECT_NEAR(after[0].msEarly, (before[0].msEarly + 150) / 2, 10);
+    // Room ahead runs past the 150 ms tried: the press goes at least halfway
+    // there, and on while the room behind the take-off in place grows.
+    EXPECT_GE(after[0].msEarly, (before[0].msEarly + 150) / 2 - 10);
     EXPECT_GT(after[0].Ms(), before[0].Ms());
+    EXPECT_GE(after[0].pxLeft, (before[0].pxLeft + 32) / 2 - 4);
     EXPECT_TRUE(acrossTheGap(centred));
 
     // Nothing passes: nothing moves.
