@@ -212,11 +212,18 @@ TEST_F(MonsterRouteTest, SearchKeepsClearOfThePatrol) {
 
 // ---- Room for a human hand ----
 
-// Flat ground with a gap a block wide; the door beyond it.
-std::shared_ptr<FmpMap> GapMap() {
+// Flat ground with a gap a block wide; the door beyond it. With `step`, a
+// step one block high instead of the gap, the door on top of it.
+std::shared_ptr<FmpMap> GapMap(bool step = false, int doorColumn = 22) {
     std::vector<std::string> rows(15, std::string(28, '.'));
     rows[14] = rows[13] = "##########.#################";
-    rows[12] = "......................EE....";
+    rows[12] = std::string(28, '.');
+    rows[12].replace(std::size_t(doorColumn), 2, "EE");
+    if (step) {
+        rows[14] = rows[13] = std::string(28, '#');
+        rows[12] = "..........##################";
+        rows[11] = "......................EE....";
+    }
     TLevelSource src;
     src.name = "gap";
     src.columns = 28;
@@ -236,11 +243,11 @@ std::shared_ptr<FmpMap> GapMap() {
 }
 
 // Runs right from the start and jumps once the player has passed `takeOffX`.
-std::vector<unsigned> RunAndJump(float takeOffX) {
+std::vector<unsigned> RunAndJump(float takeOffX, bool step = false) {
     TLevelSim sim(1);
     sim.SetSnow(false);
     sim.SetMixing(false);
-    sim.LoadCustom(GapMap(), 16, 150, 100000);
+    sim.LoadCustom(GapMap(step), 16, 150, 100000);
     std::vector<unsigned> keys;
     while (sim.SavePlayer().x < takeOffX && keys.size() < 2000) {
         keys.push_back(kSimRight);
@@ -273,6 +280,13 @@ TEST_F(MonsterRouteTest, SlackIsTheRoomBeforeTheJumpFallsShort) {
     // The walk covers about 0.4 px a step: the room in time behind the
     // take-off is the room in place, walked.
     EXPECT_NEAR(float(j.msEarly) / 5.0f * 0.405f, float(j.pxLeft), 2.5f);
+
+    // A take-off further on that comes down in the door has not missed.
+    const std::vector<TJumpSlack> byTheDoor =
+        MeasureSlack(info, [] { return GapMap(false, 13); }, RunAndJump(128), 1, {32, 150});
+    ASSERT_EQ(byTheDoor.size(), 1u);
+    EXPECT_EQ(byTheDoor[0].pxRight, 32);
+    EXPECT_EQ(byTheDoor[0].pxLeft, j.pxLeft);
 
     // A route that takes off sooner leaves less room behind; of the two it
     // is the tightest jump.
@@ -309,13 +323,44 @@ TEST_F(MonsterRouteTest, CenteringMovesTheJumpToTheMiddleOfItsRoom) {
     ASSERT_EQ(after.size(), 1u);
     EXPECT_GT(asked, 0);
     EXPECT_GT(after[0].step, before[0].step);
-    // Room ahead runs past the 150 ms tried: the press goes halfway there.
-    EXPECT_NEAR(after[0].msEarly, (before[0].msEarly + 150) / 2, 10);
+    // Room ahead runs past the 150 ms tried: the press goes at least halfway
+    // there, and on while the room behind the take-off in place grows.
+    EXPECT_GE(after[0].msEarly, (before[0].msEarly + 150) / 2 - 10);
     EXPECT_GT(after[0].Ms(), before[0].Ms());
+    EXPECT_GE(after[0].pxLeft, (before[0].pxLeft + 32) / 2 - 4);
     EXPECT_TRUE(acrossTheGap(centred));
 
     // Nothing passes: nothing moves.
     EXPECT_EQ(CenterJumps(info, load, edge, 1, [](std::span<const unsigned>) { return false; }), edge);
+}
+
+// A step up one block high: whenever the key goes down within 150 ms either
+// way the jump still lands on top, so the room in time says nothing; the
+// take-off is moved to the middle of its room in place instead. The game's
+// jump leaves such a step about 25 px in all, 12 either way when centred.
+TEST_F(MonsterRouteTest, AStepUpIsCentredInPlace) {
+    const TLevelInfo info{"", "step", 120, 16, 150, {}, {}};
+    auto load = [] { return GapMap(true); };
+    const std::vector<unsigned> early = RunAndJump(108, true);
+    const std::vector<TJumpSlack> before = MeasureSlack(info, load, early, 1);
+    ASSERT_EQ(before.size(), 1u);
+    ASSERT_EQ(before[0].landingRow, 12);
+    ASSERT_GE(std::abs(before[0].pxLeft - before[0].pxRight), 6) << "the route should take off near an end of its room";
+    auto onTop = [](std::span<const unsigned> keys) {
+        TLevelSim sim(1);
+        sim.SetSnow(false);
+        sim.SetMixing(false);
+        sim.LoadCustom(GapMap(true), 16, 150, 100000);
+        for (unsigned k : keys) sim.Step(k);
+        return sim.SavePlayer().y < 170;
+    };
+    ASSERT_TRUE(onTop(early));
+    const std::vector<TJumpSlack> after = MeasureSlack(info, load, CenterJumps(info, load, early, 1, onTop), 1);
+    ASSERT_EQ(after.size(), 1u);
+    EXPECT_LE(std::abs(after[0].pxLeft - after[0].pxRight), 2);
+    EXPECT_GE(after[0].Px(), 12);
+    EXPECT_LE(after[0].pxLeft + after[0].pxRight, 27);
+    EXPECT_GE(after[0].Ms(), 50);
 }
 
 TEST_F(MonsterRouteTest, AWallBehindTheTakeOffLeavesTheRoomOpen) {

@@ -1,6 +1,7 @@
 #include "route_slack.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 #include "fmp_query.h"
 #include "game/level_sim.h"
@@ -18,7 +19,9 @@ constexpr int kLongestFlight = 800;
 
 struct TGround {
     int row = -1, first = 0, last = -1;  // the run of solid blocks landed on
-    bool Holds(const TGround& g) const { return g.row == row && g.first >= first && g.last <= last; }
+    bool exit = false;                   // the jump came down in the exit door instead
+    // A jump that ends in the door has done better than land: it counts.
+    bool Holds(const TGround& g) const { return g.exit || (g.row == row && g.first >= first && g.last <= last); }
 };
 
 // The ground under the player's feet: the first solid row within a block
@@ -43,7 +46,9 @@ TGround GroundUnder(const TFmpQuery& q, const TPlayerState& p, int block) {
 TGround PlayToLanding(TLevelSim& sim, const TFmpQuery& q, std::span<const unsigned> keys, int from, int block) {
     bool airborne = false;
     for (int i = from; i < int(keys.size()) && i < from + kLongestFlight; ++i) {
-        if (sim.Step(keys[std::size_t(i)]) != kPlayStatePlaying) return {};
+        const int state = sim.Step(keys[std::size_t(i)]);
+        if (state == kPlayStateExitReached) return {.exit = true};
+        if (state != kPlayStatePlaying) return {};
         const TPlayerState p = sim.SavePlayer();
         if (p.jumping) airborne = true;
         if (airborne && !p.jumping) return GroundUnder(q, p, block);
@@ -99,7 +104,7 @@ std::vector<TJumpSlack> MeasureSlack(const TLevelInfo& info, const std::function
         sim.Restore(before[std::size_t(t0)]);
         const TPlayerState atTakeOff = sim.SavePlayer();
         const TGround landing = PlayToLanding(sim, query, keys, t0, block);
-        if (landing.row < 0) continue;
+        if (landing.row < 0) continue;  // in the air at the end, or in the door
         TJumpSlack s;
         s.step = t0;
         s.x = int(atTakeOff.x);
@@ -183,6 +188,33 @@ std::vector<unsigned> CenterJumps(const TLevelInfo& info, const std::function<st
             if (ShiftJumpPress(route, j.step, moved, candidate) && moved != 0 && stillProven(candidate)) {
                 route.swap(candidate);
                 break;
+            }
+        }
+        // The room in time often runs past the range tried while the room in
+        // place does not (a step up, a hop near a ledge's end): then the
+        // take-off itself is moved towards the middle of its room in place, a
+        // later press taking off further on, as long as the lesser side grows
+        // and the route still passes.
+        const std::vector<TJumpSlack> now = MeasureSlack(info, loadMap, route, seed, limits);
+        if (n >= now.size()) break;
+        const TJumpSlack& c = now[n];
+        const int uneven = c.pxRight - c.pxLeft;
+        if ((c.pxLeft >= limits.px && c.pxRight >= limits.px) || std::abs(uneven) < 2) continue;
+        // About 0.4 px a step at a walk: half the difference, in steps; a
+        // later press takes off further right walking right, further left
+        // walking left, so both ways are tried.
+        bool moved = false;
+        for (int size = std::abs(uneven) * 5 / 4; size != 0 && !moved; size = size * 2 / 3) {
+            for (int dk : {uneven > 0 ? size : -size, uneven > 0 ? -size : size}) {
+                int shift = dk;
+                if (!ShiftJumpPress(route, c.step, shift, candidate) || shift == 0) continue;
+                const std::vector<TJumpSlack> tried = MeasureSlack(info, loadMap, candidate, seed, limits);
+                if (n < tried.size() && tried[n].Px() > c.Px() && tried[n].Ms() >= std::min(c.Ms(), limits.ms / 3) &&
+                    stillProven(candidate)) {
+                    route.swap(candidate);
+                    moved = true;
+                    break;
+                }
             }
         }
     }
