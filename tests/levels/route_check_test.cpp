@@ -85,6 +85,26 @@ TEST(KeyScript, EveryShippedLevelHasAStoredRoute) {
     }
 }
 
+// A 28 x 15 map built from its rows as the level tools build the game's.
+std::shared_ptr<FmpMap> CompiledMap(const std::vector<std::string>& rows, const std::string& name) {
+    TLevelSource src;
+    src.name = name;
+    src.columns = 28;
+    src.rows = 15;
+    src.form = TMapForm::kFmp10;
+    src.depth = 16;
+    src.littleEndian = true;
+    src.cells = rows;
+    TLayout layout;
+    std::vector<std::string> errors;
+    EXPECT_TRUE(BuildLayout(src, layout, errors));
+    std::vector<uint8_t> bytes = WriteFmp(CompileLevel(src, layout));
+    auto map = std::make_shared<FmpMap>();
+    map->LoadMapFromMemory(bytes.data(), bytes.size(), 2, name);
+    map->InitAnims();
+    return map;
+}
+
 // A field with a pit that one three-hit monster patrols, the start on the
 // left, the door on the right, and a high walkway over the pit that is the
 // longer way round.
@@ -98,22 +118,7 @@ std::shared_ptr<FmpMap> FieldMap() {
     rows[10] = "....................#...EE..";
     rows[9] = "....#.......................";
     rows[7] = "......===============.......";
-    TLevelSource src;
-    src.name = "field";
-    src.columns = 28;
-    src.rows = 15;
-    src.form = TMapForm::kFmp10;
-    src.depth = 16;
-    src.littleEndian = true;
-    src.cells = rows;
-    TLayout layout;
-    std::vector<std::string> errors;
-    EXPECT_TRUE(BuildLayout(src, layout, errors));
-    std::vector<uint8_t> bytes = WriteFmp(CompileLevel(src, layout));
-    auto map = std::make_shared<FmpMap>();
-    map->LoadMapFromMemory(bytes.data(), bytes.size(), 2, "field");
-    map->InitAnims();
-    return map;
+    return CompiledMap(rows, "field");
 }
 
 TLevelInfo FieldInfo() {
@@ -224,22 +229,7 @@ std::shared_ptr<FmpMap> GapMap(bool step = false, int doorColumn = 22) {
         rows[12] = "..........##################";
         rows[11] = "......................EE....";
     }
-    TLevelSource src;
-    src.name = "gap";
-    src.columns = 28;
-    src.rows = 15;
-    src.form = TMapForm::kFmp10;
-    src.depth = 16;
-    src.littleEndian = true;
-    src.cells = rows;
-    TLayout layout;
-    std::vector<std::string> errors;
-    EXPECT_TRUE(BuildLayout(src, layout, errors));
-    std::vector<uint8_t> bytes = WriteFmp(CompileLevel(src, layout));
-    auto map = std::make_shared<FmpMap>();
-    map->LoadMapFromMemory(bytes.data(), bytes.size(), 2, "gap");
-    map->InitAnims();
-    return map;
+    return CompiledMap(rows, "gap");
 }
 
 // Runs right from the start and jumps once the player has passed `takeOffX`.
