@@ -16,11 +16,10 @@ import os
 import shutil
 import subprocess
 import sys
-import tempfile
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from play_through import (  # noqa: E402
-    MENU_QUIT, SKIP, Display, Game, differing_pixels, fail, run, unmet_needs)
+    MENU_QUIT, SKIP, Display, Game, differing_pixels, fail, fresh_copy, run, unmet_needs)
 
 
 def main():
@@ -35,14 +34,8 @@ def main():
         print(f"SKIPPED: {why}")
         return SKIP
 
-    shutil.rmtree(args.shots, ignore_errors=True)
-    os.makedirs(args.shots)
-    work = tempfile.mkdtemp(prefix="snowquill-attract-")
-    folder = os.path.join(work, "game")
-    shutil.copytree(game_dir, folder)
+    work, folder = fresh_copy(game_dir, args.shots, "snowquill-attract-")
     table = os.path.join(folder, "HISCORES.DAT")
-    if os.path.exists(table):
-        os.remove(table)
     display = Display()
     game = None
     try:

@@ -19,12 +19,11 @@ import os
 import shutil
 import signal
 import sys
-import tempfile
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from play_through import (  # noqa: E402
-    MENU_OPTIONS, NO_DEMOS, SKIP, Display, Game, fail, run, unmet_needs)
+    MENU_OPTIONS, NO_DEMOS, SKIP, Display, Game, fail, fresh_copy, run, unmet_needs)
 
 # The main page's line of "Keys and buttons", and the keys page's lines.
 CONTROLS_LINE = 7
@@ -108,14 +107,7 @@ def main():
         print(f"SKIPPED: {why}")
         return SKIP
 
-    shutil.rmtree(args.shots, ignore_errors=True)
-    os.makedirs(args.shots)
-    work = tempfile.mkdtemp(prefix="snowquill-options-")
-    folder = os.path.join(work, "game")
-    shutil.copytree(game_dir, folder)
-    for stale in ("HISCORES.DAT", "settings.ini"):
-        if os.path.exists(os.path.join(folder, stale)):
-            os.remove(os.path.join(folder, stale))
+    work, folder = fresh_copy(game_dir, args.shots, "snowquill-options-", ("HISCORES.DAT", "settings.ini"))
     before = set(os.listdir(folder))
 
     display = Display()

@@ -238,6 +238,22 @@ def read_table(path):
     return rows
 
 
+def fresh_copy(game_dir, shots, prefix, stale=("HISCORES.DAT",)):
+    """Empties the shots folder and copies the game's folder into a new
+    temporary one without the files named in `stale` (a table or settings
+    the developer's own play left there). Returns (work, folder): the
+    temporary folder, to remove at the end, and the game's copy in it."""
+    shutil.rmtree(shots, ignore_errors=True)
+    os.makedirs(shots)
+    work = tempfile.mkdtemp(prefix=prefix)
+    folder = os.path.join(work, "game")
+    shutil.copytree(game_dir, folder)
+    for name in stale:
+        if os.path.exists(os.path.join(folder, name)):
+            os.remove(os.path.join(folder, name))
+    return work, folder
+
+
 def main():
     ap = argparse.ArgumentParser()
     ap.add_argument("--game-dir", required=True)
@@ -256,15 +272,9 @@ def main():
         print(f"SKIPPED: {why}")
         return SKIP
 
-    shutil.rmtree(args.shots, ignore_errors=True)
-    os.makedirs(args.shots)
-    work = tempfile.mkdtemp(prefix="snowquill-e2e-")
-    folder = os.path.join(work, "game")
-    shutil.copytree(game_dir, folder)
+    work, folder = fresh_copy(game_dir, args.shots, "snowquill-e2e-")
     binary = os.path.abspath(args.binary) if args.binary else os.path.join(folder, "snowquill")
     table = os.path.join(folder, "HISCORES.DAT")
-    if os.path.exists(table):
-        os.remove(table)
 
     display = Display()
     try:
