@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Fuzzes every file reader of the game for SECONDS seconds each (default 40):
+# Fuzzes every file reader of the game for SECONDS seconds each (default 30):
 # builds the fuzzers with clang in build-fuzz, replays the kept corpus and
 # every past finding, then fuzzes each target from its corpus and seeds, and
 # fails on any finding. A finding is kept in build-fuzz/findings/<target>/;

@@ -95,6 +95,6 @@ env "${SANITIZER_ENV[@]}" scripts/replay_demos.sh "$ASAN_GAME"
 
 if [ -x scripts/fuzz.sh ]; then
   echo "== fuzzing every file reader (corpus and past findings replayed first)"
-  scripts/fuzz.sh "${FUZZ_SECONDS:-30}"
+  scripts/fuzz.sh "${FUZZ_SECONDS:-20}"
 fi
 echo "All tests passed."
