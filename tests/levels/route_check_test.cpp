@@ -288,6 +288,29 @@ TEST_F(MonsterRouteTest, SlackIsTheRoomBeforeTheJumpFallsShort) {
     EXPECT_EQ(TightestJump(both, 12, 50), &both[1]);
 }
 
+// A stored route ends in the door, and its last jump is often the one into
+// it: that jump is held to the same room, and a take-off further back, which
+// reaches the door a few steps after the route's keys end, still counts.
+TEST_F(MonsterRouteTest, TheJumpIntoTheDoorIsMeasuredToo) {
+    const TLevelInfo info{"", "gap", 120, 16, 150, {}, {}};
+    auto load = [] { return GapMap(false, 11); };
+    std::vector<unsigned> keys = RunAndJump(128);
+    TLevelSim sim(1);
+    sim.SetSnow(false);
+    sim.SetMixing(false);
+    sim.LoadCustom(load(), 16, 150, 100000);
+    std::size_t reached = 0;
+    while (reached < keys.size() && sim.Step(keys[reached]) == kPlayStatePlaying) ++reached;
+    ASSERT_LT(reached, keys.size()) << "the jump should reach the door";
+    keys.resize(reached + 1);
+
+    const std::vector<TJumpSlack> jumps = MeasureSlack(info, load, keys, 1);
+    ASSERT_EQ(jumps.size(), 1u);
+    EXPECT_EQ(jumps[0].landingRow, -1);
+    EXPECT_GT(jumps[0].pxLeft, 4);
+    EXPECT_GT(jumps[0].msEarly, 20);
+}
+
 // A route that jumps at the last moment that clears the gap is moved to the
 // middle of its room; a move the rest of the route would not survive is
 // not made.

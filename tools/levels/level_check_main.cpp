@@ -32,6 +32,7 @@
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <map>
@@ -84,8 +85,9 @@ bool CheckSlack(int level, const TLevelInfo& info, const std::function<std::shar
     for (const TJumpSlack& j : jumps) {
         const bool short_ = options_.wantPx > 0 && (j.Px() < options_.wantPx || j.Ms() < options_.wantMs);
         std::printf(
-            "level %d: jump at %.2f s from (%d, %d) to row %d: %d px left, %d px right, %d ms early, %d ms late%s\n",
-            level, j.step / 200.0, j.x, j.y, j.landingRow, j.pxLeft, j.pxRight, j.msEarly, j.msLate,
+            "level %d: jump at %.2f s from (%d, %d) to %s %d: %d px left, %d px right, %d ms early, %d ms late%s\n",
+            level, j.step / 200.0, j.x, j.y, j.landingRow < 0 ? "the door, row" : "row",
+            j.landingRow < 0 ? j.y / 16 : j.landingRow, j.pxLeft, j.pxRight, j.msEarly, j.msLate,
             short_ ? "  <- too tight" : "");
         if (short_) ok = false;
     }
@@ -226,9 +228,13 @@ bool CheckLevel(int level) {
         char comment[256];
         std::snprintf(comment, sizeof comment,
                       "The keys held at each 5 ms step from the start of level %d to the exit,\n"
-                      "found by level_check --search%s: %.1f s, %.2f energy bars lost.",
-                      level, options_.center ? ", each jump in the middle of its room" : "", fig.Seconds(),
-                      fig.energyLost);
+                      "%s: %.1f s, %.2f energy bars lost.",
+                      level,
+                      options_.search ? (options_.center ? "found by level_check --search, each jump in the middle "
+                                                           "of its room"
+                                                         : "found by level_check --search")
+                                      : "each jump moved to the middle of its room by level_check --center",
+                      fig.Seconds(), fig.energyLost);
         if (!SaveKeyScript(routePath, script, comment)) {
             std::printf("level %d: FAIL: cannot write %s\n", level, routePath.c_str());
             return false;
@@ -243,13 +249,21 @@ bool CheckLevel(int level) {
         sim.SetSnow(false);
         sim.SetMixing(false);
         sim.LoadCustom(reviewMap, info.startX, info.startY, 1000000);
-        std::ofstream out(options_.reviewDir + "/level_" + std::to_string(level) + "_route.txt");
-        for (size_t i = 0; i < keys.size(); ++i) {
+        std::error_code made;
+        std::filesystem::create_directories(options_.reviewDir, made);
+        const std::string reviewPath = options_.reviewDir + "/level_" + std::to_string(level) + "_route.txt";
+        std::ofstream out(reviewPath);
+        for (size_t i = 0; out && i < keys.size(); ++i) {
             if (sim.Step(keys[i]) != 6) break;
             if (i % 8 == 0) {
                 TPlayerState s = sim.SavePlayer();
                 out << int(s.x) << ' ' << int(s.y) << '\n';
             }
+        }
+        out.close();
+        if (!out) {
+            std::printf("level %d: FAIL: cannot write %s\n", level, reviewPath.c_str());
+            ok = false;
         }
     }
     return ok;

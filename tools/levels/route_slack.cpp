@@ -43,10 +43,13 @@ TGround GroundUnder(const TFmpQuery& q, const TPlayerState& p, int block) {
 
 // Plays `keys` from step `from` of the restored state until the jump started
 // at or after that step comes down; the ground it lands on (row -1 if none).
+// Past the route's end the last keys stay held: a route ends in the door, and
+// a jump to it taken off further back needs a few steps more.
 TGround PlayToLanding(TLevelSim& sim, const TFmpQuery& q, std::span<const unsigned> keys, int from, int block) {
     bool airborne = false;
-    for (int i = from; i < int(keys.size()) && i < from + kLongestFlight; ++i) {
-        const int state = sim.Step(keys[std::size_t(i)]);
+    if (keys.empty()) return {};
+    for (int i = from; i < from + kLongestFlight; ++i) {
+        const int state = sim.Step(keys[std::size_t(std::min(i, int(keys.size()) - 1))]);
         if (state == kPlayStateExitReached) return {.exit = true};
         if (state != kPlayStatePlaying) return {};
         const TPlayerState p = sim.SavePlayer();
@@ -104,12 +107,12 @@ std::vector<TJumpSlack> MeasureSlack(const TLevelInfo& info, const std::function
         sim.Restore(before[std::size_t(t0)]);
         const TPlayerState atTakeOff = sim.SavePlayer();
         const TGround landing = PlayToLanding(sim, query, keys, t0, block);
-        if (landing.row < 0) continue;  // in the air at the end, or in the door
+        if (landing.row < 0 && !landing.exit) continue;  // in the air at the end
         TJumpSlack s;
         s.step = t0;
         s.x = int(atTakeOff.x);
         s.y = int(atTakeOff.y);
-        s.landingRow = landing.row;
+        s.landingRow = landing.exit ? -1 : landing.row;
 
         // In place: the same keys from the same step, the player moved. A
         // place no player can stand (in a wall, off the map) ends the room

@@ -19,7 +19,7 @@ namespace levels {
 struct TJumpSlack {
     int step = 0;        // the route's take-off step
     int x = 0, y = 0;    // the player's place there (pixels)
-    int landingRow = 0;  // the block row of the ground it lands on
+    int landingRow = 0;  // the block row of the ground it lands on; -1: it goes into the exit door
     int pxLeft = 0;      // the take-off may be this much further left
     int pxRight = 0;     // or this much further right
     int msEarly = 0;     // the jump key may go down this much sooner
