@@ -84,11 +84,11 @@ bool CheckSlack(int level, const TLevelInfo& info, const std::function<std::shar
     bool ok = true;
     for (const TJumpSlack& j : jumps) {
         const bool short_ = options_.wantPx > 0 && (j.Px() < options_.wantPx || j.Ms() < options_.wantMs);
+        char where[24] = "the door";
+        if (j.landingRow >= 0) std::snprintf(where, sizeof where, "row %d", j.landingRow);
         std::printf(
-            "level %d: jump at %.2f s from (%d, %d) to %s %d: %d px left, %d px right, %d ms early, %d ms late%s\n",
-            level, j.step / 200.0, j.x, j.y, j.landingRow < 0 ? "the door, row" : "row",
-            j.landingRow < 0 ? j.y / 16 : j.landingRow, j.pxLeft, j.pxRight, j.msEarly, j.msLate,
-            short_ ? "  <- too tight" : "");
+            "level %d: jump at %.2f s from (%d, %d) to %s: %d px left, %d px right, %d ms early, %d ms late%s\n", level,
+            j.step / 200.0, j.x, j.y, where, j.pxLeft, j.pxRight, j.msEarly, j.msLate, short_ ? "  <- too tight" : "");
         if (short_) ok = false;
     }
     if (const TJumpSlack* t = TightestJump(jumps, wantPx, wantMs)) tightest_[level] = *t;

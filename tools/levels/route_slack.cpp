@@ -112,7 +112,7 @@ std::vector<TJumpSlack> MeasureSlack(const TLevelInfo& info, const std::function
         s.step = t0;
         s.x = int(atTakeOff.x);
         s.y = int(atTakeOff.y);
-        s.landingRow = landing.exit ? -1 : landing.row;
+        s.landingRow = landing.row;  // -1 for the door
 
         // In place: the same keys from the same step, the player moved. A
         // place no player can stand (in a wall, off the map) ends the room
