@@ -112,12 +112,16 @@ void OpenDisplay(int width, int height, int depth, int hz, int flags) {
 
 void ShowSplash(const std::function<void()>& whileHeld) {
     OpenDisplay(640, 480, 16, 60, 0);
+    // The fade-in starts from its colour alone: that frame goes on the screen
+    // at once, before the picture is even read.
+    constexpr int kShade = 10;
+    ShowColourFrame(kShade, kShade, kShade);
     ImageRef splash = LoadImageFrom(kSplashFile, -1);
     NoteLoadedFile(splash, kSplashFile);
     // Without its picture the splash has nothing to show: the data check
     // names the file at once instead.
     if (!splash && whileHeld) whileHeld();
-    auto fade = Object_Fade::NewColourFade(10, 10, 10);
+    auto fade = Object_Fade::NewColourFade(kShade, kShade, kShade);
     fade->SetFadeIn();
     fade->Start();
     auto fadeLoop = [&] {

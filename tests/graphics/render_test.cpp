@@ -348,6 +348,24 @@ TEST_F(GLRender, TheFrameStaysInTheBackBufferAfterPresenting) {
     EXPECT_EQ(PixmapGetPixel(shot->frames[0].pixmap, 4, 4), 0xFFFFFFFFu);
 }
 
+// The run's first frame is one colour put straight on the window: the
+// picture being drawn, held draws included, and the clip stay as they were.
+TEST_F(GLRender, AColourFrameLeavesThePictureAndTheClipAlone) {
+    FillRect(3, 3, 5, 5);
+    SetClipRect(0, 0, 20, 64);
+    ShowColourFrame(10, 10, 10);
+    FillRect(30, 3, 5, 5);  // outside the clip
+    FillRect(10, 30, 5, 5);
+    PixmapRef shot = ReadScreenPixels();
+    SetClipRect(0, 0, 64, 64);
+    EXPECT_EQ(PixmapGetPixel(shot, 4, 4), 0xFFFFFFFFu);
+    EXPECT_EQ(PixmapGetPixel(shot, 31, 4), 0xFF000000u);
+    EXPECT_EQ(PixmapGetPixel(shot, 11, 31), 0xFFFFFFFFu);
+    EXPECT_EQ(PixmapGetPixel(shot, 40, 40), 0xFF000000u);
+    PresentFrame(0);
+    EXPECT_EQ(Px(4, 4), 0xFFFFFFFFu);
+}
+
 // A picture without alpha (as the PNG backgrounds are decoded) keeps its
 // three channels in their places and is wholly opaque.
 TEST_F(GLRender, APictureWithoutAlphaDrawsItsOwnColours) {

@@ -75,6 +75,14 @@ public:
     // RGBA copy of a rectangle of the render target (top row first).
     virtual PixmapRef ReadPixels(int x, int y, int w, int h) = 0;
     virtual void Present(bool waitVblank) = 0;
+    // Shows a frame of one colour at once, straight on the window where the
+    // picture stands (black bars around it), and leaves the picture drawn so
+    // far as it was. False where the device cannot: it shows nothing, or the
+    // window's own buffer holds the picture.
+    virtual bool ShowColour(int r, int g, int b) {
+        (void)r, (void)g, (void)b;
+        return false;
+    }
     // Delivers pending window events to the keyboard tables.
     virtual void PumpEvents() = 0;
 };

@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "platform/video/graphics.h"
+#include "platform/video/image_store.h"
 
 namespace sq {
 
@@ -280,5 +281,21 @@ static_assert(GlyphIs(' ', kGlyphSpace), "the space of the built-in font is blan
 }  // namespace
 
 const uint8_t* BuiltinFontBitmap() { return kFont.data(); }
+
+ImageRef MakeBuiltinFontImage(int glyphWidth, int glyphHeight, int glyphCount) {
+    ImageRef font = MakeImage(glyphWidth, glyphHeight, 0);
+    font->name = "built-in font";
+    font->frames.resize(std::size_t(glyphCount));
+    for (int c = 0; c < glyphCount; ++c) {
+        PixmapRef p = NewPixmap(glyphWidth, glyphHeight, kPfRGBA);
+        for (int row = 0; row < glyphHeight; ++row) {
+            uint8_t byte = kFont[std::size_t(row * kGlyphs + c)];
+            for (int col = 0; col < glyphWidth; ++col)
+                if (byte & (1u << col)) PixmapSetPixel(p, col, row, 0xFFFFFFFFu);
+        }
+        font->frames[std::size_t(c)].pixmap = p;
+    }
+    return font;
+}
 
 }  // namespace sq

@@ -408,6 +408,39 @@ void TGLDevice::DrawScreenTexture(int x, int y, int w, int h, int viewW, int vie
     DrawVertices(GL_TRIANGLES, quad, 4, true);
 }
 
+void TGLDevice::PictureRect(int dw, int dh, int& x, int& y, int& w, int& h) const {
+    // The picture fills what the mode would: a smaller target is stretched
+    // to the mode's shape, not kept at its own.
+    double scale = std::min(double(dw) / width_, double(dh) / height_);
+    w = int(std::lround(width_ * scale)), h = int(std::lround(height_ * scale));
+    x = (dw - w) / 2, y = (dh - h) / 2;
+}
+
+bool TGLDevice::ShowColour(int r, int g, int b) {
+    // The page shows the canvas only once the game hands control back.
+    if (web::kBrowser || !context_ || !useFbo_) return false;
+    // Only clears: no shader runs, so nothing has to be compiled first.
+    Flush();
+    SetSwapInterval(0);
+    gl_.bindFramebuffer(GL_FRAMEBUFFER, 0);
+    int dw = 0, dh = 0, x = 0, y = 0, w = 0, h = 0;
+    SDL_GL_GetDrawableSize(window_, &dw, &dh);
+    PictureRect(dw, dh, x, y, w, h);
+    glViewport(0, 0, dw, dh);
+    glDisable(GL_SCISSOR_TEST);
+    glClearColor(0, 0, 0, 1);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glEnable(GL_SCISSOR_TEST);
+    glScissor(x, dh - y - h, w, h);
+    glClearColor(float(r) / 255.0f, float(g) / 255.0f, float(b) / 255.0f, 1);
+    glClear(GL_COLOR_BUFFER_BIT);
+    SDL_GL_SwapWindow(window_);
+    gl_.bindFramebuffer(GL_FRAMEBUFFER, framebuffer_);
+    glViewport(0, 0, targetW_, targetH_);
+    ApplyScissor();
+    return true;
+}
+
 void TGLDevice::Present(bool waitVblank) {
     if (!context_) return;
     Flush();
@@ -424,16 +457,14 @@ void TGLDevice::Present(bool waitVblank) {
     glDisable(GL_BLEND);
     UseProgram(2);
     if (dw > 0 && dh > 0) {
-        // The picture fills what the mode would: a smaller target is
-        // stretched to the mode's shape, not kept at its own.
-        double scale = std::min(double(dw) / width_, double(dh) / height_);
-        int w = int(std::lround(width_ * scale)), h = int(std::lround(height_ * scale));
+        int x = 0, y = 0, w = 0, h = 0;
+        PictureRect(dw, dh, x, y, w, h);
         // Black bars only where the picture leaves room for them.
         if (w != dw || h != dh) {
             glClearColor(0, 0, 0, 1);
             glClear(GL_COLOR_BUFFER_BIT);
         }
-        DrawScreenTexture((dw - w) / 2, (dh - h) / 2, w, h, dw, dh);
+        DrawScreenTexture(x, y, w, h, dw, dh);
     }
     SDL_GL_SwapWindow(window_);
     if (useFbo_) {

@@ -106,6 +106,7 @@ public:
     void SetTargetSize(int width, int height) override;
     PixmapRef ReadPixels(int x, int y, int w, int h) override;
     void Present(bool waitVblank) override;
+    bool ShowColour(int r, int g, int b) override;
     void PumpEvents() override;
 
 private:
@@ -162,10 +163,14 @@ private:
     // Puts vertices in the vertex buffer and draws them.
     void DrawVertices(GLenum primitive, const TBatchVertex* vertices, int count, bool indexed);
     void DrawScreenTexture(int x, int y, int w, int h, int viewW, int viewH);
+    // Where the picture stands in a drawable of dw x dh: the mode's shape
+    // enlarged as far as it fits, centred.
+    void PictureRect(int dw, int dh, int& x, int& y, int& w, int& h) const;
 
     SDL_Window* window_ = nullptr;
     SDL_GLContext context_ = nullptr;
     bool videoUp_ = false;
+    bool padsLooked_ = false;  // StartGamepads was called since the video started
     std::string caption_;
     TDisplayOptions options_;
     int width_ = 0, height_ = 0;  // the mode's

@@ -187,22 +187,7 @@ void ResetDrawState() {
 }
 
 const ImageRef& FontImage() {
-    if (!layer.font) {
-        const uint8_t* bits = BuiltinFontBitmap();
-        ImageRef font = MakeImage(kGlyphWidth, kGlyphHeight, 0);
-        font->name = "built-in font";
-        font->frames.resize(kGlyphCount);
-        for (int c = 0; c < kGlyphCount; ++c) {
-            PixmapRef p = NewPixmap(kGlyphWidth, kGlyphHeight, kPfRGBA);
-            for (int row = 0; row < kGlyphHeight; ++row) {
-                uint8_t byte = bits[row * kGlyphCount + c];
-                for (int col = 0; col < kGlyphWidth; ++col)
-                    if (byte & (1u << col)) PixmapSetPixel(p, col, row, 0xFFFFFFFFu);
-            }
-            font->frames[std::size_t(c)].pixmap = p;
-        }
-        layer.font = font;
-    }
+    if (!layer.font) layer.font = MakeBuiltinFontImage(kGlyphWidth, kGlyphHeight, kGlyphCount);
     return layer.font;
 }
 
@@ -318,6 +303,10 @@ void PresentFrame(int sync) {
     }
     AgeKeyTaps();
     PumpEvents();
+}
+
+void ShowColourFrame(int r, int g, int b) {
+    if (layer.open && layer.device->ShowColour(r, g, b)) ++layer.stats.frames;
 }
 
 void SetUnpacedFrames(bool unpaced) { layer.unpaced = unpaced; }

@@ -41,6 +41,9 @@ bool OpenGraphicsMode(int width, int height, int depth, int hz, int flags);
 void CloseGraphicsMode();
 bool GraphicsModeOpen();
 void PresentFrame(int sync);
+// Shows a frame of one colour at once, without pacing and without touching
+// the picture being drawn: the first frame of a run, before anything is loaded.
+void ShowColourFrame(int r, int g, int b);
 int DisplayModeAvailable(int width, int height, int depth, int hz);
 // The open mode's size in pixels (0 when none is open).
 int ScreenWidth();

@@ -55,7 +55,6 @@ bool TGLDevice::Open(const TOpenRequest& request) {
             return false;
         }
         videoUp_ = true;
-        StartGamepads();
     }
     options_ = request.options;
     caption_ = request.caption;
@@ -173,6 +172,7 @@ void TGLDevice::Close() {
         context_ = nullptr;
         window_ = nullptr;
         videoUp_ = false;
+        padsLooked_ = false;
         framebuffer_ = screenTexture_ = 0;
         programs_[0] = programs_[1] = programs_[2] = 0;
         vertexBuffer_ = indexBuffer_ = whiteTexture_ = 0;
@@ -297,6 +297,12 @@ void TGLDevice::ChangeDisplay(const TDisplayOptions& options) {
 void TGLDevice::PumpEvents() {
     if (!window_ || inPump_) return;
     inPump_ = true;
+    // The pads are looked for once the first frame is up: the search takes
+    // the start a few milliseconds.
+    if (!padsLooked_) {
+        StartGamepads();  // without them the game is played on the keyboard
+        padsLooked_ = true;
+    }
     if constexpr (web::kBrowser) FollowPageCanvas();
     SDL_Event e;
     while (SDL_PollEvent(&e)) {
