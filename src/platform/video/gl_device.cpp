@@ -435,6 +435,7 @@ bool TGLDevice::ShowColour(int r, int g, int b) {
     glClearColor(float(r) / 255.0f, float(g) / 255.0f, float(b) / 255.0f, 1);
     glClear(GL_COLOR_BUFFER_BIT);
     SDL_GL_SwapWindow(window_);
+    frameShown_ = true;
     gl_.bindFramebuffer(GL_FRAMEBUFFER, framebuffer_);
     glViewport(0, 0, targetW_, targetH_);
     ApplyScissor();
@@ -467,6 +468,7 @@ void TGLDevice::Present(bool waitVblank) {
         DrawScreenTexture(x, y, w, h, dw, dh);
     }
     SDL_GL_SwapWindow(window_);
+    frameShown_ = true;
     if (useFbo_) {
         gl_.bindFramebuffer(GL_FRAMEBUFFER, framebuffer_);
     } else {

@@ -171,6 +171,7 @@ private:
     SDL_GLContext context_ = nullptr;
     bool videoUp_ = false;
     bool padsLooked_ = false;  // StartGamepads was called since the video started
+    bool frameShown_ = false;  // a frame went on the window since then
     std::string caption_;
     TDisplayOptions options_;
     int width_ = 0, height_ = 0;  // the mode's

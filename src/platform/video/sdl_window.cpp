@@ -172,7 +172,7 @@ void TGLDevice::Close() {
         context_ = nullptr;
         window_ = nullptr;
         videoUp_ = false;
-        padsLooked_ = false;
+        padsLooked_ = frameShown_ = false;
         framebuffer_ = screenTexture_ = 0;
         programs_[0] = programs_[1] = programs_[2] = 0;
         vertexBuffer_ = indexBuffer_ = whiteTexture_ = 0;
@@ -299,7 +299,7 @@ void TGLDevice::PumpEvents() {
     inPump_ = true;
     // The pads are looked for once the first frame is up: the search takes
     // the start a few milliseconds.
-    if (!padsLooked_) {
+    if (!padsLooked_ && frameShown_) {
         StartGamepads();  // without them the game is played on the keyboard
         padsLooked_ = true;
     }
