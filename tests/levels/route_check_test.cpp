@@ -288,6 +288,43 @@ TEST_F(MonsterRouteTest, SlackIsTheRoomBeforeTheJumpFallsShort) {
     EXPECT_EQ(TightestJump(both, 12, 50), &both[1]);
 }
 
+// Two hops along one floor, the second soon after the first comes down. A
+// press moved into the first hop's flight lifts nobody off unless the game
+// still takes it after the landing: the first hop's landing on the same
+// floor is not the second's.
+TEST_F(MonsterRouteTest, APressMovedIntoTheFlightBeforeMustStillJump) {
+    std::vector<std::string> rows(15, std::string(28, '.'));
+    rows[14] = rows[13] = std::string(28, '#');
+    rows[12].replace(26, 2, "EE");
+    auto load = [rows] { return CompiledMap(rows, "floor"); };
+    const TLevelInfo info{"", "floor", 120, 16, 150, {}, {}};
+    TLevelSim sim(1);
+    sim.SetSnow(false);
+    sim.SetMixing(false);
+    sim.LoadCustom(load(), 16, 150, 100000);
+    std::vector<unsigned> keys;
+    auto press = [&](unsigned k) {
+        keys.push_back(k);
+        sim.Step(k);
+    };
+    while (sim.SavePlayer().x < 40) press(kSimRight);
+    for (int i = 0; i < 16; ++i) press(kSimRight | kSimUp);
+    while (sim.SavePlayer().jumping) press(kSimRight);
+    for (int i = 0; i < 2; ++i) press(kSimRight);
+    for (int i = 0; i < 16; ++i) press(kSimRight | kSimUp);
+    for (int i = 0; i < 300; ++i) press(kSimRight);
+
+    const std::vector<TJumpSlack> jumps = MeasureSlack(info, load, keys, 1);
+    ASSERT_EQ(jumps.size(), 2u);
+    EXPECT_EQ(jumps[1].landingRow, 13);
+    // At most the press's own length, the two steps walked after the landing
+    // and the few the landing takes: any sooner and the key is let go before
+    // he is down (as measured before, all 150 ms tried seemed to land).
+    EXPECT_LE(jumps[1].msEarly, (16 + 2 + 4) * 5);
+    EXPECT_GT(jumps[1].msEarly, 2 * 5);
+    EXPECT_EQ(jumps[1].msLate, 150);
+}
+
 // A stored route ends in the door, and its last jump is often the one into
 // it: that jump is held to the same room, and a take-off further back, which
 // reaches the door a few steps after the route's keys end, still counts.

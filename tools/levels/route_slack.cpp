@@ -41,20 +41,23 @@ TGround GroundUnder(const TFmpQuery& q, const TPlayerState& p, int block) {
     return g;
 }
 
-// Plays `keys` from step `from` of the restored state until the jump started
-// at or after that step comes down; the ground it lands on (row -1 if none).
-// Past the route's end the last keys stay held: a route ends in the door, and
-// a jump to it taken off further back needs a few steps more.
+// Plays `keys` from step `from` of the restored state until the jump that
+// takes off at or after that step comes down; the ground it lands on (row -1
+// if none). A flight already under way at `from` is not that jump: a press
+// moved into it must still lift the player off after it lands, or it has
+// missed. Past the route's end the last keys stay held: a route ends in the
+// door, and a jump to it taken off further back needs a few steps more.
 TGround PlayToLanding(TLevelSim& sim, const TFmpQuery& q, std::span<const unsigned> keys, int from, int block) {
-    bool airborne = false;
     if (keys.empty()) return {};
+    bool wasJumping = sim.SavePlayer().jumping != 0, airborne = false;
     for (int i = from; i < from + kLongestFlight; ++i) {
         const int state = sim.Step(keys[std::size_t(std::min(i, int(keys.size()) - 1))]);
         if (state == kPlayStateExitReached) return {.exit = true};
         if (state != kPlayStatePlaying) return {};
         const TPlayerState p = sim.SavePlayer();
-        if (p.jumping) airborne = true;
+        if (p.jumping && !wasJumping) airborne = true;
         if (airborne && !p.jumping) return GroundUnder(q, p, block);
+        wasJumping = p.jumping != 0;
     }
     return {};
 }
