@@ -144,9 +144,16 @@ void IdlePoll() {
 }
 
 void WaitMillis(float ms, const std::function<void()>& meanwhile) {
-    // One sleep to the end of the wait instead of a millisecond at a time.
+    // Long sleeps, not a millisecond at a time; but a close request or a
+    // signal (the splash is held for seconds) still ends the game within
+    // a twentieth of a second.
+    constexpr uint32_t kQuitLook = 50;
     const uint32_t start = uint32_t(sq::CurrentMillis());
     if (meanwhile) meanwhile();
     const uint32_t end = start + (ms > 0 ? uint32_t(std::min(ms, 4.0e9f)) : 0u) + 1u;
-    while (double(uint32_t(sq::CurrentMillis()) - start) <= ms) sq::Clock().SleepUntil(end);
+    while (double(uint32_t(sq::CurrentMillis()) - start) <= ms) {
+        sq::CheckQuit();
+        const uint32_t now = uint32_t(sq::CurrentMillis());
+        sq::Clock().SleepUntil(int32_t(end - now) > int32_t(kQuitLook) ? now + kQuitLook : end);
+    }
 }

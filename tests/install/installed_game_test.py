@@ -7,7 +7,8 @@ for, and checks what lands where. Then starts the unpacked game from its
 desktop entry's command line, in an unrelated working folder, with a
 temporary home, on private X displays, and ends it in every way a desktop
 ends a program: the window's close button, SIGTERM, SIGINT and SIGHUP, each
-during level 1 and during the name entry. Every time the game must end
+during level 1 and during the name entry; SIGTERM during the splash; and its
+display server going away during level 1. Every time the game must end
 promptly the way it should (status 0 after a close, the signal's own status
 after a signal), and the high-score table in the temporary user data folder
 must hold exactly what start-up wrote there; nothing may be written beside
@@ -88,6 +89,16 @@ def play_and_end(prefix, work, state, ending, lines):
     game = Game(display, argv, cwd, env, os.path.join(cwd, "game.log"))
     try:
         game.window()
+        if state == "splash":
+            # The splash is held for seconds; a signal must not wait for it.
+            started = time.time()
+            game.proc.send_signal(getattr(signal, "SIG" + ending))
+            status = game.wait_exit(10)
+            took = time.time() - started
+            if status != -getattr(signal, "SIG" + ending) or took > 5:
+                raise Failure(f"exit status {status} after {took:.1f} s")
+            lines.append(f"  {tag}: status {status} after {took:.2f} s")
+            return
         end = time.time() + 90
         while not os.path.exists(table):
             if time.time() > end or game.proc.poll() is not None:
@@ -119,6 +130,11 @@ def play_and_end(prefix, work, state, ending, lines):
         if ending == "close":
             game.close_window()
             expected = 0
+        elif ending == "display":
+            # The display server goes away under the game (the session ends,
+            # a remote display drops): it must end too, not spin on.
+            display.close()
+            expected = 1
         else:
             signo = getattr(signal, "SIG" + ending)
             game.proc.send_signal(signo)
@@ -200,6 +216,7 @@ def main():
         check_layout(prefix)
 
         runs = [(state, ending) for state in ("play", "name") for ending in ("close", "TERM", "INT", "HUP")]
+        runs += [("play", "display"), ("splash", "TERM")]
         if args.only:
             runs = [r for r in runs if "-".join(r) in args.only.split(",")]
         lines, errors = [], []

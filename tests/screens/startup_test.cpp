@@ -11,6 +11,7 @@
 #include "core/loaded_files.h"
 #include "platform/files/stream.h"
 #include "platform/input/keyboard.h"
+#include "platform/system/quit_signals.h"
 #include "platform/system/runtime_error.h"
 #include "platform/video/graphics.h"
 #include "platform/video/pixmap.h"
@@ -144,6 +145,24 @@ TEST_F(StartupTest, WaitMillisWaitsMoreThanItsTime) {
     start = sq::CurrentMillis();
     WaitMillis(1800, [&] { clock->Advance(2500); });
     EXPECT_EQ(sq::CurrentMillis() - start, 2500);
+}
+
+// The splash is held for seconds: a signal or the close button must not wait
+// for its end.
+TEST_F(StartupTest, AQuitRequestEndsAWaitAtOnce) {
+    clock->SetAutoStep(0);
+    sq::ArmQuit(true);
+    const int start = sq::CurrentMillis();
+    bool quit = false;
+    try {
+        WaitMillis(6000, [] { sq::RequestQuit(); });
+    } catch (const sq::TQuitGame&) {
+        quit = true;
+    }
+    sq::ArmQuit(false);
+    sq::ResetQuit();
+    EXPECT_TRUE(quit);
+    EXPECT_LT(sq::CurrentMillis() - start, 100);
 }
 
 }  // namespace

@@ -38,13 +38,20 @@ struct TDrawState {
 // Set while the layer's state exists; images that outlive it (globals torn
 // down after it at exit) must not reach for the device any more.
 bool layerAlive = false;
+// The device still open when the process ends, left as it is (see below).
+TDisplayDevice* deviceAtExit = nullptr;
 
 struct TGraphicsLayer {
     TGraphicsLayer() { layerAlive = true; }
     ~TGraphicsLayer() {
         layerAlive = false;
         font.reset();
-        device.reset();
+        // Only reached as the process ends. The game closes its display
+        // before then; a display still open here is one the run could not
+        // close, often because its window system went away (which ends the
+        // run through exit()), and closing a window there waits for ever for
+        // an answer that never comes. The process takes it all down instead.
+        deviceAtExit = device.release();
     }
 
     GraphicsBackend kind = GraphicsBackend::kOpenGL;
