@@ -413,11 +413,44 @@ TEST_F(MonsterRouteTest, AStepUpIsCentredInPlace) {
     EXPECT_GE(after[0].Ms(), 50);
 }
 
+// A jump taken in the air, after walking off the edge of the gap: further
+// back the player was still on the floor, at another height. Its room in
+// place is its room in time, walked, however far a place at its own height
+// would have reached.
+TEST_F(MonsterRouteTest, AJumpTakenInTheAirHasTheRoomItsTimingGives) {
+    const TLevelInfo info{"", "gap", 120, 16, 150, {}, {}};
+    auto load = [] { return GapMap(); };
+    TLevelSim sim(1);
+    sim.SetSnow(false);
+    sim.SetMixing(false);
+    sim.LoadCustom(load(), 16, 150, 100000);
+    std::vector<unsigned> keys;
+    auto press = [&](unsigned k) {
+        keys.push_back(k);
+        sim.Step(k);
+    };
+    for (int i = 0; i < 80; ++i) press(0);
+    // Off the gap's edge (column 10) and a few pixels down.
+    const float floorY = sim.SavePlayer().y;
+    while (sim.SavePlayer().y < floorY + 3 && keys.size() < 2000) press(kSimRight);
+    for (int i = 0; i < 16; ++i) press(kSimRight | kSimUp);
+    for (int i = 0; i < 300; ++i) press(kSimRight);
+    const std::vector<TJumpSlack> jumps = MeasureSlack(info, load, keys, 1);
+    ASSERT_EQ(jumps.size(), 1u);
+    const TJumpSlack& j = jumps[0];
+    EXPECT_EQ(j.landingRow, 13);
+    // Here a press even a step sooner comes down in the gap: a place at the
+    // take-off's height further back would have seemed to have all the room
+    // tried, as a foot in the floor's edge was taken for a wall behind.
+    EXPECT_EQ(j.pxLeft, std::min(32, int(float(j.msEarly / 5) * 0.4f)));
+    EXPECT_EQ(j.pxRight, std::min(32, int(float(j.msLate / 5) * 0.4f)));
+}
+
 TEST_F(MonsterRouteTest, AWallBehindTheTakeOffLeavesTheRoomOpen) {
     // Jumping straight up with the back to the map's side: nobody can take
     // off further back, so the room that way is the whole range tried.
     const TLevelInfo info{"", "gap", 120, 0, 150, {}, {}};
-    std::vector<unsigned> keys(40, 0u);
+    std::vector<unsigned> keys(80, 0u);  // down on the floor first
     for (int i = 0; i < 16; ++i) keys.push_back(kSimUp);
     keys.insert(keys.end(), 200, 0u);
     const std::vector<TJumpSlack> jumps = MeasureSlack(info, [] { return GapMap(); }, keys, 1, {20, 100});

@@ -16,6 +16,8 @@ constexpr int kStepMs = 5;
 constexpr int kPlayerWidth = kPlayerSize, kPlayerHeight = kPlayerSize;
 // A jump that has not come down this long after its take-off has not landed.
 constexpr int kLongestFlight = 800;
+// A player standing on ground has it within this many pixels under his feet.
+constexpr int kStandingGap = 2;
 
 struct TGround {
     int row = -1, first = 0, last = -1;  // the run of solid blocks landed on
@@ -162,6 +164,19 @@ std::vector<TJumpSlack> MeasureSlack(const TLevelInfo& info, const std::function
         while (late < maxSteps && landsShifted(late + 1)) ++late;
         s.msEarly = early * kStepMs;
         s.msLate = late * kStepMs;
+
+        // A take-off in the air, a moment after walking off a ledge, has no
+        // other place at its height to start from: further back the player
+        // was still on the ledge, further on lower down. Its room in place
+        // is its room in time, walked at full speed.
+        const bool standing =
+            query.Solid(0, int(atTakeOff.x) + kPlayerWidth / 2, int(atTakeOff.y) + kPlayerHeight + kStandingGap);
+        if (!standing) {
+            auto walked = [&](int steps) { return std::min(limits.px, int(float(steps) * player_tuning::kWalkLimit)); };
+            const bool right = atTakeOff.vx >= 0;
+            s.pxLeft = walked(right ? early : late);
+            s.pxRight = walked(right ? late : early);
+        }
         out.push_back(s);
     }
     return out;
