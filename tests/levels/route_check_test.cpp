@@ -288,6 +288,25 @@ TEST_F(MonsterRouteTest, SlackIsTheRoomBeforeTheJumpFallsShort) {
     EXPECT_EQ(TightestJump(both, 12, 50), &both[1]);
 }
 
+// A route made a step at a time on a map of its own, the keys kept.
+struct TRouteMaker {
+    explicit TRouteMaker(std::shared_ptr<FmpMap> map) {
+        sim.SetSnow(false);
+        sim.SetMixing(false);
+        sim.LoadCustom(std::move(map), 16, 150, 100000);
+    }
+    void Press(unsigned k, int steps = 1) {
+        for (int i = 0; i < steps; ++i) {
+            keys.push_back(k);
+            sim.Step(k);
+        }
+    }
+    TPlayerState Player() { return sim.SavePlayer(); }
+
+    TLevelSim sim{1};
+    std::vector<unsigned> keys;
+};
+
 // Two hops along one floor, the second soon after the first comes down. A
 // press moved into the first hop's flight lifts nobody off unless the game
 // still takes it after the landing: the first hop's landing on the same
@@ -298,23 +317,15 @@ TEST_F(MonsterRouteTest, APressMovedIntoTheFlightBeforeMustStillJump) {
     rows[12].replace(26, 2, "EE");
     auto load = [rows] { return CompiledMap(rows, "floor"); };
     const TLevelInfo info{"", "floor", 120, 16, 150, {}, {}};
-    TLevelSim sim(1);
-    sim.SetSnow(false);
-    sim.SetMixing(false);
-    sim.LoadCustom(load(), 16, 150, 100000);
-    std::vector<unsigned> keys;
-    auto press = [&](unsigned k) {
-        keys.push_back(k);
-        sim.Step(k);
-    };
-    while (sim.SavePlayer().x < 40) press(kSimRight);
-    for (int i = 0; i < 16; ++i) press(kSimRight | kSimUp);
-    while (sim.SavePlayer().jumping) press(kSimRight);
-    for (int i = 0; i < 2; ++i) press(kSimRight);
-    for (int i = 0; i < 16; ++i) press(kSimRight | kSimUp);
-    for (int i = 0; i < 300; ++i) press(kSimRight);
+    TRouteMaker route(load());
+    while (route.Player().x < 40) route.Press(kSimRight);
+    route.Press(kSimRight | kSimUp, 16);
+    while (route.Player().jumping) route.Press(kSimRight);
+    route.Press(kSimRight, 2);
+    route.Press(kSimRight | kSimUp, 16);
+    route.Press(kSimRight, 300);
 
-    const std::vector<TJumpSlack> jumps = MeasureSlack(info, load, keys, 1);
+    const std::vector<TJumpSlack> jumps = MeasureSlack(info, load, route.keys, 1);
     ASSERT_EQ(jumps.size(), 2u);
     EXPECT_EQ(jumps[1].landingRow, 13);
     // At most the press's own length, the two steps walked after the landing
@@ -420,22 +431,14 @@ TEST_F(MonsterRouteTest, AStepUpIsCentredInPlace) {
 TEST_F(MonsterRouteTest, AJumpTakenInTheAirHasTheRoomItsTimingGives) {
     const TLevelInfo info{"", "gap", 120, 16, 150, {}, {}};
     auto load = [] { return GapMap(); };
-    TLevelSim sim(1);
-    sim.SetSnow(false);
-    sim.SetMixing(false);
-    sim.LoadCustom(load(), 16, 150, 100000);
-    std::vector<unsigned> keys;
-    auto press = [&](unsigned k) {
-        keys.push_back(k);
-        sim.Step(k);
-    };
-    for (int i = 0; i < 80; ++i) press(0);
+    TRouteMaker route(load());
+    route.Press(0, 80);
     // Off the gap's edge (column 10) and a few pixels down.
-    const float floorY = sim.SavePlayer().y;
-    while (sim.SavePlayer().y < floorY + 3 && keys.size() < 2000) press(kSimRight);
-    for (int i = 0; i < 16; ++i) press(kSimRight | kSimUp);
-    for (int i = 0; i < 300; ++i) press(kSimRight);
-    const std::vector<TJumpSlack> jumps = MeasureSlack(info, load, keys, 1);
+    const float floorY = route.Player().y;
+    while (route.Player().y < floorY + 3 && route.keys.size() < 2000) route.Press(kSimRight);
+    route.Press(kSimRight | kSimUp, 16);
+    route.Press(kSimRight, 300);
+    const std::vector<TJumpSlack> jumps = MeasureSlack(info, load, route.keys, 1);
     ASSERT_EQ(jumps.size(), 1u);
     const TJumpSlack& j = jumps[0];
     EXPECT_EQ(j.landingRow, 13);
