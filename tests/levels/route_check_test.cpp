@@ -232,26 +232,32 @@ std::shared_ptr<FmpMap> GapMap(bool step = false, int doorColumn = 22) {
     return CompiledMap(rows, "gap");
 }
 
+// A route made a step at a time on a map of its own, the keys kept.
+struct TRouteMaker {
+    explicit TRouteMaker(std::shared_ptr<FmpMap> map) {
+        sim.SetSnow(false);
+        sim.SetMixing(false);
+        sim.LoadCustom(std::move(map), 16, 150, 100000);
+    }
+    void Press(unsigned k, int steps = 1) {
+        for (int i = 0; i < steps; ++i) {
+            keys.push_back(k);
+            sim.Step(k);
+        }
+    }
+    TPlayerState Player() { return sim.SavePlayer(); }
+
+    TLevelSim sim{1};
+    std::vector<unsigned> keys;
+};
+
 // Runs right from the start and jumps once the player has passed `takeOffX`.
 std::vector<unsigned> RunAndJump(float takeOffX, bool step = false) {
-    TLevelSim sim(1);
-    sim.SetSnow(false);
-    sim.SetMixing(false);
-    sim.LoadCustom(GapMap(step), 16, 150, 100000);
-    std::vector<unsigned> keys;
-    while (sim.SavePlayer().x < takeOffX && keys.size() < 2000) {
-        keys.push_back(kSimRight);
-        sim.Step(kSimRight);
-    }
-    for (int i = 0; i < 16; ++i) {
-        keys.push_back(kSimRight | kSimUp);
-        sim.Step(kSimRight | kSimUp);
-    }
-    for (int i = 0; i < 300; ++i) {
-        keys.push_back(kSimRight);
-        sim.Step(kSimRight);
-    }
-    return keys;
+    TRouteMaker route(GapMap(step));
+    while (route.Player().x < takeOffX && route.keys.size() < 2000) route.Press(kSimRight);
+    route.Press(kSimRight | kSimUp, 16);
+    route.Press(kSimRight, 300);
+    return route.keys;
 }
 
 TEST_F(MonsterRouteTest, SlackIsTheRoomBeforeTheJumpFallsShort) {
@@ -287,25 +293,6 @@ TEST_F(MonsterRouteTest, SlackIsTheRoomBeforeTheJumpFallsShort) {
     std::vector<TJumpSlack> both = {j, sooner[0]};
     EXPECT_EQ(TightestJump(both, 12, 50), &both[1]);
 }
-
-// A route made a step at a time on a map of its own, the keys kept.
-struct TRouteMaker {
-    explicit TRouteMaker(std::shared_ptr<FmpMap> map) {
-        sim.SetSnow(false);
-        sim.SetMixing(false);
-        sim.LoadCustom(std::move(map), 16, 150, 100000);
-    }
-    void Press(unsigned k, int steps = 1) {
-        for (int i = 0; i < steps; ++i) {
-            keys.push_back(k);
-            sim.Step(k);
-        }
-    }
-    TPlayerState Player() { return sim.SavePlayer(); }
-
-    TLevelSim sim{1};
-    std::vector<unsigned> keys;
-};
 
 // Two hops along one floor, the second soon after the first comes down. A
 // press moved into the first hop's flight lifts nobody off unless the game

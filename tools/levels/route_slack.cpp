@@ -119,6 +119,19 @@ std::vector<TJumpSlack> MeasureSlack(const TLevelInfo& info, const std::function
         s.y = int(atTakeOff.y);
         s.landingRow = landing.row;  // -1 for the door
 
+        // In time: the jump key's press moved by `dk` steps, the other keys kept.
+        auto landsShifted = [&](int dk) {
+            if (!ShiftJumpPress(keys, t0, dk, shifted)) return false;
+            const int from = std::min(t0, t0 + dk);
+            sim.Restore(before[std::size_t(from)]);
+            return landing.Holds(PlayToLanding(sim, query, shifted, from, block));
+        };
+        int early = 0, late = 0;
+        while (early < maxSteps && landsShifted(-(early + 1))) ++early;
+        while (late < maxSteps && landsShifted(late + 1)) ++late;
+        s.msEarly = early * kStepMs;
+        s.msLate = late * kStepMs;
+
         // In place: the same keys from the same step, the player moved. A
         // place no player can stand (in a wall, off the map) ends the room
         // that way without narrowing it: nobody takes off from beyond it.
@@ -149,29 +162,16 @@ std::vector<TJumpSlack> MeasureSlack(const TLevelInfo& info, const std::function
             }
             return px;
         };
-        s.pxLeft = room(-1);
-        s.pxRight = room(1);
-
-        // In time: the jump key's press moved by `dk` steps, the other keys kept.
-        auto landsShifted = [&](int dk) {
-            if (!ShiftJumpPress(keys, t0, dk, shifted)) return false;
-            const int from = std::min(t0, t0 + dk);
-            sim.Restore(before[std::size_t(from)]);
-            return landing.Holds(PlayToLanding(sim, query, shifted, from, block));
-        };
-        int early = 0, late = 0;
-        while (early < maxSteps && landsShifted(-(early + 1))) ++early;
-        while (late < maxSteps && landsShifted(late + 1)) ++late;
-        s.msEarly = early * kStepMs;
-        s.msLate = late * kStepMs;
-
-        // A take-off in the air, a moment after walking off a ledge, has no
-        // other place at its height to start from: further back the player
-        // was still on the ledge, further on lower down. Its room in place
-        // is its room in time, walked at full speed.
         const bool standing =
             query.Solid(0, int(atTakeOff.x) + kPlayerWidth / 2, int(atTakeOff.y) + kPlayerHeight + kStandingGap);
-        if (!standing) {
+        if (standing) {
+            s.pxLeft = room(-1);
+            s.pxRight = room(1);
+        } else {
+            // A take-off in the air, a moment after walking off a ledge, has
+            // no other place at its height to start from: further back the
+            // player was still on the ledge, further on lower down. Its room
+            // in place is its room in time, walked at full speed.
             auto walked = [&](int steps) { return std::min(limits.px, int(float(steps) * player_tuning::kWalkLimit)); };
             const bool right = atTakeOff.vx >= 0;
             s.pxLeft = walked(right ? early : late);

@@ -3,7 +3,6 @@
 // set pixel; the table the drawing layer reads is built from them when the
 // program is compiled: 16 rows of 96 bytes, byte r * 96 + (c - 32) holding
 // row r of the glyph for code c, bit 0 the leftmost pixel.
-#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <string_view>
@@ -15,7 +14,7 @@ namespace sq {
 
 namespace {
 
-constexpr int kGlyphs = 96, kRows = 16, kPerBlock = 8;
+constexpr int kGlyphs = 96, kRows = 16, kPerBlock = 8, kGlyphWidth = 8;
 
 constexpr std::string_view kArt[kGlyphs / kPerBlock] = {
     // space  !  "  #  $  %  &  '
@@ -283,19 +282,15 @@ static_assert(GlyphIs(' ', kGlyphSpace), "the space of the built-in font is blan
 
 const uint8_t* BuiltinFontBitmap() { return kFont.data(); }
 
-ImageRef MakeBuiltinFontImage(int glyphWidth, int glyphHeight, int glyphCount) {
-    // The table holds 96 glyphs of 16 rows, 8 pixels wide.
-    glyphWidth = std::min(glyphWidth, 8);
-    glyphHeight = std::min(glyphHeight, kRows);
-    glyphCount = std::min(glyphCount, kGlyphs);
-    ImageRef font = MakeImage(glyphWidth, glyphHeight, 0);
+ImageRef MakeBuiltinFontImage() {
+    ImageRef font = MakeImage(kGlyphWidth, kRows, 0);
     font->name = "built-in font";
-    font->frames.resize(std::size_t(glyphCount));
-    for (int c = 0; c < glyphCount; ++c) {
-        PixmapRef p = NewPixmap(glyphWidth, glyphHeight, kPfRGBA);
-        for (int row = 0; row < glyphHeight; ++row) {
-            uint8_t byte = kFont[std::size_t(row) * kGlyphs + std::size_t(c)];
-            for (int col = 0; col < glyphWidth; ++col)
+    font->frames.resize(kGlyphs);
+    for (int c = 0; c < kGlyphs; ++c) {
+        PixmapRef p = NewPixmap(kGlyphWidth, kRows, kPfRGBA);
+        for (int row = 0; row < kRows; ++row) {
+            const uint8_t byte = kFont[std::size_t(row) * kGlyphs + std::size_t(c)];
+            for (int col = 0; col < kGlyphWidth; ++col)
                 if (byte & (1u << col)) PixmapSetPixel(p, col, row, 0xFFFFFFFFu);
         }
         font->frames[std::size_t(c)].pixmap = p;

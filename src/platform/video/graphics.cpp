@@ -20,7 +20,7 @@ namespace sq {
 namespace {
 
 constexpr double kPi = 3.14159265358979323846;
-constexpr int kGlyphWidth = 8, kGlyphHeight = 16, kGlyphCount = 96;
+constexpr int kGlyphWidth = 8;
 
 struct TDrawState {
     int r = 255, g = 255, b = 255;
@@ -194,7 +194,7 @@ void ResetDrawState() {
 }
 
 const ImageRef& FontImage() {
-    if (!layer.font) layer.font = MakeBuiltinFontImage(kGlyphWidth, kGlyphHeight, kGlyphCount);
+    if (!layer.font) layer.font = MakeBuiltinFontImage();
     return layer.font;
 }
 

@@ -13,8 +13,8 @@ ImageRef MakeImage(int width, int height, int flags);
 TImageFrame* FrameOf(const ImageRef& image, int frame);
 // The colour that masked pictures are loaded with (SetLoadMaskColor).
 void LoadMaskColor(int& r, int& g, int& b);
-// The built-in font as an image of one frame per glyph, from the space on
-// (font_builtin.cpp).
-ImageRef MakeBuiltinFontImage(int glyphWidth, int glyphHeight, int glyphCount);
+// The built-in font as an image of one 8 x 16 frame per glyph, from the
+// space on (font_builtin.cpp).
+ImageRef MakeBuiltinFontImage();
 
 }  // namespace sq
